@@ -1,0 +1,23 @@
+// rova-tool: the headless front end of the editor (see docs/rova-tool.md).
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+    using Command = int (*)(const std::vector<std::string>&);
+    const std::map<std::string, Command> commands = {
+        {"info", rova::tool::cmdInfo},
+        {"run", rova::tool::cmdRun},
+    };
+    const auto it = argc >= 2 ? commands.find(argv[1]) : commands.end();
+    if (it == commands.end()) {
+        std::cerr << "usage: rova-tool COMMAND ARGS... (commands:";
+        for (const auto& c : commands) std::cerr << ' ' << c.first;
+        std::cerr << "; see docs/rova-tool.md)\n";
+        return 2;
+    }
+    return it->second(std::vector<std::string>(argv + 2, argv + argc));
+}
