@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/debug_output.h"
+#include "model/led_file.h"
+
+namespace rova {
+namespace {
+
+using ByteVec = std::vector<std::uint8_t>;
+
+ByteVec written(const std::vector<std::uint8_t>& steps) {
+    CLedTrack track;
+    track.steps = steps;
+    std::ostringstream out;
+    EXPECT_TRUE(writeLed(out, track));
+    const std::string s = out.str();
+    return ByteVec(s.begin(), s.end());
+}
+
+// A file with the given events after the 22 header bytes (length field unused).
+ByteVec ledImage(const ByteVec& events, std::uint8_t format = 0, std::uint8_t tracks = 1) {
+    ByteVec b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, tracks, 0, 120, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+    b.insert(b.end(), events.begin(), events.end());
+    return b;
+}
+
+const ByteVec kEot = {0x00, 0xFF, 0x2F, 0x00};
+
+ByteVec operator+(ByteVec a, const ByteVec& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct CaptureDebug {
+    std::string text;
+    DebugSink previous = setDebugSink([this](std::string_view s) { text += s; });
+    ~CaptureDebug() { setDebugSink(previous); }
+};
+
+TEST(LedFile, WritesTheExampleByteForByteAndReadsItBackWithOneMoreStep) {
+    const ByteVec file = written({1, 1, 0});
+    ASSERT_EQ(file.size(), 75u);
+    const ByteVec header = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x78, 'M', 'T', 'r', 'k', 0, 0, 0, 53};
+    EXPECT_EQ(ByteVec(file.begin(), file.begin() + 22), header);
+    const ByteVec meta = {0x00, 0xFF, 0x03, 0x08, 'R', 'o', 'v', 'a', 'E', 'd', 'i', 't',
+                          0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x09, 0x00,
+                          0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90};
+    EXPECT_EQ(ByteVec(file.begin() + 22, file.begin() + 55), meta);
+    const ByteVec events = {0x00, 0x90, 0x48, 0x78, 0x00, 0x90, 0x40, 0x78, 0x3C, 0x90, 0x40, 0x00,
+                            0x1E, 0x90, 0x48, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+    EXPECT_EQ(ByteVec(file.begin() + 55, file.end()), events);
+
+    CLedTrack back;
+    ASSERT_TRUE(readLed(file, back));
+    EXPECT_EQ(back.steps, (ByteVec{1, 1, 0, 0}));
+    EXPECT_FALSE(back.isModified());
+}
+
+TEST(LedFile, EmptyTrackWritesOnlyHeaderMetaAndEndOfTrack) {
+    const ByteVec file = written({});
+    ASSERT_EQ(file.size(), 59u);
+    EXPECT_EQ(ByteVec(file.end() - 4, file.end()), kEot);
+    CLedTrack back;
+    ASSERT_TRUE(readLed(file, back));
+    EXPECT_TRUE(back.steps.empty());
+}
+
+TEST(LedFile, TracksRoundTripIncludingLongDarkGaps) {
+    // Gaps of 547 steps (16410 ticks = 0x401A, three bytes with a 0x80 middle
+    // byte) and of over 2^21 ticks (four bytes).
+    std::vector<ByteVec> tracks = {{3, 2, 1, 0, 2, 2, 3}, ByteVec(548, 0), ByteVec(70000, 0)};
+    tracks[1][0] = 1;
+    tracks[1][547] = 2;
+    tracks[2][69999] = 1;
+    for (const ByteVec& steps : tracks) {
+        CLedTrack back;
+        ASSERT_TRUE(readLed(written(steps), back)) << steps.size();
+        ByteVec expected = steps;
+        expected.push_back(0);
+        EXPECT_EQ(back.steps, expected) << steps.size();
+    }
+}
+
+TEST(LedFile, VariableLengthQuantitiesAreStandard) {
+    const struct {
+        std::uint32_t value;
+        ByteVec bytes;
+    } cases[] = {
+        {0, {0x00}}, {0x7F, {0x7F}}, {0x80, {0x81, 0x00}}, {0x3FFF, {0xFF, 0x7F}},
+        {0x4000, {0x81, 0x80, 0x00}}, {0x401A, {0x81, 0x80, 0x1A}}, {0x1FFFFF, {0xFF, 0xFF, 0x7F}},
+        {0x200000, {0x81, 0x80, 0x80, 0x00}}, {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    for (const auto& c : cases) {
+        ByteVec out;
+        EXPECT_TRUE(appendVarLength(out, c.value));
+        EXPECT_EQ(out, c.bytes) << std::hex << c.value;
+    }
+    ByteVec out;
+    EXPECT_FALSE(appendVarLength(out, 0x10000000));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(LedFile, RefusesToWriteATrackTooLongToReadBack) {
+    CLedTrack track;
+    track.steps.assign(static_cast<std::size_t>(kMaxLedSteps) + 1, 0);
+    std::ostringstream out;
+    EXPECT_FALSE(writeLed(out, track));
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST(LedFile, WriteReportsAFailingStream) {
+    CLedTrack track;
+    track.steps = {1};
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    EXPECT_FALSE(writeLed(out, track));
+}
+
+TEST(LedFile, EventRules) {
+    const struct {
+        const char* what;
+        ByteVec events;
+        ByteVec steps;
+    } cases[] = {
+        {"other channels lengthen without lighting",
+         {0x00, 0x90, 0x40, 0x78, 0x5A, 0x91, 0x3C, 0x78}, {1, 1, 1, 1}},
+        {"note-off status and velocity 0 both switch off",
+         {0x00, 0x90, 0x40, 0x78, 0x00, 0x90, 0x3C, 0x78, 0x1E, 0x80, 0x40, 0x00, 0x1E, 0x90, 0x3C, 0x00},
+         {3, 2, 0}},
+        {"running status carries the note-on",
+         {0x00, 0x90, 0x40, 0x78, 0x1E, 0x3C, 0x78, 0x1E, 0x40, 0x00}, {1, 3, 2}},
+        {"same step: the last state wins", {0x00, 0x90, 0x40, 0x78, 0x0A, 0x90, 0x40, 0x00, 0x0A, 0x90, 0x3C, 0x01}, {2}},
+        {"program change takes one data byte", {0x00, 0xC0, 0x05, 0x1E, 0x90, 0x40, 0x78}, {0, 1}},
+        {"meta and sysex events between notes",
+         {0x00, 0x90, 0x40, 0x78, 0x00, 0xFF, 0x01, 0x02, 'h', 'i', 0x00, 0xF0, 0x01, 0xF7, 0x3C, 0x90, 0x40, 0x00},
+         {1, 1, 0}},
+        {"a multi-byte delta with leading zero groups", {0x80, 0x80, 0x1E, 0x90, 0x3C, 0x78}, {0, 2}},
+    };
+    for (const auto& c : cases) {
+        CLedTrack track;
+        EXPECT_TRUE(readLed(ledImage(c.events + kEot), track)) << c.what;
+        EXPECT_EQ(track.steps, c.steps) << c.what;
+    }
+}
+
+TEST(LedFile, RejectsMalformedFiles) {
+    const ByteVec note = {0x00, 0x90, 0x40, 0x78};
+    const struct {
+        const char* what;
+        ByteVec file;
+    } cases[] = {
+        {"format 1", ledImage(note + kEot, 1)},
+        {"two tracks", ledImage(note + kEot, 0, 2)},
+        {"header length 7", [&] { ByteVec b = ledImage(note + kEot); b[7] = 7; return b; }()},
+        {"no MTrk", [&] { ByteVec b = ledImage(note + kEot); b[14] = 'X'; return b; }()},
+        {"shorter than a header", ByteVec{'M', 'T', 'h', 'd', 0, 0, 0, 6}},
+        {"missing end of track", ledImage(note)},
+        {"data byte without running status", ledImage(ByteVec{0x00, 0x40, 0x78} + kEot)},
+        {"sysex clears running status", ledImage(note + ByteVec{0x00, 0xF0, 0x00, 0x00, 0x40, 0x00} + kEot)},
+        {"undefined system status", ledImage(ByteVec{0x00, 0xF1, 0x00} + kEot)},
+        {"event cut short", ledImage(ByteVec{0x00, 0x90, 0x40})},
+        {"meta length past the end", ledImage(ByteVec{0x00, 0xFF, 0x2F, 0x05, 0x00})},
+        {"delta beyond the longest track", ledImage(ByteVec{0xBF, 0xFF, 0xFF, 0x7F, 0x90, 0x40, 0x78} + kEot)},
+        {"endless delta", ledImage(ByteVec(64, 0xFF))},
+        {"deltas adding up beyond the longest track",
+         [&] {
+             ByteVec events;
+             for (int i = 0; i < 2; ++i) events = events + ByteVec{0xA0, 0x80, 0x80, 0x00, 0xFF, 0x01, 0x00};
+             return ledImage(events + note + kEot);
+         }()},
+    };
+    for (const auto& c : cases) {
+        CLedTrack track;
+        track.steps = {1, 2};
+        EXPECT_FALSE(readLed(c.file, track)) << c.what;
+        EXPECT_TRUE(track.steps.empty()) << c.what;
+    }
+}
+
+TEST(LedFile, MissingEndOfTrackGoesToTheDebugOutput) {
+    CaptureDebug debug;
+    CLedTrack track;
+    EXPECT_FALSE(readLed(ledImage({0x00, 0x90, 0x40, 0x78}), track));
+    EXPECT_EQ(debug.text, "Missing EOT\n");
+}
+
+}  // namespace
+}  // namespace rova
