@@ -1,0 +1,35 @@
+// The state of one viewer instance. The library's exported interface hands it
+// to the host as an opaque pointer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "joints.h"
+#include "platform/frame.h"
+#include "platform/root.h"
+
+namespace rova::viewer {
+
+// A joint frame's transform relative to its parent as loaded: the pose every
+// re-pose starts from.
+struct RestTransform {
+    rm::Vec3 position;
+    rm::Vec3 direction;
+    rm::Vec3 up;
+};
+
+}  // namespace rova::viewer
+
+struct ViewerContext {
+    std::unique_ptr<rova::rm::Root> root;
+    std::shared_ptr<rova::rm::Frame> scene;
+    std::shared_ptr<rova::rm::Frame> camera;
+    std::weak_ptr<rova::rm::Frame> model;  // the frame the model is loaded under; the scene owns it
+    std::shared_ptr<rova::rm::Frame> selectedFrame;
+    std::array<std::shared_ptr<rova::rm::Frame>, rova::viewer::kViewerJointCount> jointFrames;
+    std::array<rova::viewer::RestTransform, rova::viewer::kViewerJointCount> restTransforms{};
+    std::array<std::int32_t, rova::viewer::kViewerJointCount> jointValues{};
+    bool multiJointMode = false;
+};
