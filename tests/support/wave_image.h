@@ -11,7 +11,10 @@ namespace rova::test {
 // an extra chunk between "fmt " and "data".
 inline std::vector<std::uint8_t> waveImage(std::size_t samples, bool extraChunk = false) {
     std::vector<std::uint8_t> b;
-    auto text = [&](const char* s) { b.insert(b.end(), s, s + 4); };
+    b.reserve(64 + samples);
+    auto text = [&](const char* s) {
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(s[i]));
+    };
     auto u16 = [&](unsigned v) { b.push_back(v & 0xff); b.push_back((v >> 8) & 0xff); };
     auto u32 = [&](std::uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
     text("RIFF");

@@ -1,0 +1,17 @@
+# Checks rova-tool's exit codes: 2 for usage errors, 1 for a failed open.
+function(expect_exit code)
+  execute_process(COMMAND ${TOOL} ${ARGN} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+  if(NOT rc EQUAL code)
+    message(FATAL_ERROR "rova-tool ${ARGN}: exit ${rc}, expected ${code}")
+  endif()
+endfunction()
+
+expect_exit(2)
+expect_exit(2 frobnicate)
+expect_exit(2 info)
+expect_exit(2 info a b)
+expect_exit(2 run)
+expect_exit(2 run x.MTN -a maybe)
+expect_exit(2 run x.MTN -c)
+expect_exit(1 info /nonexistent-folder/x.MTN)
+expect_exit(1 run /nonexistent-folder/x.MTN -c "bogus")
