@@ -141,7 +141,8 @@ bool readLed(Bytes file, CLedTrack& track) {
 
 bool writeLed(std::ostream& out, const CLedTrack& track) {
     const std::size_t n = track.steps.size();
-    if (n > static_cast<std::size_t>(kMaxLedSteps)) return false;
+    // The final notes go off at tick 30 * n, which must stay readable.
+    if (n >= static_cast<std::size_t>(kMaxLedSteps)) return false;
 
     ByteWriter w(out);
     const std::streampos start = out.tellp();

@@ -32,7 +32,7 @@ bool readLed(Bytes file, CLedTrack& track);
 
 // Writes the whole file and patches the track length; the stream must be seekable.
 // False as soon as a write or the patch fails, and, before anything is written,
-// for a track longer than kMaxLedSteps.
+// for a track of kMaxLedSteps or more (its file could not be read back).
 bool writeLed(std::ostream& out, const CLedTrack& track);
 
 // Appends a standard MIDI variable-length quantity (1 to 4 bytes, most

@@ -104,9 +104,16 @@ TEST(LedFile, VariableLengthQuantitiesAreStandard) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(LedFile, RefusesToWriteATrackTooLongToReadBack) {
+TEST(LedFile, WritesOnlyTracksThatReadBack) {
     CLedTrack track;
-    track.steps.assign(static_cast<std::size_t>(kMaxLedSteps) + 1, 0);
+    track.steps.assign(static_cast<std::size_t>(kMaxLedSteps) - 1, 0);
+    track.steps.back() = 2;
+    CLedTrack back;
+    ASSERT_TRUE(readLed(written(track.steps), back));
+    EXPECT_EQ(back.length(), kMaxLedSteps);
+    EXPECT_EQ(back.steps[static_cast<std::size_t>(kMaxLedSteps) - 2], 2);
+
+    track.steps.push_back(0);
     std::ostringstream out;
     EXPECT_FALSE(writeLed(out, track));
     EXPECT_TRUE(out.str().empty());
