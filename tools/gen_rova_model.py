@@ -241,9 +241,18 @@ class Part:
     def __init__(self, verts, faces, material):
         self.verts = verts
         self.faces = faces
-        self.material = material
         self._orient()
         self.normals = self._normals()
+        if callable(material):
+            # material chosen per face from its centre and outward normal
+            self.face_mats = []
+            for a, b, c in self.faces:
+                pa, pb, pc = self.verts[a], self.verts[b], self.verts[c]
+                centre = scale(add(pa, add(pb, pc)), 1.0 / 3.0)
+                n = normalize(cross(sub(pb, pa), sub(pc, pa)))
+                self.face_mats.append(material(centre, n))
+        else:
+            self.face_mats = [material] * len(self.faces)
 
     def _signed_volume(self):
         v = 0.0
@@ -267,8 +276,10 @@ class Part:
         return [normalize(n) for n in acc]
 
     def mirrored(self):
-        return Part([mirror_x(p) for p in self.verts],
-                    [(a, c, b) for a, b, c in self.faces], self.material)
+        m = Part([mirror_x(p) for p in self.verts],
+                 [(a, c, b) for a, b, c in self.faces], LIGHT)
+        m.face_mats = list(self.face_mats)
+        return m
 
 
 def grid_part(fn, nu, nv, material, xform):
@@ -390,6 +401,73 @@ def capsule(p0, p1, r0, r1, material, nu=12, ncap=3, nmid=1,
     return grid_part(fn, nu, nv, material, frame_xform(p0, side, up, a))
 
 
+def smooth_interp(points, z):
+    """Values at z from control points [(z, v0, v1, ...)] sorted by z,
+    eased between neighbours (flat at every control point)."""
+    if z <= points[0][0]:
+        return points[0][1:]
+    for (za, *va), (zb, *vb) in zip(points, points[1:]):
+        if z <= zb:
+            t = (z - za) / (zb - za)
+            t = t * t * (3.0 - 2.0 * t)
+            return tuple(a + (b - a) * t for a, b in zip(va, vb))
+    return points[-1][1:]
+
+
+def loft(points, z0, z1, material, center, axes, nu=14, nz=12,
+         cap0=2.0, cap1=2.0, round0=2.0, round1=2.0, e_ring=0.7):
+    """A solid swept along the third axis from z0 to z1 (in the part's own
+    coordinates, z1 may be below z0). Its cross-section at z is a rounded
+    rectangle of half width w, half height h around (0, y) where
+    (w, h, y) = smooth_interp(points, z); the last cap0 / cap1 units at
+    either end close in a round cap (round0 / round1: 2 = elliptic,
+    larger = blunter)."""
+    side, up, axis = axes
+    xf = frame_xform(center, side, up, axis)
+
+    def fn(u, v):
+        z = z0 + (z1 - z0) * v
+        w, h, y = smooth_interp(points, z)
+        total = abs(z1 - z0)
+        e0, e1 = v * total, (1.0 - v) * total   # distance from either end
+        f = 1.0
+        if e0 < cap0:
+            f = min(f, (1.0 - (1.0 - e0 / cap0) ** round0) ** (1.0 / round0))
+        if e1 < cap1:
+            f = min(f, (1.0 - (1.0 - e1 / cap1) ** round1) ** (1.0 / round1))
+        if v in (0.0, 1.0):
+            f = 0.0
+        lon = 2.0 * math.pi * u
+        return (w * f * spow(math.cos(lon), e_ring),
+                y + h * f * spow(math.sin(lon), e_ring), z)
+
+    # denser rings toward the ends, where the caps curve
+    def fn_eased(u, v):
+        return fn(u, 0.5 - 0.5 * math.cos(math.pi * v))
+
+    return grid_part(fn_eased, nu, nz, material, xf)
+
+
+def loft_surface(points, z, lon_deg, e_ring, forward=-1.0):
+    """Point and outward normal of a loft's side (away from its caps) at
+    z and the angle lon_deg around its axis (0 = +x side, 90 = top), in
+    the loft's own coordinates. `forward` is the sign of the axis at the
+    loft's far end, to orient the normal."""
+    def at(zz, lon):
+        w, h, y = smooth_interp(points, zz)
+        return (w * spow(math.cos(lon), e_ring),
+                y + h * spow(math.sin(lon), e_ring), zz)
+    lon = math.radians(lon_deg)
+    p = at(z, lon)
+    du = sub(at(z, lon + 1e-4), at(z, lon - 1e-4))
+    dz = sub(at(z + 1e-4, lon), at(z - 1e-4, lon))
+    n = normalize(cross(du, dz))
+    w, h, y = smooth_interp(points, z)
+    if dot(n, sub(p, (0.0, y, z))) < 0.0:
+        n = scale(n, -1.0)
+    return p, n
+
+
 # --------------------------------------------------------------------------
 # The robot. Left-side parts are made once and mirrored for the right side.
 
@@ -424,22 +502,26 @@ def leg_parts(upper, lower, foot, paw, nails, rear):
     knee = ow(lower)
     ankle = ow(paw)
     toe = ow(nails)
+    # radii: top of the limb across the body (its depth along the body is
+    # `deep` times more), knee or elbow, ankle
     if rear:
-        r_top, r_knee, r_ankle = 1.95, 1.15, 0.72
+        r_top, deep, r_knee, r_ankle = 1.35, 1.45, 1.15, 0.72
     else:
-        r_top, r_knee, r_ankle = 1.7, 1.05, 0.68
+        r_top, deep, r_knee, r_ankle = 1.2, 1.4, 1.05, 0.68
     limb_dir = normalize(sub(knee, top))
     # upper limb: joint cap at the body side and a strong tapered limb,
     # flattened across the body
     parts[upper] = [
-        joint_cap(add(top, (0.35, 0.0, 0.0)), r_top * 0.92, 0.75, nu=8,
-                  nv=4),
-        capsule(add(top, scale(limb_dir, 0.3)), knee, r_top, r_knee, LIGHT,
-                nu=8, ncap=2, flat=1.0, sidehint=(1.0, 0.0, 0.0)),
+        joint_cap(add(top, (r_top * 0.85, 0.0, 0.0)), r_top * 1.15, 0.42,
+                  nu=10, nv=4),
+        capsule(add(top, scale(limb_dir, 0.2)), knee, r_top, r_knee / deep,
+                LIGHT, nu=8, ncap=2, flat=deep,
+                sidehint=(1.0, 0.0, 0.0)),
     ]
     # lower limb with the knee or elbow joint
     parts[lower] = [
-        joint_cap(knee, r_knee * 1.12, r_knee * 0.95, nu=8, nv=4),
+        joint_cap(add(knee, (r_knee * 0.45, 0.0, 0.0)), r_knee * 1.1,
+                  r_knee * 0.62, nu=10, nv=4),
         capsule(knee, ankle, r_knee * 0.88, r_ankle, LIGHT, nu=8, ncap=2,
                 sidehint=(1.0, 0.0, 0.0)),
     ]
@@ -473,16 +555,23 @@ def build_parts():
     def B(p):
         return to_world("ROVA", p)
     bx, by, bz = WORLD["ROVA"][1]
-    P["ROVA"].append(superellipsoid(B((0.0, 2.8, -0.2)), (3.85, 3.3, 10.1),
-                                    LIGHT, nu=14, nv=9, e_len=0.55,
-                                    e_ring=0.7, axes=(bx, by, bz),
-                                    taper=(-0.1, -0.12)))
-    P["ROVA"].append(superellipsoid(B((0.0, 2.0, -5.6)), (3.6, 2.9, 3.9),
-                                    LIGHT, nu=10, nv=5, e_len=0.8,
-                                    e_ring=0.8, axes=(bx, by, bz)))
-    P["ROVA"].append(superellipsoid(B((0.0, 0.05, -0.6)), (2.4, 0.75, 6.6),
-                                    DARK, nu=8, nv=5, e_len=0.6,
-                                    e_ring=0.8, axes=(bx, by, bz)))
+    body_profile = [
+        # z along the body, half width, half height, centre height
+        (-10.4, 3.3, 2.6, 3.35),
+        (-6.0, 4.1, 3.35, 2.45),
+        (-2.0, 3.85, 3.0, 2.9),
+        (2.0, 3.6, 2.7, 3.25),
+        (6.0, 4.0, 3.0, 2.85),
+        (10.1, 3.5, 2.6, 3.2),
+    ]
+    down = scale(by, -1.0)
+
+    def belly(centre, n):
+        return DARK if dot(n, down) > 0.8 else LIGHT
+
+    P["ROVA"].append(loft(body_profile, -10.4, 10.1, belly, B((0, 0, 0)),
+                          (bx, by, bz), nu=16, nz=13, cap0=2.8, cap1=2.6,
+                          round0=2.2, round1=2.2, e_ring=0.7))
 
     # ---- tail: ball joint and three tapering segments
     P["frm-sphere2"].append(superellipsoid(ow("frm-sphere2"),
@@ -523,40 +612,55 @@ def build_parts():
         return to_world("frm-Head", p)
     hx, hy, hz = WORLD["frm-Head"][1]
     fwd = scale(hz, -1.0)
-    P["frm-Head"].append(superellipsoid(H((0.0, 2.55, 0.5)),
-                                        (3.3, 2.95, 3.3), LIGHT,
-                                        nu=14, nv=8, e_len=0.8, e_ring=0.8,
-                                        axes=(hx, hy, hz)))
-    # muzzle: a tapered rounded box reaching forward from the face
-    P["frm-Head"].append(superellipsoid(H((0.0, 0.75, -3.3)),
-                                        (2.15, 1.45, 2.95), LIGHT,
-                                        nu=12, nv=6, e_len=0.65, e_ring=0.6,
-                                        axes=(hx, hy, fwd),
-                                        taper=(-0.3, -0.2)))
+    head_profile = [
+        # z along the head (-z forward), half width, half height, centre
+        (-6.3, 1.55, 1.1, 0.9),
+        (-4.6, 1.95, 1.45, 0.95),
+        (-2.7, 2.4, 1.95, 1.3),
+        (-1.3, 3.05, 2.65, 2.2),
+        (0.4, 3.35, 2.95, 2.5),
+        (2.2, 3.2, 2.85, 2.55),
+        (3.7, 2.8, 2.5, 2.6),
+    ]
+    P["frm-Head"].append(loft(head_profile, 3.7, -6.3, LIGHT, H((0, 0, 0)),
+                              (hx, hy, hz), nu=16, nz=13, cap0=2.6,
+                              cap1=1.1, round0=2.0, round1=2.4,
+                              e_ring=0.75))
+    # inside of the mouth, seen when the jaw opens
+    P["frm-Head"].append(superellipsoid(H((0.0, -1.05, -2.7)),
+                                        (1.5, 0.72, 2.4), DARK,
+                                        nu=8, nv=4, e_len=0.7, e_ring=0.7,
+                                        axes=(hx, hy, fwd)))
     # nose
-    P["frm-Head"].append(superellipsoid(H((0.0, 1.05, -6.0)),
-                                        (0.75, 0.5, 0.45), DARK,
+    P["frm-Head"].append(superellipsoid(H((0.0, 1.05, -5.95)),
+                                        (0.85, 0.55, 0.5), DARK,
                                         nu=8, nv=3))
-    # eyes: dark lenses set into the face
+    # eyes: dark oval lenses set into the face above the muzzle
     for sx in (-1.0, 1.0):
-        ax = normalize(add(fwd, scale(hx, sx * 0.55)))
+        p, n = loft_surface(head_profile, -1.95, 90.0 - sx * 45.0, 0.75)
+        c = H(add(p, scale(n, -0.1)))
+        ax = normalize(dir_to_world("frm-Head", n))
         side = normalize(cross(hy, ax))
         up = cross(ax, side)
-        P["frm-Head"].append(superellipsoid(H((sx * 1.45, 2.75, -2.2)),
-                                            (0.9, 0.62, 0.5), DARK,
+        P["frm-Head"].append(superellipsoid(c, (0.75, 0.62, 0.3), DARK,
                                             nu=8, nv=3, axes=(side, up, ax)))
 
     # ---- jaw, designed in its own frame: aligned with the head frame the
-    # mouth is closed; the modelled pose holds it a little open
+    # mouth is closed (its top just inside the muzzle); the modelled pose
+    # holds it a little open
     def J(p):
         return to_world("frm-Jaw", p)
     jx, jy, jz = WORLD["frm-Jaw"][1]
-    P["frm-Jaw"].append(superellipsoid(J((0.0, -0.2, -2.35)),
-                                       (1.85, 0.7, 2.75), LIGHT,
-                                       nu=10, nv=6, e_len=0.65, e_ring=0.6,
-                                       axes=(jx, jy, scale(jz, -1.0)),
-                                       taper=(-0.3, -0.25)))
-    P["frm-Jaw"].append(joint_cap(J((0.0, 0.0, 0.0)), 0.6, 2.05, nu=8,
+    jaw_profile = [
+        (-5.0, 1.3, 0.45, 0.4),
+        (-3.8, 1.65, 0.55, 0.15),
+        (-1.9, 1.95, 0.7, -0.15),
+        (0.5, 2.0, 0.8, -0.2),
+    ]
+    P["frm-Jaw"].append(loft(jaw_profile, 0.9, -5.35, LIGHT, J((0, 0, 0)),
+                             (jx, jy, jz), nu=10, nz=8, cap0=0.8, cap1=0.9,
+                             e_ring=0.7))
+    P["frm-Jaw"].append(joint_cap(J((0.0, 0.0, 0.0)), 0.6, 2.1, nu=8,
                                   nv=4))
 
     # ---- ears: hinge disc and four hanging segments (left ear frames:
@@ -571,17 +675,19 @@ def build_parts():
                                     axes=(ex, ez, ey))],
     }
     down = scale(ex, -1.0)
-    seg = [("frm-extru3", 1.144, 1.05, 1.2, 0.35),
-           ("frm-extru2", 1.097, 1.2, 1.3, 0.35),
-           ("frm-extru1", 1.097, 1.3, 1.3, 0.35),
-           ("frm-extru4", 1.25, 1.3, 1.0, 0.8)]
-    for name, L, w0, w1, e in seg:
+    # (frame, length, half width at top and bottom, outward lean, end
+    # roundness): narrow at the hinge, widest low down, round at the tip
+    seg = [("frm-extru3", 1.144, 0.95, 1.15, 0.0, 0.2),
+           ("frm-extru2", 1.097, 1.15, 1.3, 0.08, 0.2),
+           ("frm-extru1", 1.097, 1.3, 1.35, 0.16, 0.2),
+           ("frm-extru4", 1.3, 1.35, 1.0, 0.24, 0.75)]
+    for name, L, w0, w1, lean, e in seg:
         o = to_local("frm-cyl6", ow(name))
-        c = E(add(o, (-L * 0.5, 0.2, 0.35)))
+        c = E(add(o, (-L * 0.5, 0.22 + lean, 0.45)))
         ear_parts[name] = [superellipsoid(
-            c, (0.5 * (w0 + w1), 0.2, L * 0.5 + 0.1), LIGHT, nu=8, nv=3,
+            c, (0.5 * (w0 + w1), 0.22, L * 0.5 + 0.05), LIGHT, nu=8, nv=3,
             e_len=e, e_ring=0.4, axes=(ez, ey, down),
-            taper=((w1 - w0) / (w0 + w1), 0.0))]
+            taper=((w1 - w0) / (w0 + w1), 0.0), shift=(0.0, 0.08))]
     right = {"frm-cyl6": "frm-cyl7", "frm-extru3": "frm-extru5",
              "frm-extru2": "frm-extru6", "frm-extru1": "frm-extru7",
              "frm-extru4": "frm-extru8"}
@@ -607,7 +713,7 @@ class Mesh:
                                 for n in part.normals)
             self.faces.extend((a + base, b + base, c + base)
                               for a, b, c in part.faces)
-            self.face_mat.extend([part.material] * len(part.faces))
+            self.face_mat.extend(part.face_mats)
         used = sorted(set(self.face_mat))
         self.materials = used
         remap = {m: i for i, m in enumerate(used)}

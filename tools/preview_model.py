@@ -8,7 +8,9 @@ Reads the file with a small parser of its own (Frame, FrameTransformMatrix,
 Mesh, MeshNormals, MeshMaterialList, Material), assembles the frames, and
 writes OUTDIR/front.png, side.png, top.png, three_quarter.png and
 sheet.png (all four side by side), drawn with a z-buffer and flat shading
-(one directional light plus ambient, material colour). --turn FRAME=A:DEG
+(one directional light plus ambient, material colour); --smooth
+interpolates the lighting of the vertex normals instead, --only draws some
+frames' meshes, --bounds fixes the framing (to zoom in on a part). --turn FRAME=A:DEG
 turns a frame about the A axis (X, Y or Z) of its parent before drawing,
 with the viewer's sense (about X, +y turns toward +z; about Y, +z toward
 +x; about Z, +x toward +y).
@@ -268,6 +270,12 @@ def xform(p, m):
             p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2])
 
 
+def xform_dir(d, m):
+    return (d[0] * m[0][0] + d[1] * m[1][0] + d[2] * m[2][0],
+            d[0] * m[0][1] + d[1] * m[1][1] + d[2] * m[2][1],
+            d[0] * m[0][2] + d[1] * m[1][2] + d[2] * m[2][2])
+
+
 def triangles(meshes):
     """World-space triangles with colour: list of (a, b, c, rgb)."""
     tris = []
@@ -276,8 +284,13 @@ def triangles(meshes):
         for fi, f in enumerate(m.faces):
             mat = m.materials[m.face_mat[fi]] if m.face_mat else [0.7] * 4
             col = mat[:3]
+            nf = m.normal_faces[fi] if m.normals else None
             for k in range(1, len(f) - 1):
-                tris.append((pts[f[0]], pts[f[k]], pts[f[k + 1]], col))
+                ns = None
+                if nf:
+                    ns = [norm(xform_dir(m.normals[nf[i]], w))
+                          for i in (0, k, k + 1)]
+                tris.append((pts[f[0]], pts[f[k]], pts[f[k + 1]], col, ns))
     return tris
 
 
@@ -311,7 +324,8 @@ def view_basis(direction, up=(0.0, 1.0, 0.0)):
     return r, u, f
 
 
-def render(tris, direction, size, center, extent, up=(0.0, 1.0, 0.0)):
+def render(tris, direction, size, center, extent, up=(0.0, 1.0, 0.0),
+           smooth=False):
     r, u, f = view_basis(direction, up)
     light = norm((0.45, 0.75, -0.5))      # toward the light
     w = h = size
@@ -319,7 +333,7 @@ def render(tris, direction, size, center, extent, up=(0.0, 1.0, 0.0)):
     zbuf = [1e30] * (w * h)
     img = bytearray([150, 175, 205] * (w * h))
     # ground line at y = 0 in views that show it
-    for a, b, c, col in tris:
+    for a, b, c, col, ns in tris:
         pa = [dot(sub(p, center), axis) for p in (a, b, c)
               for axis in (r, u, f)]
         (ax, ay, az, bx, by, bz, cx, cy, cz) = pa
@@ -333,6 +347,9 @@ def render(tris, direction, size, center, extent, up=(0.0, 1.0, 0.0)):
             rgb = [min(255, int(255 * col[k] * lit * 1.2)) for k in range(3)]
         else:
             rgb = [200, 30, 30]
+        vl = None
+        if smooth and facing and ns:
+            vl = [0.25 + 0.75 * max(0.0, dot(nn, light)) for nn in ns]
         x0 = max(0, int(math.floor(min(sx))))
         x1 = min(w - 1, int(math.ceil(max(sx))))
         y0 = max(0, int(math.floor(min(sy))))
@@ -357,6 +374,10 @@ def render(tris, direction, size, center, extent, up=(0.0, 1.0, 0.0)):
                 # a front face wins over a back face at the same depth
                 if z < zbuf[k] - (0.0 if facing else 1e-3):
                     zbuf[k] = z
+                    if vl:
+                        lit = w0 * vl[0] + w1 * vl[1] + w2 * vl[2]
+                        rgb = [min(255, int(255 * col[i] * lit * 1.2))
+                               for i in range(3)]
                     img[3 * k:3 * k + 3] = bytes(rgb)
     # ground plane y = 0 as a thin line where it projects to a line
     gy = dot(sub((0.0, 0.0, 0.0), center), u)
@@ -393,6 +414,13 @@ def main():
     ap.add_argument("--size", type=int, default=360)
     ap.add_argument("--turn", action="append", default=[],
                     help="FRAME=AXIS:DEG, e.g. frm-Jaw=X:-20")
+    ap.add_argument("--smooth", action="store_true",
+                    help="interpolate the lighting of the vertex normals")
+    ap.add_argument("--only", default="",
+                    help="comma-separated names of the frames whose meshes "
+                    "are drawn")
+    ap.add_argument("--bounds", type=float, nargs=6, default=None,
+                    help="xmin ymin zmin xmax ymax zmax of the framing")
     args = ap.parse_args()
     with open(args.model, newline="") as fh:
         text = fh.read()
@@ -407,10 +435,17 @@ def main():
     for t in tops:
         if isinstance(t, Frame):
             collect(t, ident, turns, meshes)
+    if args.only:
+        keep = set(args.only.split(","))
+        meshes = [m for m in meshes if m[0] in keep]
     tris = triangles(meshes)
     nverts = sum(len(m.verts) for _, m, _ in meshes)
     lo = [min(p[k] for t in tris for p in t[:3]) for k in range(3)]
-    hi = [max(p[k] for t in tris for p in t[:3]) for k in range(3)]
+    if args.bounds is not None:
+        lo = args.bounds[:3]
+        hi = args.bounds[3:]
+    if args.bounds is None:
+        hi = [max(p[k] for t in tris for p in t[:3]) for k in range(3)]
     print("meshes %d vertices %d triangles %d" % (len(meshes), nverts,
                                                    len(tris)))
     print("bounds x %.2f..%.2f y %.2f..%.2f z %.2f..%.2f" %
@@ -426,7 +461,8 @@ def main():
     ]
     images = []
     for name, d, up in views:
-        w, h, img = render(tris, d, args.size, center, extent, up)
+        w, h, img = render(tris, d, args.size, center, extent, up,
+                           args.smooth)
         write_png(os.path.join(args.outdir, name + ".png"), w, h, img)
         images.append(img)
     s = args.size
