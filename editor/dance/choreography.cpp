@@ -1,0 +1,81 @@
+#include "choreography.h"
+
+#include <cmath>
+
+namespace rova::dance {
+
+// Recorded poses, in micro-radians. They do not sit on whole degrees, and the
+// lying pose rests its front legs and jaw slightly past the nominal limits.
+const Pose kStanding{Frame{
+    0, 0, 0, 0,
+    -174533, 0, 523600, -174533, 0, 523600,
+    -174533, 0, 523601, -174533, 0, 523600,
+    0, 0,
+}};
+const Pose kSeated{Frame{
+    -575960, 0, 0, 0,
+    -534071, 0, 272272, -523600, 0, 261800,
+    -1497496, 0, 2021096, -1483533, 0, 2014114,
+    0, 0,
+}};
+const Pose kLying{Frame{
+    -188495, 0, 10472, 10471,
+    617848, -279253, 712095, 617848, -261800, 712095,
+    -1923357, 0, 1745333, -1926848, 10472, 1752314,
+    0, 0,
+}};
+
+Pose Pose::set(Channel channel, double degrees) const {
+    Pose p = *this;
+    p.m_v[channel] = valueFromDegrees(degrees);
+    return p;
+}
+
+Pose Pose::head(double y, double x, double z) const {
+    return set(HeadY, y).set(HeadX, x).set(HeadZ, z);
+}
+
+Pose Pose::mouth(double open) const { return set(Mouth, open); }
+
+Pose Pose::leg(Leg leg, double y, double x, double paw) const {
+    const int first = RFLegY + 3 * leg;
+    return set(Channel(first), y).set(Channel(first + 1), x).set(Channel(first + 2), paw);
+}
+
+Pose Pose::front(double y, double x, double paw) const {
+    return leg(RightFront, y, x, paw).leg(LeftFront, y, x, paw);
+}
+
+Pose Pose::rear(double y, double x, double paw) const {
+    return leg(RightRear, y, x, paw).leg(LeftRear, y, x, paw);
+}
+
+Pose Pose::tail(double y, double x) const { return set(TailY, y).set(TailX, x); }
+
+Script::Script(const Pose& start) : m_current(start), m_frames{start.values()} {}
+
+// Smooth ease in and out: the joints start and stop gently, and the fastest
+// frame of a move is 1.5 times its average.
+Script& Script::to(const Pose& pose, int frames) {
+    const Frame& from = m_current.values();
+    const Frame& target = pose.values();
+    for (int i = 1; i <= frames; ++i) {
+        const double t = static_cast<double>(i) / frames;
+        const double ease = t * t * (3.0 - 2.0 * t);
+        Frame f;
+        for (int c = 0; c < kChannelCount; ++c) {
+            const double delta = static_cast<double>(target[c]) - from[c];
+            f[c] = static_cast<std::int32_t>(from[c] + std::llround(delta * ease));
+        }
+        m_frames.push_back(f);
+    }
+    m_current = pose;
+    return *this;
+}
+
+Script& Script::hold(int frames) {
+    m_frames.insert(m_frames.end(), static_cast<std::size_t>(frames), m_current.values());
+    return *this;
+}
+
+}  // namespace rova::dance
