@@ -1,0 +1,257 @@
+#include "track_pane.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "model/keyframe_ops.h"
+
+namespace rova {
+namespace {
+
+const QColor kMarkColour(64, 64, 64);
+const QColor kLabelColour(128, 128, 128);
+const QColor kNormalPen(0, 0, 255);
+const QColor kFastPen(255, 255, 0);
+const QColor kAlarmPen(255, 0, 0);
+
+}  // namespace
+
+bool CLedPane::s_light = false;
+int CLedPane::s_anchor = 0;
+
+void CTrackPane::draw(QPainter& p, const PaneDrawInfo& info) {
+    p.fillRect(0, m_top, info.contentRight, m_height, Qt::black);
+}
+
+void CTrackPane::drawTimeMarks(QPainter& p, const PaneDrawInfo& info, int divisor, int multiplier) const {
+    const int pixels = pps();
+    if (pixels < 60) return;
+    const int step = multiplier * pixels;
+    for (std::int64_t d = step; d / divisor + info.contentLeft <= info.contentRight; d += step)
+        p.fillRect(static_cast<int>(d / divisor + info.contentLeft), m_top + m_height - 4, 1, 4, kMarkColour);
+}
+
+void CTrackPane::redrawRow() const {
+    if (m_view) m_view->invalidateBand(m_top, m_height);
+}
+
+void CTrackPane::drawLabel(QPainter& p, int x, int y, const QString& text) const {
+    // Text positions name the top-left corner of the text, as labels are laid out.
+    const QPen previous = p.pen();
+    p.setPen(kLabelColour);
+    p.drawText(QRect(x, y, 1000, 100), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    p.setPen(previous);
+}
+
+void CSeparatorPane::draw(QPainter& p, const PaneDrawInfo& info) {
+    const int left = m_fromTimeZero ? info.contentLeft : 0;
+    p.fillRect(left, m_top, info.contentRight - left, m_height, Qt::black);
+}
+
+void CAudioPane::draw(QPainter& p, const PaneDrawInfo& info) {
+    const int pixels = pps();
+    if (m_track.sampleCount > 0) {
+        const int mid = m_top + 20;
+        QPoint at(info.contentLeft, mid);
+        for (int i = info.firstColumn; i <= info.lastColumn; ++i) {
+            const std::int64_t index = static_cast<std::int64_t>(i) * 8000 / pixels;
+            if (index >= m_track.sampleCount) break;
+            const int sample = m_track.samples[index];
+            const QPoint to(info.contentLeft + i, mid + ((sample - 128) * 40) / 256);
+            p.drawLine(at, to);
+            at = to;
+        }
+    }
+    drawTimeMarks(p, info, 10, 1);
+    drawLabel(p, 10, m_top + 10, QStringLiteral("Audio"));
+}
+
+void CAudioPane::getExtent(int& width, int& steps) const {
+    width = static_cast<int>((static_cast<std::int64_t>(pps()) * m_track.sampleCount + 7999) / 8000);
+    steps = 0;
+}
+
+void CMidiPane::draw(QPainter& p, const PaneDrawInfo& info) {
+    drawLabel(p, 10, m_top + 5, QStringLiteral("MIDI"));
+    drawLabel(p, info.contentLeft + 10, m_top + 4, QStringLiteral("  (MIDI Audio dump -- Not Yet Implemented)"));
+}
+
+void CLedPane::draw(QPainter& p, const PaneDrawInfo& info) {
+    if (m_bit == 0) drawLabel(p, 10, m_top, QStringLiteral("LEDs"));
+    drawTimeMarks(p, info, 1, 1);
+    const int pixels = pps();
+    const int width = std::max(1, pixels / 12);
+    const QColor colour = m_bit == 0 ? QColor(0, 255, 0) : QColor(255, 0, 0);
+    // Only the steps that can reach the visible columns are drawn.
+    const std::int64_t from = std::max<std::int64_t>(0, static_cast<std::int64_t>(info.firstColumn) * 12 / pixels - 1);
+    const std::int64_t to = std::min<std::int64_t>(m_track.length(), static_cast<std::int64_t>(info.lastColumn + 1) * 12 / pixels + 1);
+    for (std::int64_t i = from; i < to; ++i)
+        if (m_track.steps[static_cast<std::size_t>(i)] & mask())
+            p.fillRect(static_cast<int>(info.contentLeft + i * pixels / 12), m_top, width, m_height, colour);
+}
+
+void CLedPane::getExtent(int& width, int& steps) const {
+    width = static_cast<int>((static_cast<std::int64_t>(m_track.length()) * pps() + 11) / 12);
+    steps = 0;
+}
+
+bool CLedPane::onRightButtonDown(int x, int /*y*/, unsigned /*keyState*/) {
+    if (x < 0) return false;
+    const std::int64_t i = static_cast<std::int64_t>(x) * 12 / pps();
+    if (i >= m_track.length()) return false;
+    auto& step = m_track.steps[static_cast<std::size_t>(i)];
+    s_light = !(step & mask());
+    step = static_cast<std::uint8_t>(s_light ? step | mask() : step & ~mask());
+    s_anchor = static_cast<int>(i);
+    m_track.modified = true;
+    redrawRow();
+    return true;
+}
+
+void CLedPane::onRightDrag(int x, int /*y*/) {
+    if (m_track.length() == 0) return;
+    const std::int64_t at = std::clamp<std::int64_t>(static_cast<std::int64_t>(x) * 12 / pps(), 0, m_track.length() - 1);
+    const int from = static_cast<int>(std::min<std::int64_t>(s_anchor, at));
+    const int to = static_cast<int>(std::max<std::int64_t>(s_anchor, at));
+    bool changed = false;
+    for (int i = std::max(0, from); i <= to && i < m_track.length(); ++i) {
+        auto& step = m_track.steps[static_cast<std::size_t>(i)];
+        const auto next = static_cast<std::uint8_t>(s_light ? step | mask() : step & ~mask());
+        if (next != step) {
+            step = next;
+            changed = true;
+        }
+    }
+    if (changed) {
+        m_track.modified = true;
+        redrawRow();
+    }
+}
+
+void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
+    const ChannelInfo& ch = info();
+    drawLabel(p, 10, m_top + m_height / 8, QString::fromLatin1(ch.name.data(), static_cast<int>(ch.name.size())));
+    drawTimeMarks(p, drawInfo, 125, 10);
+
+    const QPen previous = p.pen();
+    const QPen normal(kNormalPen, 2), fast(kFastPen, 2), alarm(kAlarmPen, 2);
+    p.setPen(normal);
+    const int half = m_height / 2 - 2;
+    const int mid = m_top + m_height / 2;
+    const double lower = ch.lower, upper = ch.upper;
+    auto yOf = [&](double d) { return mid + static_cast<int>(std::trunc(half - (d - lower) * 2 * half / (upper - lower))); };
+    const float lowLimit = 1.1f * ch.lower, highLimit = 1.1f * ch.upper;
+    const float fastSpeed = 1.1f * ch.maxSpeed, alarmSpeed = 1.5f * ch.maxSpeed;
+
+    QPoint at;
+    double previousDegrees = 0;
+    for (int k = 0; k < m_track.keyframeCount(); ++k) {
+        const double d = degreesFromValue(m_track.value(k, m_column));
+        const QPoint here(static_cast<int>(drawInfo.contentLeft + column(m_track.keyframeTime(k))), yOf(d));
+        if (k > 0) {
+            const double speed = std::abs(d - previousDegrees) * 125 / (2.0 * m_track.duration(k));
+            const bool outOfRange = d < lowLimit || d > highLimit;
+            if (speed > fastSpeed) p.setPen(speed < alarmSpeed ? fast : alarm);
+            else if (outOfRange) p.setPen(alarm);
+            p.drawLine(at, here);
+            p.drawLine(here.x(), here.y() - 2, here.x(), here.y() + 2);
+            p.setPen(normal);
+        }
+        at = here;
+        previousDegrees = d;
+    }
+    p.setPen(previous);
+}
+
+void CChannelPane::getExtent(int& width, int& steps) const {
+    const std::int64_t total = m_track.totalTicks();
+    width = static_cast<int>((static_cast<std::int64_t>(pps()) * total * 2 + 124) / 125);
+    steps = static_cast<int>((total + 4) / 5);
+}
+
+int CChannelPane::hitTest(int x) const {
+    for (int k = 0; k < m_track.keyframeCount(); ++k)
+        if (std::llabs(column(m_track.keyframeTime(k)) - x) <= 4) return k;
+    return -1;
+}
+
+bool CChannelPane::setValueFromY(int k, int y) {
+    if (k <= 0 || k >= m_track.keyframeCount() - 1) return false;
+    const ChannelInfo& ch = info();
+    const int h2 = m_height / 2;
+    float degrees = (ch.upper + ch.lower) * 0.5f - static_cast<float>(y - h2) * (ch.upper - ch.lower) / static_cast<float>(h2 * 2 - 4);
+    degrees = std::clamp(degrees, ch.lower, ch.upper);
+    const std::int32_t value = valueFromDegrees(degrees);
+    if (value != m_track.value(k, m_column)) {
+        m_track.setValue(k, m_column, value);
+        redrawRow();
+    }
+    return true;
+}
+
+bool CChannelPane::onRightButtonDown(int x, int y, unsigned /*keyState*/) {
+    if (x < 0) return false;
+    const int k = hitTest(x);
+    if (k < 0) return false;
+    setValueFromY(k, y);
+    m_view->setTimeSelection(-1, 0);
+    return true;
+}
+
+void CChannelPane::onRightDrag(int x, int y) {
+    const int k = hitTest(x);
+    if (k >= 0) setValueFromY(k, y);
+}
+
+bool CChannelPane::onKey(int key) {
+    int start, length;
+    if (!m_view || !m_view->getSelection(start, length)) return CTrackPane::onKey(key);
+    const ChannelInfo& ch = info();
+    if (key >= '1' && key <= '9') {
+        const int level = '9' - key;
+        const float degrees = (ch.upper - ch.lower) * static_cast<float>(level) * 0.125f + ch.lower;
+        if (m_track.setValueInRange(m_column, valueFromDegrees(degrees), start, length)) {
+            m_view->pushPoseToViewer();
+            redrawRow();
+        }
+        return false;
+    }
+    if (key == 'S') {
+        smoothBetweenEnds(m_track, m_column, start, length);
+        m_view->pushPoseToViewer();
+        redrawRow();
+        return false;
+    }
+    bool pastEnd = false;
+    if (key == kKeyDown) {
+        for (int s = start - 1; s >= 0; --s)
+            if (m_track.isKeyframeAtStep(s, pastEnd)) {
+                m_view->setTimeSelection(s, 1);
+                break;
+            }
+        return true;
+    }
+    if (key == kKeyUp) {
+        for (int s = start + 1;; ++s) {
+            if (m_track.isKeyframeAtStep(s, pastEnd)) {
+                m_view->setTimeSelection(s, 1);
+                break;
+            }
+            if (pastEnd) break;
+        }
+        return true;
+    }
+    return CTrackPane::onKey(key);
+}
+
+bool CChannelPane::setValueInSelection(int degrees) {
+    int start, length;
+    if (!m_view || !m_view->getSelection(start, length)) return false;
+    const bool any = m_track.setValueInRange(m_column, valueFromDegrees(degrees), start, length);
+    if (any) redrawRow();
+    return any;
+}
+
+}  // namespace rova
