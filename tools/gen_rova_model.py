@@ -5,6 +5,7 @@ Regenerate after any change to this script (from the repository root):
 
     python3 tools/gen_rova_model.py            # writes viewer/res/rova.x
     python3 tools/gen_rova_model.py -o FILE    # writes elsewhere
+    python3 tools/gen_rova_model.py --check    # is the committed file current?
     python3 tools/preview_model.py viewer/res/rova.x /tmp/rova   # look at it
 
 Python 3 standard library only. The output is deterministic, so a
@@ -20,11 +21,22 @@ How the model is built
 * Every frame carries one mesh, named like the frame without "frm-"
   ("Body" for the top frame "ROVA").
 * Geometry is designed in the model frame (the robot standing in its
-  modelled pose) or in the frame of a part where that is simpler (jaw,
-  ears), from smooth closed primitives: superellipsoids (ellipsoids and
-  rounded boxes, optionally tapered) and tapered capsules. Each part is
-  then expressed in the coordinates of the frame that carries it, so a
-  joint frame turns its mesh about its own origin, the joint pivot.
+  modelled pose) or in the frame of a part where that is simpler (head,
+  jaw, ears), from smooth closed primitives: superellipsoids (ellipsoids
+  and rounded boxes, optionally tapered), tapered capsules and lofts
+  (rounded cross-sections swept along an axis: body, head, jaw). Each part
+  is then expressed in the coordinates of the frame that carries it, so a
+  joint frame turns its mesh about its own origin, the joint pivot: limbs
+  hang from the shoulder and hip frames, the jaw from its hinge (closed
+  when the jaw frame is aligned with the head, a little open as modelled),
+  the ears from their hinge discs.
+* Materials: light grey shell (0.7 grey, power 10, specular 0.5) and dark
+  grey details (0.3 grey, power 100, specular 1.0): joint hubs, belly,
+  eyes, nose, inside of the mouth, ankles, nails, tail base, ear hinges.
+* Self-checks before writing: 38 frames and meshes, every part closed and
+  wound outward, unit normals, paws on y = 0, the top of the head at 26.0,
+  the extents x -7.5..7.5, y 0..26.6, z -18.1..16.9 (within 0.05) and the
+  vertex count.
 * Parts of the right side are the mirror images (x -> -x) of the left.
 * Winding: the viewer's coordinate system is left-handed (y up, +z away
   from the default camera). A face lists its vertices clockwise as seen
@@ -486,6 +498,14 @@ def on_ground(part):
     return shifted(part, (0.0, -low, 0.0))
 
 
+def fit_width(part, cx, half):
+    """Scale a part across the body (about x = cx) to a half width."""
+    k = half / max(abs(p[0] - cx) for p in part.verts)
+    part.verts = [(cx + (p[0] - cx) * k, p[1], p[2]) for p in part.verts]
+    part.normals = part._normals()
+    return part
+
+
 SIDE_AXES = ((0.0, 1.0, 0.0), (0.0, 0.0, 1.0), (1.0, 0.0, 0.0))
 
 
@@ -513,7 +533,7 @@ def leg_parts(upper, lower, foot, paw, nails, rear):
     # flattened across the body
     parts[upper] = [
         joint_cap(add(top, (r_top * 0.85, 0.0, 0.0)), r_top * 1.15, 0.42,
-                  nu=10, nv=4),
+                  nu=9, nv=4),
         capsule(add(top, scale(limb_dir, 0.2)), knee, r_top, r_knee / deep,
                 LIGHT, nu=8, ncap=2, flat=deep,
                 sidehint=(1.0, 0.0, 0.0)),
@@ -521,7 +541,7 @@ def leg_parts(upper, lower, foot, paw, nails, rear):
     # lower limb with the knee or elbow joint
     parts[lower] = [
         joint_cap(add(knee, (r_knee * 0.45, 0.0, 0.0)), r_knee * 1.1,
-                  r_knee * 0.62, nu=10, nv=4),
+                  r_knee * 0.62, nu=9, nv=4),
         capsule(knee, ankle, r_knee * 0.88, r_ankle, LIGHT, nu=8, ncap=2,
                 sidehint=(1.0, 0.0, 0.0)),
     ]
@@ -533,9 +553,10 @@ def leg_parts(upper, lower, foot, paw, nails, rear):
     front_z = toe[2] - 0.35
     cz = 0.5 * (heel_z + front_z)
     hz = 0.5 * (heel_z - front_z)
-    parts[paw] = [on_ground(
-        superellipsoid((x, 0.7, cz), (1.5, 0.6, hz), LIGHT, nu=10, nv=5,
-                       e_len=0.6, e_ring=0.55, taper=(-0.04, 0.45)))]
+    parts[paw] = [fit_width(on_ground(
+        superellipsoid((x, 0.7, cz), (1.5, 0.68, hz), LIGHT, nu=10, nv=5,
+                       e_len=0.6, e_ring=0.55, taper=(-0.04, 0.45))),
+        x, 1.5)]
     # nails: four short claws at the front of the toes
     claws = []
     for dx in (-1.05, -0.36, 0.36, 1.05):
@@ -570,15 +591,15 @@ def build_parts():
         return DARK if dot(n, down) > 0.8 else LIGHT
 
     P["ROVA"].append(loft(body_profile, -10.4, 10.1, belly, B((0, 0, 0)),
-                          (bx, by, bz), nu=16, nz=13, cap0=2.8, cap1=2.6,
+                          (bx, by, bz), nu=14, nz=12, cap0=2.8, cap1=2.6,
                           round0=2.2, round1=2.2, e_ring=0.7))
 
     # ---- tail: ball joint and three tapering segments
     P["frm-sphere2"].append(superellipsoid(ow("frm-sphere2"),
-                                           (1.05, 1.05, 1.05), DARK,
+                                           (1.15, 1.15, 1.15), DARK,
                                            nu=8, nv=5))
-    segs = [("frm-cyl1", 2.2, 0.78, 0.68), ("frm-cyl2", 3.2, 0.68, 0.56),
-            ("frm-cyl3", 6.43, 0.56, 0.45)]
+    segs = [("frm-cyl1", 2.2, 0.92, 0.8), ("frm-cyl2", 3.2, 0.8, 0.66),
+            ("frm-cyl3", 6.45, 0.66, 0.45)]
     for name, L, r0, r1 in segs:
         p0 = ow(name)
         p1 = to_world(name, (0.0, 0.0, L))
@@ -623,7 +644,7 @@ def build_parts():
         (3.7, 2.8, 2.5, 2.6),
     ]
     P["frm-Head"].append(loft(head_profile, 3.7, -6.3, LIGHT, H((0, 0, 0)),
-                              (hx, hy, hz), nu=16, nz=13, cap0=2.6,
+                              (hx, hy, hz), nu=16, nz=12, cap0=2.6,
                               cap1=1.1, round0=2.0, round1=2.4,
                               e_ring=0.75))
     # inside of the mouth, seen when the jaw opens
@@ -632,7 +653,7 @@ def build_parts():
                                         nu=8, nv=4, e_len=0.7, e_ring=0.7,
                                         axes=(hx, hy, fwd)))
     # nose
-    P["frm-Head"].append(superellipsoid(H((0.0, 1.05, -5.95)),
+    P["frm-Head"].append(superellipsoid(H((0.0, 1.05, -6.0)),
                                         (0.85, 0.55, 0.5), DARK,
                                         nu=8, nv=3))
     # eyes: dark oval lenses set into the face above the muzzle
@@ -677,15 +698,15 @@ def build_parts():
     down = scale(ex, -1.0)
     # (frame, length, half width at top and bottom, outward lean, end
     # roundness): narrow at the hinge, widest low down, round at the tip
-    seg = [("frm-extru3", 1.144, 0.95, 1.15, 0.0, 0.2),
-           ("frm-extru2", 1.097, 1.15, 1.3, 0.08, 0.2),
-           ("frm-extru1", 1.097, 1.3, 1.35, 0.16, 0.2),
+    seg = [("frm-extru3", 1.144, 0.95, 1.15, 0.0, 0.12),
+           ("frm-extru2", 1.097, 1.15, 1.3, 0.08, 0.12),
+           ("frm-extru1", 1.097, 1.3, 1.35, 0.16, 0.12),
            ("frm-extru4", 1.3, 1.35, 1.0, 0.24, 0.75)]
     for name, L, w0, w1, lean, e in seg:
         o = to_local("frm-cyl6", ow(name))
         c = E(add(o, (-L * 0.5, 0.22 + lean, 0.45)))
         ear_parts[name] = [superellipsoid(
-            c, (0.5 * (w0 + w1), 0.22, L * 0.5 + 0.05), LIGHT, nu=8, nv=3,
+            c, (0.5 * (w0 + w1), 0.22, L * 0.5 + 0.02), LIGHT, nu=8, nv=3,
             e_len=e, e_ring=0.4, axes=(ez, ey, down),
             taper=((w1 - w0) / (w0 + w1), 0.0), shift=(0.0, 0.08))]
     right = {"frm-cyl6": "frm-cyl7", "frm-extru3": "frm-extru5",
@@ -706,8 +727,10 @@ class Mesh:
         self.frame = frame
         self.name = mesh_name(frame)
         self.verts, self.normals, self.faces, self.face_mat = [], [], [], []
+        self.part_ranges = []   # (first face, face count) of every part
         for part in parts:
             base = len(self.verts)
+            self.part_ranges.append((len(self.faces), len(part.faces)))
             self.verts.extend(to_local(frame, p) for p in part.verts)
             self.normals.extend(normalize(dir_to_local(frame, n))
                                 for n in part.normals)
@@ -792,11 +815,11 @@ def write_x(meshes):
         for i, k in enumerate(m.face_mat):
             out.append("%s  %d%s" % (sp, k, ";" if i == n - 1 else ","))
         for k in m.materials:
-            col, power, spec, emis = MATERIALS[k]
+            col, power, specular, emis = MATERIALS[k]
             out.append("%s  Material {" % sp)
             out.append("%s   %s;%s;%s;%s;;" % (sp, *[f6(c) for c in col]))
             out.append("%s   %s;" % (sp, f6(power)))
-            out.append("%s   %s;%s;%s;;" % (sp, *[f6(c) for c in spec]))
+            out.append("%s   %s;%s;%s;;" % (sp, *[f6(c) for c in specular]))
             out.append("%s   %s;%s;%s;;" % (sp, *[f6(c) for c in emis]))
             out.append("%s  }" % sp)
         out.append("%s }" % sp)
@@ -833,7 +856,23 @@ def check(meshes):
             if abs(length(n) - 1.0) > 1e-6:
                 problems.append("%s has a non-unit normal" % m.name)
                 break
-        # outward winding: the face normal agrees with its vertex normals
+        # every part is a closed surface, consistently wound (each edge used
+        # once in either direction) and enclosing a positive volume, so
+        # (b - a) x (c - a) points outward on every face
+        for first, count in m.part_ranges:
+            edges = {}
+            vol = 0.0
+            for a, b, c in m.faces[first:first + count]:
+                for e in ((a, b), (b, c), (c, a)):
+                    edges[e] = edges.get(e, 0) + 1
+                vol += dot(m.verts[a], cross(m.verts[b], m.verts[c]))
+            if any(n != 1 or edges.get((e[1], e[0])) != 1
+                   for e, n in edges.items()):
+                problems.append("%s: a part is not closed and consistently "
+                                "wound" % m.name)
+            if vol <= 0.0:
+                problems.append("%s: a part is wound inside out" % m.name)
+        # smooth normals agree with the faces around them
         bad = 0
         for a, b, c in m.faces:
             pa, pb, pc = m.verts[a], m.verts[b], m.verts[c]
@@ -847,12 +886,44 @@ def check(meshes):
     want_lo = (-7.5, 0.0, -18.1)
     want_hi = (7.5, 26.6, 16.9)
     for k, axis in enumerate("xyz"):
-        if abs(lo[k] - want_lo[k]) > 0.15 or abs(hi[k] - want_hi[k]) > 0.15:
+        if abs(lo[k] - want_lo[k]) > 0.05 or abs(hi[k] - want_hi[k]) > 0.05:
             problems.append("%s extent %.3f..%.3f, wanted %.1f..%.1f"
                             % (axis, lo[k], hi[k], want_lo[k], want_hi[k]))
     if not 1200 <= total <= 2000:
         problems.append("vertex count %d out of range" % total)
+    # the paws stand on y = 0
+    for name in ("frm-FL_Paw", "frm-FR_Paw", "frm-BL_Paw", "frm-BR_Paw"):
+        m = meshes[FRAME_INDEX[name]]
+        low = min(to_world(name, p)[1] for p in m.verts)
+        if abs(low) > 1e-4:
+            problems.append("%s sole at y = %.4f" % (m.name, low))
+    # the top of the head
+    head = meshes[FRAME_INDEX["frm-Head"]]
+    top = max(to_world("frm-Head", p)[1] for p in head.verts)
+    if abs(top - 26.0) > 0.05:
+        problems.append("top of the head at y = %.3f" % top)
     return problems, lo, hi, total
+
+
+def same_model_text(a, b):
+    """Equal up to the last printed digit of the numbers (the math library
+    of another machine may round a last digit differently)."""
+    if a.split("\r\n")[0] != b.split("\r\n")[0] or "\n" in a.replace(
+            "\r\n", ""):
+        return False
+    ta = a.replace(";", " ").replace(",", " ").split()
+    tb = b.replace(";", " ").replace(",", " ").split()
+    if len(ta) != len(tb):
+        return False
+    for x, y in zip(ta, tb):
+        if x == y:
+            continue
+        try:
+            if abs(float(x) - float(y)) > 2.5e-6:
+                return False
+        except ValueError:
+            return False
+    return True
 
 
 def main():
@@ -862,6 +933,9 @@ def main():
     ap.add_argument("-o", "--output", default=default_out)
     ap.add_argument("--force", action="store_true",
                     help="write even if the self-checks fail")
+    ap.add_argument("--check", action="store_true",
+                    help="write nothing; fail if the self-checks fail or the "
+                    "output file differs from what this script makes")
     args = ap.parse_args()
     meshes = build_meshes()
     problems, lo, hi, total = check(meshes)
@@ -874,6 +948,15 @@ def main():
     if problems and not args.force:
         return 1
     text = write_x(meshes)
+    if args.check:
+        with open(os.path.normpath(args.output), newline="") as f:
+            old = f.read()
+        if not same_model_text(old, text):
+            print("%s is not what this script makes: regenerate it"
+                  % os.path.normpath(args.output), file=sys.stderr)
+            return 1
+        print("%s is up to date" % os.path.normpath(args.output))
+        return 0
     with open(os.path.normpath(args.output), "w", newline="") as f:
         f.write(text)
     print("wrote", os.path.normpath(args.output), len(text), "bytes")
