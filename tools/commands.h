@@ -9,5 +9,6 @@ namespace rova::tool {
 
 int cmdInfo(const std::vector<std::string>& args);
 int cmdRun(const std::vector<std::string>& args);
+int cmdPoseFrames(const std::vector<std::string>& args);
 
 }  // namespace rova::tool

@@ -4,9 +4,13 @@ namespace rova::rm {
 
 namespace {
 
-// Tolerance below which a vector counts as unit length or two as perpendicular.
-// Generous enough to accept vectors that were normalised in single precision.
-constexpr double kExactEnough = 1e-6;
+// How far a squared length may be from 1 for the vector to count as unit length:
+// just above the error of a vector normalised and then rounded to single
+// precision (2 x 2^-24), so such vectors are kept as they are.
+constexpr double kUnitEnough = 2.5e-7;
+// How far from 0 the dot product of two unit vectors may be for them to count as
+// perpendicular.
+constexpr double kSquareEnough = 1e-6;
 
 struct DVec {
     double x, y, z;
@@ -23,7 +27,7 @@ bool unitOrSame(Vec3 v, Vec3& out) {
     const DVec d = widen(v);
     const double len2 = ddot(d, d);
     if (!(len2 > 1e-24) || !std::isfinite(len2)) return false;
-    if (std::fabs(len2 - 1.0) <= kExactEnough) {
+    if (std::fabs(len2 - 1.0) <= kUnitEnough) {
         out = v;
         return true;
     }
@@ -78,7 +82,7 @@ bool orientationFrom(Vec3 direction, Vec3 up, Matrix& out) {
     const DVec dz = widen(z), du = widen(up);
     const double along = ddot(du, dz);
     Vec3 perpendicular = up;
-    if (std::fabs(along) > kExactEnough) {
+    if (std::fabs(along) > kSquareEnough) {
         perpendicular = narrow({du.x - along * dz.x, du.y - along * dz.y, du.z - along * dz.z});
     }
     if (!unitOrSame(perpendicular, y)) return false;
