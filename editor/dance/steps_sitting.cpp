@@ -110,7 +110,8 @@ Script armCircle() {
     const Pose bottom = kSeated.head(-30).front(-5, 20, 20);
     Script s(kSeated);
     s.to(in, 7);
-    for (int i = 0; i < 2; ++i) s.to(top, 4).to(out, 4).to(bottom, 4).to(i == 0 ? in : kSeated, i == 0 ? 4 : 3);
+    s.to(top, 4).to(out, 4).to(bottom, 4).to(in, 4);
+    s.to(top, 4).to(out, 4).to(bottom, 4).to(kSeated, 3);
     return s;
 }
 
