@@ -1,0 +1,18 @@
+// rova-editor: the performance editor (command line in command_line.h).
+#include <QApplication>
+
+#include "app/editor_app.h"
+#include "app/shell_dialogs.h"
+#include "platform/qt_messages.h"
+#include "view/placeholder_view.h"
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    // The program ends when its main frame closes, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    rova::QtMessages messages;
+    rova::QtShellDialogs dialogs;
+    rova::CEditorApp app(messages, dialogs, [](rova::CDocument& d) { return new rova::CPlaceholderView(d); });
+    if (!app.initInstance(QCoreApplication::arguments().mid(1))) return app.exitCode();
+    return QApplication::exec();
+}

@@ -1,0 +1,67 @@
+#include "player/player_link.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "player/player_window.h"
+#include "player/window_messages.h"
+
+namespace rova {
+
+CPlayerLink& playerLink() {
+    static CPlayerLink link;
+    return link;
+}
+
+void* CPlayerLink::getViewer() const { return m_window ? m_window->viewer() : nullptr; }
+
+void CPlayerLink::showPlayer() {
+    if (!m_window) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const int screenWidth = screen ? screen->geometry().width() : 1024;
+        // 300 x 300 near the top right of the screen.
+        m_window = CPlayerWindow::create(QRect(QPoint(screenWidth - 400, 10), QPoint(screenWidth - 100, 310)), *this);
+    }
+    if (m_window) {
+        m_window->showNormal();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+}
+
+void CPlayerLink::refreshPlayer() {
+    if (m_window) m_window->repaint();
+}
+
+bool CPlayerLink::onViewerKey(int key) {
+    if (key < win::kVkLeft || key > win::kVkDown) return false;
+    if (m_activeView)
+        m_activeView->onKeyDown(key);
+    else if (beep)
+        beep();
+    else
+        QApplication::beep();
+    return true;
+}
+
+bool CPlayerLink::jointNotify(void*, int joint, int value) {
+    // The paws and ears have no channel: they move freely.
+    if (joint >= 18) return true;
+    PlayerClient* view = playerLink().m_activeView;
+    return view ? view->onViewerJointValue(joint, value) : false;
+}
+
+void CPlayerLink::setActiveView(PlayerClient* view) {
+    if (view == m_activeView) return;
+    PlayerClient* previous = m_activeView;
+    m_activeView = view;
+    if (previous) previous->activeViewChanged(false);
+    if (view) view->activeViewChanged(true);
+}
+
+void CPlayerLink::forgetView(PlayerClient* view) {
+    if (view && view == m_activeView) m_activeView = nullptr;
+}
+
+}  // namespace rova

@@ -1,0 +1,61 @@
+// What the editor needs of the 3D viewer library: the exports it calls and the
+// services its window offers to the viewer. The program talks to the viewer
+// only through viewerApi(), so the library can be bound in one place.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace rova {
+
+// count joint values in whole degrees; values[k] belongs to viewer joint first + k.
+struct ViewerJointRange {
+    std::int32_t first;
+    std::int32_t count;
+    std::int32_t* values;
+};
+
+// Asked while the user drags a joint: true lets the joint take the value.
+using ViewerNotifyProc = bool (*)(void* context, int joint, int value);
+
+// Services of the host window: the viewer has no window of its own.
+class ViewerHost {
+public:
+    virtual ~ViewerHost() = default;
+    virtual void clientSize(int& width, int& height) const = 0;
+    // Shows a rendered image (RGBA, 8 bits per channel, rows of stride bytes).
+    virtual void present(const std::uint8_t* rgba, int width, int height, int stride) = 0;
+    virtual void invalidate() = 0;
+    virtual void captureMouse() = 0;
+    virtual void releaseMouse() = 0;
+    // A cursor handle given to SetCursor, or null for the arrow.
+    virtual void setCursor(const void* cursor) = 0;
+    // Bit 0x8000 set while the key (a virtual-key code) is down.
+    virtual std::int16_t asyncKeyState(int virtualKey) const = 0;
+    virtual void destroyWindow() = 0;
+    virtual void messageBox(std::string_view text, std::string_view caption) = 0;
+};
+
+// The viewer exports that the editor calls, under the exports' names.
+class ViewerApi {
+public:
+    virtual ~ViewerApi() = default;
+    virtual void* Create() = 0;
+    virtual bool Attach(void* context, ViewerHost* window) = 0;
+    virtual void Destroy(void* context) = 0;
+    virtual void SetCursor(void* context, const void* cursor) = 0;
+    virtual void SetNotifyProc(void* context, ViewerNotifyProc proc) = 0;
+    virtual bool HandleMessages(void* context, ViewerHost* window, unsigned message, std::uintptr_t wParam,
+                                std::intptr_t lParam, std::int32_t* result) = 0;
+    virtual int SetJoints(void* context, const ViewerJointRange& range) = 0;
+    virtual void SelectJoint(void* context, int joint) = 0;
+    virtual void BeginMultiJoint(void* context) = 0;
+    virtual void EndMultiJoint(void* context) = 0;
+    virtual bool SetJointsVisible(void* context, int first, int count, bool visible) = 0;
+};
+
+// The viewer in use; setViewerApi(nullptr) goes back to the built-in one.
+ViewerApi& viewerApi();
+void setViewerApi(ViewerApi* api);
+
+}  // namespace rova
