@@ -23,6 +23,10 @@ void debugOutput(std::string_view text);
 // Formats like printf into a 256-byte buffer (text, CR LF and the terminating
 // zero must fit; longer text is cut), appends CR LF and shows it captioned
 // "Viewer Message".
+#if defined(__GNUC__)
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#else
+void reportError(const char* format, ...);
+#endif
 
 }  // namespace rova::viewer

@@ -144,16 +144,6 @@ TEST(FrameTest, StoredTransformRestoresExactly) {
     }
 }
 
-TEST(FrameTest, ScaledTransformIsKeptAsGiven) {
-    auto f = Frame::create();
-    Matrix m;
-    m.x = {2, 0, 0};
-    m.y = {0, 2, 0};
-    m.z = {0, 0, 2};
-    f->setTransform(m);
-    EXPECT_EQ(f->transform(), m);
-}
-
 TEST(FrameTest, HierarchyChanges) {
     auto scene = Frame::create();
     auto a = childOf(scene);
@@ -183,17 +173,6 @@ TEST(FrameTest, NamesAreReadThroughABuffer) {
     EXPECT_EQ(std::string(buffer), f->name());
     f->setName(std::string(64, 'n'));
     EXPECT_FALSE(f->readName(buffer));
-}
-
-TEST(FrameTest, FindSearchesDepthFirst) {
-    auto scene = Frame::create();
-    auto a = childOf(scene);
-    auto a1 = childOf(a);
-    auto b = childOf(scene);
-    a1->setName("x");
-    b->setName("x");
-    EXPECT_EQ(scene->find("x"), a1.get());
-    EXPECT_EQ(scene->find("y"), nullptr);
 }
 
 }  // namespace
