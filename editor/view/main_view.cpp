@@ -1,0 +1,464 @@
+#include "view/main_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/document.h"
+#include "player/player_link.h"
+#include "player/viewer_api.h"
+#include "player/window_messages.h"
+#include "view/view_dialogs.h"
+
+namespace rova {
+
+int CMainView::s_dragMode = 0;
+
+namespace {
+
+const QColor kGridColour(64, 64, 64);
+const QColor kHighlightPattern(192, 192, 192);  // the light-grey brush
+
+// The extension rule: a range grows toward i, or shrinks back toward its start.
+bool extend(int& start, int& count, int i) {
+    int s = start, n = count;
+    if (i < s) {
+        n += s - i;
+        s = i;
+    } else if (i > s) {
+        n = i - s + 1;
+    }
+    if (n <= 0) n = 1;
+    if (s == start && n == count) return false;
+    start = s;
+    count = n;
+    return true;
+}
+
+}  // namespace
+
+CMainView::CMainView(CDocument& document, QWidget* parent) : CView(document, parent) {
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    viewport()->setPalette(pal);
+    // Moves without a button pressed end drags that were released outside.
+    viewport()->setMouseTracking(true);
+}
+
+CMainView::~CMainView() = default;
+
+int CMainView::stepX(int g) const { return kLabelColumnWidth + ((640 * g - 320) * pixelsPerSecond()) / 8000; }
+
+int CMainView::stepsWidth(int n) const { return (pixelsPerSecond() * n * 640) / 8000; }
+
+int CMainView::pixelToStep(int x, int pps) {
+    const int step = (x * 8000 + (pps * 640) / 2) / (pps * 640);
+    return std::max(0, step);
+}
+
+void CMainView::onInitialUpdate() {
+    m_panes.clear();
+    m_rightDragPane = nullptr;
+    CMainDoc& doc = document().doc();
+    const unsigned flags = doc.trackFlags();
+    auto add = [&](CTrackPane* pane) { m_panes.emplace_back(pane); };
+    if (flags & TRACK_WAVE) {
+        add(new CAudioPane(doc.wave()));
+        add(new CSeparatorPane(2, false));
+    }
+    if (flags & TRACK_MIDI) {
+        add(new CMidiPane());
+        add(new CSeparatorPane(2, false));
+    }
+    if (flags & TRACK_LEDS) {
+        add(new CLedPane(doc.leds(), 0));
+        add(new CSeparatorPane(1, true));
+        add(new CLedPane(doc.leds(), 1));
+        add(new CSeparatorPane(2, false));
+    }
+    CMotionTrack& motion = doc.motion();
+    if (flags & TRACK_MOTION) {
+        for (int c = 0; c < motion.channelCount(); ++c) {
+            add(new CChannelPane(motion, c));
+            const int channel = motion.firstChannel() + c;
+            const bool groupEnd = channel == 3 || channel == 6 || channel == 9 || channel == 12 || channel == 15 ||
+                                  channel == 17;
+            add(new CSeparatorPane(groupEnd ? 2 : 1, false));
+        }
+    }
+    int y = 0;
+    for (auto& pane : m_panes) y += pane->attach(this, y);
+    m_totalHeight = y;
+    updateLayout();
+    viewport()->update();
+}
+
+void CMainView::updateLayout() {
+    int widest = 0, steps = 0;
+    for (const auto& pane : m_panes) {
+        int w, s;
+        pane->getExtent(w, s);
+        widest = std::max(widest, w);
+        steps = std::max(steps, s);
+    }
+    m_contentWidth = widest + 50;
+    m_lastStep = steps;
+    updateScrollBars();
+    if (hasSelection())
+        horizontalScrollBar()->setValue(std::max(0, (pixelsPerSecond() * m_selStart * 10) / 125));
+}
+
+QSize CMainView::drawingSize() const { return {m_contentWidth + 84, m_totalHeight}; }
+
+void CMainView::updateScrollBars() {
+    const QSize size = drawingSize();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, size.width() - view.width()));
+    horizontalScrollBar()->setPageStep(view.width());
+    horizontalScrollBar()->setSingleStep(std::max(1, view.width() / 10));
+    verticalScrollBar()->setRange(0, std::max(0, size.height() - view.height()));
+    verticalScrollBar()->setPageStep(view.height());
+    verticalScrollBar()->setSingleStep(std::max(1, view.height() / 10));
+}
+
+void CMainView::resizeEvent(QResizeEvent* event) {
+    CView::resizeEvent(event);
+    updateScrollBars();
+}
+
+QPoint CMainView::toDocument(QPoint p) const {
+    return p + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CMainView::invalidateAll() { viewport()->update(); }
+
+bool CMainView::isActiveView() const { return playerLink().activeView() == static_cast<const PlayerClient*>(this); }
+
+void CMainView::makeActive() {
+    if (!isActiveView()) playerLink().setActiveView(this);
+}
+
+// ---- selection ----------------------------------------------------------
+
+bool CMainView::getSelection(int& start, int& length) const {
+    if (!hasSelection()) return false;
+    start = m_selStart;
+    length = m_selLength;
+    return true;
+}
+
+bool CMainView::isHighlighted(const CTrackPane& pane, int row) const {
+    switch (pane.getHighlightKind()) {
+    case HIGHLIGHT_ALWAYS: return true;
+    case HIGHLIGHT_SELECTED_ROWS: return row >= m_firstRow && row < m_firstRow + m_rowCount;
+    default: return false;
+    }
+}
+
+void CMainView::invalidateHighlighted() {
+    if (!hasSelection()) return;
+    for (std::size_t i = 0; i < m_panes.size(); ++i)
+        if (isHighlighted(*m_panes[i], static_cast<int>(i))) m_panes[i]->redrawRow();
+}
+
+void CMainView::selectRows(int first, int count, bool notifyViewer) {
+    invalidateHighlighted();
+    m_firstRow = first;
+    m_rowCount = count;
+    invalidateHighlighted();
+    void* viewer = playerLink().getViewer();
+    if (!notifyViewer || !viewer) return;
+    ViewerApi& api = viewerApi();
+    api.BeginMultiJoint(viewer);
+    for (int row = first; row < first + count && row < static_cast<int>(m_panes.size()); ++row) {
+        if (row < 0) continue;
+        const int joint = m_panes[static_cast<std::size_t>(row)]->getJoint();
+        if (joint >= 0) api.SelectJoint(viewer, joint);
+    }
+    api.EndMultiJoint(viewer);
+}
+
+void CMainView::setTimeSelection(int start, int length) {
+    // The old highlight goes as well as the new one comes.
+    invalidateHighlighted();
+    m_selStart = start;
+    m_selLength = length;
+    invalidateHighlighted();
+    pushPoseToViewer();
+}
+
+void CMainView::pushPoseToViewer() {
+    void* viewer = playerLink().getViewer();
+    const CMotionTrack& motion = document().doc().motion();
+    if (!hasSelection() || !viewer || motion.kind() == MOTION_NONE) return;
+    int values[kChannelCount];
+    if (!motion.valuesAtStep(m_selStart, values)) return;
+    viewerApi().SetJoints(viewer, {motion.firstChannel(), motion.channelCount(), values});
+}
+
+void CMainView::invalidateBand(int top, int height) {
+    viewport()->update(QRect(0, top - verticalScrollBar()->value(), 32700, height));
+}
+
+CTrackPane* CMainView::hitTestRow(int y, int& index) const {
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
+        const auto& p = m_panes[i];
+        if (p->top() <= y && y < p->top() + p->height()) {
+            index = static_cast<int>(i);
+            return p.get();
+        }
+    }
+    index = -1;
+    return nullptr;
+}
+
+CTrackPane* CMainView::findPaneByJoint(int channel, int& index) const {
+    for (std::size_t i = 0; i < m_panes.size(); ++i)
+        if (m_panes[i]->getJoint() == channel) {
+            index = static_cast<int>(i);
+            return m_panes[i].get();
+        }
+    index = -1;
+    return nullptr;
+}
+
+bool CMainView::onViewerJointValue(int channel, int degrees) {
+    int index;
+    CTrackPane* pane = hasSelection() ? findPaneByJoint(channel, index) : nullptr;
+    if (!pane) return false;
+    selectRows(index, 1, false);
+    return static_cast<CChannelPane*>(pane)->setValueInSelection(degrees);
+}
+
+// ---- drawing ------------------------------------------------------------
+
+void CMainView::paintEvent(QPaintEvent* event) {
+    m_clip = event->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    CView::paintEvent(event);
+    m_clip = QRect();
+}
+
+void CMainView::onDraw(QPainter& p) {
+    const int pps = pixelsPerSecond();
+    const int right = kLabelColumnWidth + m_contentWidth;
+    const int gridHeight = std::max(m_totalHeight, verticalScrollBar()->maximum() + viewport()->height());
+    for (std::int64_t k = 0;; ++k) {
+        const std::int64_t x = kLabelColumnWidth + k * pps;
+        if (x > right) break;
+        p.fillRect(static_cast<int>(x), 0, 1, gridHeight, kGridColour);
+    }
+
+    const QRect clip = m_clip.isEmpty() ? QRect(QPoint(0, 0), drawingSize()) : m_clip;
+    const PaneDrawInfo info{kLabelColumnWidth, right, std::max(0, clip.left() - kLabelColumnWidth),
+                            clip.right() + 1 - kLabelColumnWidth};
+    const bool highlight = isActiveView() && hasSelection();
+    p.setPen(QPen(Qt::black, 0));
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
+        CTrackPane& pane = *m_panes[i];
+        if (pane.top() > clip.bottom() || pane.top() + pane.height() <= clip.top()) continue;
+        pane.draw(p, info);
+        if (!highlight || !isHighlighted(pane, static_cast<int>(i))) continue;
+        int left = stepX(m_selStart);
+        int rightEdge = left + stepsWidth(m_selLength);
+        const int top = pane.top(), h = pane.height();
+        auto patternInvert = [&](int x0, int x1) {
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.fillRect(QRect(x0, top, x1 - x0, h), kHighlightPattern);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        };
+        if (pane.getHighlightKind() == HIGHLIGHT_ALWAYS) {
+            patternInvert(left, rightEdge);
+            continue;
+        }
+        if (m_selStart == 0) {
+            patternInvert(left, left + stepsWidth(1));
+            left += stepsWidth(1);
+        }
+        if (m_selStart + m_selLength > m_lastStep) {
+            patternInvert(stepX(m_lastStep), rightEdge);
+            rightEdge = stepX(m_lastStep);
+        }
+        if (rightEdge > left) {
+            p.setCompositionMode(QPainter::RasterOp_NotDestination);
+            p.fillRect(QRect(left, top, rightEdge - left, h), Qt::black);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+    }
+}
+
+// ---- mouse --------------------------------------------------------------
+
+void CMainView::onLButtonDown(QPoint doc, bool shift) {
+    m_rightDragPane = nullptr;
+    makeActive();
+    const int step = std::min(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), m_lastStep);
+    if (!shift) {
+        selectRows(0, static_cast<int>(m_panes.size()), true);
+        setTimeSelection(step, 1);
+        s_dragMode = 1;
+        return;
+    }
+    int row;
+    if (hitTestRow(doc.y(), row)) {
+        selectRows(row, 1, true);
+        setTimeSelection(step, 1);
+        s_dragMode = 2;
+    }
+}
+
+void CMainView::onLButtonUp() { s_dragMode = 0; }
+
+void CMainView::onRButtonDown(QPoint doc, bool shift) {
+    makeActive();
+    setTimeSelection(-1, 0);
+    m_rightDragPane = nullptr;
+    int row;
+    if (CTrackPane* pane = hitTestRow(doc.y(), row))
+        if (pane->onRightButtonDown(doc.x() - kLabelColumnWidth, doc.y() - pane->top(), shift ? win::kMkShift : 0))
+            m_rightDragPane = pane;
+    s_dragMode = 0;
+}
+
+void CMainView::onRButtonUp(QPoint doc) {
+    if (m_rightDragPane) {
+        m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
+        m_rightDragPane = nullptr;
+    }
+    s_dragMode = 0;
+}
+
+void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
+    if (m_rightDragPane) {
+        if (rightDown)
+            m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
+        else
+            m_rightDragPane = nullptr;
+        return;
+    }
+    if (!leftDown) {
+        s_dragMode = 0;
+        return;
+    }
+    int row;
+    if (s_dragMode == 2 && hitTestRow(doc.y(), row)) {
+        int first = m_firstRow, count = m_rowCount;
+        if (extend(first, count, row)) selectRows(first, count, true);
+    }
+    if (s_dragMode == 1 || s_dragMode == 2) {
+        const int step = std::clamp(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), 0, m_lastStep);
+        int start = m_selStart, length = m_selLength;
+        if (extend(start, length, step)) setTimeSelection(start, length);
+    }
+}
+
+void CMainView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    const QPoint doc = toDocument(event->position().toPoint());
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (event->button() == Qt::LeftButton) onLButtonDown(doc, shift);
+    else if (event->button() == Qt::RightButton) onRButtonDown(doc, shift);
+}
+
+void CMainView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint doc = toDocument(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) onLButtonUp();
+    else if (event->button() == Qt::RightButton) onRButtonUp(doc);
+}
+
+void CMainView::mouseMoveEvent(QMouseEvent* event) {
+    onMouseMove(toDocument(event->position().toPoint()), event->buttons().testFlag(Qt::LeftButton),
+                event->buttons().testFlag(Qt::RightButton));
+}
+
+// ---- keys ---------------------------------------------------------------
+
+void CMainView::keyPressEvent(QKeyEvent* event) {
+    const int key = win::virtualKeyFromQt(event->key(), event->modifiers());
+    if (key == 0) {
+        CView::keyPressEvent(event);
+        return;
+    }
+    onKeyDown(key);
+}
+
+void CMainView::onKeyDown(int key) {
+    if (!hasSelection()) {
+        if (key == win::kVkRight) {
+            selectRows(0, static_cast<int>(m_panes.size()), true);
+            setTimeSelection(0, 1);
+        }
+        return;
+    }
+    if (key == win::kVkSpace) {
+        onCmdMsg(ID_VIEW_PLAY, nullptr);
+        return;
+    }
+    if (key == win::kVkLeft && m_selStart > 0) {
+        setTimeSelection(m_selStart - 1, 1);
+        return;
+    }
+    if (key == win::kVkRight) {
+        const int p = std::min(m_selStart + m_selLength, m_lastStep);
+        if (!(p == m_selStart && m_selLength == 1)) setTimeSelection(p, 1);
+        return;
+    }
+    if (key >= win::kVkF1 && key <= win::kVkF1 + 11) return;
+    // Offered to the selected rows in order; the list may change under a pane's key.
+    for (int row = m_firstRow; row < m_firstRow + m_rowCount; ++row) {
+        if (row < 0 || row >= static_cast<int>(m_panes.size())) continue;
+        if (m_panes[static_cast<std::size_t>(row)]->onKey(key)) break;
+    }
+}
+
+// ---- commands -----------------------------------------------------------
+
+void CMainView::onSelectAll() {
+    selectRows(0, static_cast<int>(m_panes.size()), true);
+    setTimeSelection(0, m_lastStep + 1);
+}
+
+void CMainView::onZoomIn() {
+    if (m_zoom <= kMinZoom) return;
+    m_zoom /= 2;
+    updateLayout();
+    invalidateAll();
+}
+
+void CMainView::onZoomOut() {
+    if (m_zoom * 2 > kMaxZoom) return;
+    m_zoom *= 2;
+    updateLayout();
+    invalidateAll();
+}
+
+void CMainView::onSetZoom() {
+    if (auto zoom = viewDialogs().askZoomFactor(this, m_zoom)) m_zoom = std::clamp(*zoom, kMinZoom, kMaxZoom);
+    updateLayout();
+    invalidateAll();
+}
+
+bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
+    switch (id) {
+    case ID_EDIT_SELECT_ALL:
+        if (!ui) onSelectAll();
+        return true;
+    case ID_VIEW_ZOOM_IN:
+        if (ui) ui->enable(m_zoom > kMinZoom);
+        else onZoomIn();
+        return true;
+    case ID_VIEW_ZOOM_OUT:
+        if (ui) ui->enable(m_zoom * 2 <= kMaxZoom);
+        else onZoomOut();
+        return true;
+    case ID_VIEW_SET_ZOOM:
+        if (!ui) onSetZoom();
+        return true;
+    default: return CView::onCmdMsg(id, ui);
+    }
+}
+
+}  // namespace rova

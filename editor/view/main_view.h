@@ -1,0 +1,104 @@
+// The performance view: the tracks of a performance as a stack of bands over
+// one time axis, the selection of time steps and rows, zoom, and the commands
+// that work on the selection. It keeps the 3D viewer in step with the selection.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/view.h"
+#include "panes/track_pane.h"
+
+namespace rova {
+
+class CMainView : public CView, public PaneHost {
+public:
+    explicit CMainView(CDocument& document, QWidget* parent = nullptr);
+    ~CMainView() override;
+
+    // CView
+    void onInitialUpdate() override;
+    void onDraw(QPainter& painter) override;
+    QSize drawingSize() const override;
+    bool onCmdMsg(int id, CCmdUI* ui) override;
+    void onKeyDown(int virtualKey) override;
+    bool onViewerJointValue(int channel, int degrees) override;
+
+    // PaneHost
+    int pixelsPerSecond() const override { return 1000 / m_zoom; }
+    bool getSelection(int& start, int& length) const override;
+    void setTimeSelection(int start, int length) override;
+    void pushPoseToViewer() override;
+    void invalidateBand(int top, int height) override;
+
+    void selectRows(int first, int count, bool notifyViewer);
+    void updateLayout();
+    CTrackPane* hitTestRow(int y, int& index) const;
+    CTrackPane* findPaneByJoint(int channel, int& index) const;
+    bool hasSelection() const { return m_selLength > 0 && m_rowCount > 0; }
+
+    // Mouse input in document coordinates (the window's handlers translate).
+    void onLButtonDown(QPoint doc, bool shift);
+    void onLButtonUp();
+    void onRButtonDown(QPoint doc, bool shift);
+    void onRButtonUp(QPoint doc);
+    void onMouseMove(QPoint doc, bool leftDown, bool rightDown);
+
+    // Commands of the view, also reached through the command route.
+    void onSelectAll();
+    void onZoomIn();
+    void onZoomOut();
+    void onSetZoom();
+
+    const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
+    int zoom() const { return m_zoom; }
+    int lastStep() const { return m_lastStep; }
+    int selStart() const { return m_selStart; }
+    int selLength() const { return m_selLength; }
+    int firstRow() const { return m_firstRow; }
+    int rowCount() const { return m_rowCount; }
+    int totalHeight() const { return m_totalHeight; }
+    int contentWidth() const { return m_contentWidth; }
+
+    // Left edge of the cell of step g and the width of n steps, in document pixels.
+    int stepX(int g) const;
+    int stepsWidth(int n) const;
+    static int pixelToStep(int x, int pps);
+
+    // The zoom factor stays within these so that pixels per second stay at least 1.
+    static constexpr int kMinZoom = 1;
+    static constexpr int kMaxZoom = 1000;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool isActiveView() const;
+    void makeActive();
+    void invalidateHighlighted();
+    bool isHighlighted(const CTrackPane& pane, int row) const;
+    void updateScrollBars();
+    QPoint toDocument(QPoint viewportPoint) const;
+    void invalidateAll();
+
+    std::vector<std::unique_ptr<CTrackPane>> m_panes;
+    int m_totalHeight = 0;
+    int m_contentWidth = 50;
+    int m_zoom = 40;
+    CTrackPane* m_rightDragPane = nullptr;
+    int m_lastStep = 0;
+    int m_selStart = -1;
+    int m_selLength = 0;
+    int m_firstRow = -1;
+    int m_rowCount = 0;
+    QRect m_clip;  // the document area being painted; empty for the whole drawing
+
+    static int s_dragMode;  // 0 none, 1 time drag, 2 row-and-time drag
+};
+
+}  // namespace rova

@@ -1,0 +1,33 @@
+// The dialogs the performance view's commands open, behind one interface so
+// that the headless tool and tests can answer them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace rova {
+
+class ViewDialogs {
+public:
+    virtual ~ViewDialogs() = default;
+    // "Zoom Factor": the new factor, or nothing for Cancel.
+    virtual std::optional<int> askZoomFactor(QWidget* parent, int current) = 0;
+    // "Apply macro to selection": the chosen name ("" when none chosen), or nothing unless Apply.
+    virtual std::optional<QString> askMacro(QWidget* parent, const QStringList& names) = 0;
+};
+
+// The real dialogs.
+class QtViewDialogs : public ViewDialogs {
+public:
+    std::optional<int> askZoomFactor(QWidget* parent, int current) override;
+    std::optional<QString> askMacro(QWidget* parent, const QStringList& names) override;
+};
+
+// The dialogs the views use; the real ones unless replaced.
+ViewDialogs& viewDialogs();
+void setViewDialogs(ViewDialogs* dialogs);
+
+}  // namespace rova
