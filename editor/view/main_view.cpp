@@ -10,7 +10,9 @@
 #include "player/player_link.h"
 #include "player/viewer_api.h"
 #include "player/window_messages.h"
+#include "view/macros.h"
 #include "view/view_dialogs.h"
+#include "model/keyframe_ops.h"
 
 namespace rova {
 
@@ -441,8 +443,70 @@ void CMainView::onSetZoom() {
     invalidateAll();
 }
 
+void CMainView::onReduce() {
+    MessageInterface& ui = document().doc().ui();
+    if (!hasSelection()) {
+        ui.showMessage("Selection required");
+        return;
+    }
+    if (reduce(document().doc().motion(), m_selStart, m_selLength))
+        document().updateAllViews(HINT_REPAINT);
+    else
+        ui.showMessage("Nothing to reduce");
+}
+
+void CMainView::onExpand() {
+    MessageInterface& ui = document().doc().ui();
+    if (!hasSelection()) {
+        ui.showMessage("Selection required");
+        return;
+    }
+    if (expand(document().doc().motion(), m_selStart, m_selLength))
+        document().updateAllViews(HINT_REPAINT);
+    else
+        ui.showMessage("Nothing to expand");
+}
+
+void CMainView::onApplyMacro() {
+    CMainDoc& doc = document().doc();
+    if (!hasSelection()) {
+        doc.ui().showMessage("Selection needed");
+        return;
+    }
+    if (!(doc.trackFlags() & TRACK_LEGS)) {
+        doc.ui().showMessage("Legs motion track needed");
+        return;
+    }
+    QStringList names;
+    for (const MacroInfo* m = kMacroInfo; m->name; ++m) names << QString::fromLatin1(m->name);
+    const auto chosen = viewDialogs().askMacro(this, names);
+    if (!chosen) return;
+    const MacroInfo* macro = findMacro(chosen->toLatin1().constData());
+    if (!macro) return;
+    applyMacro(doc.motion(), *macro, m_selStart, m_selLength);
+    invalidateAll();
+}
+
+void CMainView::onChangePositions() { document().doc().ui().showMessage("Sorry, not yet implemented"); }
+
 bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
     switch (id) {
+    case ID_EDIT_REDUCE:
+        if (ui) ui->enable(hasSelection());
+        else onReduce();
+        return true;
+    case ID_EDIT_EXPAND:
+        if (!ui) onExpand();
+        return true;
+    case ID_EDIT_SMOOTH:
+        if (!ui) onSmooth();
+        return true;
+    case ID_EDIT_APPLY_MACRO:
+        if (!ui) onApplyMacro();
+        return true;
+    case ID_TOOLS_CHANGE_POSITIONS:
+        if (!ui) onChangePositions();
+        return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui) onSelectAll();
         return true;

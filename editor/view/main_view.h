@@ -49,6 +49,11 @@ public:
     void onZoomIn();
     void onZoomOut();
     void onSetZoom();
+    void onReduce();
+    void onExpand();
+    void onSmooth() { onKeyDown('S'); }
+    void onApplyMacro();
+    void onChangePositions();
 
     const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
     int zoom() const { return m_zoom; }
