@@ -29,7 +29,11 @@ QString CDocument::title() const { return QString::fromStdString(m_doc.title());
 
 void CDocument::addView(CView* view) { m_views.push_back(view); }
 
-void CDocument::removeView(CView* view) { std::erase(m_views, view); }
+void CDocument::removeView(CView* view) {
+    std::erase(m_views, view);
+    // Last statement: releasing deletes this document.
+    if (m_views.empty() && m_closing) m_app.releaseDocument(*this);
+}
 
 void CDocument::updateAllViews(int hint) {
     for (CView* view : m_views) view->onUpdate(hint);

@@ -33,7 +33,9 @@ public:
 
     const std::vector<CView*>& views() const { return m_views; }
     void addView(CView* view);
+    // A closing document goes away with its last view.
     void removeView(CView* view);
+    void markClosing() { m_closing = true; }
     CChildFrame* frame() const { return m_frame; }
     void setFrame(CChildFrame* frame) { m_frame = frame; }
     void updateAllViews(int hint);
@@ -54,6 +56,7 @@ private:
     CMainDoc m_doc;
     std::vector<CView*> m_views;
     CChildFrame* m_frame = nullptr;
+    bool m_closing = false;
 };
 
 }  // namespace rova

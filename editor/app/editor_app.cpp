@@ -211,14 +211,15 @@ void CEditorApp::frameClosing(CDocument& document) {
     if (it == m_documents.end()) return;
     m_closing.push_back(std::move(*it));
     m_documents.erase(it);
-    CDocument* closing = &document;
-    QObject::connect(document.frame(), &QObject::destroyed, [this, closing] {
-        std::erase_if(m_closing, [&](const auto& d) { return d.get() == closing; });
-    });
+    document.markClosing();
     if (m_mainFrame) {
         m_mainFrame->updateMenuBar();
         m_mainFrame->scheduleIdleUpdate();
     }
+}
+
+void CEditorApp::releaseDocument(CDocument& document) {
+    std::erase_if(m_closing, [&](const auto& d) { return d.get() == &document; });
 }
 
 void CEditorApp::mainFrameClosed() {

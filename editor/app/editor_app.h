@@ -68,8 +68,10 @@ public:
     // Closes one document without asking.
     void closeDocument(CDocument& document);
 
-    // From the frames.
+    // From the frames: a closing document leaves the list and is deleted
+    // when its last view goes (releaseDocument).
     void frameClosing(CDocument& document);
+    void releaseDocument(CDocument& document);
     void mainFrameClosed();
 
     bool onCmdMsg(int id, CCmdUI* ui) override;
@@ -83,7 +85,7 @@ private:
     ViewFactory m_viewFactory;
     CRecentFileList m_recent;
     std::vector<std::unique_ptr<CDocument>> m_documents;
-    std::vector<std::unique_ptr<CDocument>> m_closing;  // until their frames are gone
+    std::vector<std::unique_ptr<CDocument>> m_closing;  // until their views are gone
     CMainFrame* m_mainFrame = nullptr;
     std::unique_ptr<CDialogMemory> m_dialogMemory;
     std::unique_ptr<QPrinter> m_printer;

@@ -50,7 +50,12 @@ CMainFrame::CMainFrame(CEditorApp& app) : m_app(app) {
     QObject::connect(&m_idle, &QTimer::timeout, this, [this] { updateCommandUI(); });
 }
 
-CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    // The window area tells of activations while its windows are destroyed;
+    // by then this frame is no longer one.
+    if (m_mdi) m_mdi->disconnect(this);
+}
 
 bool CMainFrame::create() {
     m_mdi = new QMdiArea(this);
@@ -176,10 +181,13 @@ QAction* CMainFrame::addCommandItem(QMenu* menu, int id, const QString& text) {
 void CMainFrame::setDancingMenuBuilder(DancingMenuBuilder builder) { dancingMenuBuilder() = std::move(builder); }
 
 void CMainFrame::fillDancingMenu() {
-    if (!m_dancingMenu || m_dancingMenu->actions().size() != 1 || !dancingMenuBuilder()) return;
-    QAction* placeholder = m_dancingMenu->actions().front();
+    // Only the placeholder as the popup was delivered is replaced, so the
+    // menu is filled once whatever the library puts into it.
+    QAction* placeholder = action(ID_DANCING_PLACEHOLDER);
+    if (!m_dancingMenu || !placeholder || m_dancingMenu->actions() != QList<QAction*>{placeholder}) return;
+    if (!dancingMenuBuilder()) return;
     m_dancingMenu->removeAction(placeholder);
-    if (action(ID_DANCING_PLACEHOLDER) == placeholder) m_actions.erase(ID_DANCING_PLACEHOLDER);
+    m_actions.erase(ID_DANCING_PLACEHOLDER);
     placeholder->deleteLater();
     dancingMenuBuilder()(*this, *m_dancingMenu);
 }

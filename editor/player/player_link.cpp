@@ -21,7 +21,7 @@ void CPlayerLink::showPlayer() {
         const QScreen* screen = QGuiApplication::primaryScreen();
         const int screenWidth = screen ? screen->geometry().width() : 1024;
         // 300 x 300 near the top right of the screen.
-        m_window = CPlayerWindow::create(QRect(QPoint(screenWidth - 400, 10), QPoint(screenWidth - 100, 310)), *this);
+        m_window = CPlayerWindow::create(QRect(screenWidth - 400, 10, 300, 300), *this);
     }
     if (m_window) {
         m_window->showNormal();

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
+#include <cstdlib>
 
 #include "platform/qt_messages.h"
 #include "player/player_link.h"
@@ -195,6 +197,20 @@ void CPlayerWindow::keyReleaseEvent(QKeyEvent* event) {
 
 void CPlayerWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    // The same test the toolkit makes before it adds a double-click event.
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const int distance = hints->mouseDoubleClickDistance();
+    const bool secondOfDouble = m_lastPressTime && event->button() == m_lastPressButton &&
+                                event->timestamp() - *m_lastPressTime < std::uint64_t(hints->mouseDoubleClickInterval()) &&
+                                std::abs(at.x() - m_lastPressPos.x()) <= distance &&
+                                std::abs(at.y() - m_lastPressPos.y()) <= distance;
+    if (secondOfDouble) {
+        m_lastPressTime.reset();  // a third press starts anew
+        return;                   // the double-click event follows
+    }
+    m_lastPressTime = event->timestamp();
+    m_lastPressButton = event->button();
+    m_lastPressPos = at;
     const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonDown
                              : event->button() == Qt::RightButton ? win::kWmRButtonDown
                                                                   : 0;
@@ -220,9 +236,9 @@ void CPlayerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonDblClk
                              : event->button() == Qt::RightButton ? win::kWmRButtonDblClk
                                                                   : 0;
-    if (message && send(message, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y())))
-        return;
-    QWidget::mouseDoubleClickEvent(event);
+    if (message) send(message, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y()));
+    // Not the base class: it would pass the event on as a press.
+    event->accept();
 }
 
 void CPlayerWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QWidget>
+#include <optional>
 #include <set>
 
 #include "player/viewer_api.h"
@@ -60,6 +61,11 @@ private:
     QCursor m_dragCursor;
     QImage m_image;
     std::set<int> m_keysDown;
+    // The last press, to tell the second press of a double click: the system
+    // the viewer was written for sends that one as a double click alone.
+    std::optional<std::uint64_t> m_lastPressTime;
+    Qt::MouseButton m_lastPressButton = Qt::NoButton;
+    QPoint m_lastPressPos;
     bool m_painting = false;
     bool m_closing = false;       // the destructor runs: the viewer must not destroy us again
     bool m_destroyed = false;     // the viewer destroyed the window during a failed attach
