@@ -34,6 +34,8 @@ LIMITS = [
     (-117, 117), (-10, 95), (-27, 147),
     (-5, 35), (-30, 30),
 ]
+# Fastest movement each joint can follow, degrees per second, in channel order.
+MAX_SPEED = [120, 120, 60, 75] + [200, 200, 225] * 4 + [340, 240]
 LOCATORS = [
     "PRM:/r0/c0-Joint:j0", "PRM:/r0/c0/c1-Joint:j1", "PRM:/r0/c0/c1/c2-Joint:j2",
     "PRM:/r0/c0/c1/c2/c3-Joint:j3",
@@ -187,7 +189,8 @@ def micro_radians(degrees):
 
 
 def pose(t):
-    """Degrees of the 18 channels at t seconds."""
+    """Degrees of the 18 channels at t seconds, within the limits and speeds
+    the robot can follow."""
     beat = t / BEAT
     # Ease in over the first two beats and out over the last two.
     envelope = max(0.0, min(1.0, t / (2 * BEAT), (SECONDS - t) / (2 * BEAT)))
@@ -196,23 +199,28 @@ def pose(t):
     head_y = -10 * knee * envelope                        # nod down on the beat
     head_x = 30 * math.sin(2 * math.pi * beat / 8) * envelope   # look left, then right
     head_z = 8 * math.sin(2 * math.pi * beat / 4) * envelope
-    mouth = -20 * max(0.0, math.sin(2 * math.pi * beat)) * envelope
+    mouth = -12 * (1 - math.cos(math.pi * beat)) / 2 * envelope   # open every other beat
     leg_y = -10 - 8 * knee * envelope
     leg_x = 3 * math.sin(2 * math.pi * beat / 2) * envelope
     paw_y = 30 + 20 * knee * envelope
     tail_y = 15 * envelope
-    tail_x = 25 * math.sin(4 * math.pi * beat) * envelope
+    tail_x = 15 * math.sin(2 * math.pi * beat) * envelope         # one wag a beat
     legs = [leg_y, leg_x, paw_y]
     return [head_y, head_x, head_z, mouth] + legs * 4 + [tail_y, tail_x]
 
 
 def motion_file(name):
     keyframes = []
+    step_seconds = STEP_TICKS * TICK / RATE
+    previous = None
     for step in range(STEPS + 1):
-        degrees = pose(step * STEP_TICKS * TICK / RATE)
+        degrees = pose(step * step_seconds)
         for c, (value, (low, high)) in enumerate(zip(degrees, LIMITS)):
             if not low <= value <= high:
                 raise SystemExit(f"channel {c} at step {step}: {value:.1f} outside {low}..{high}")
+            if previous and abs(value - previous[c]) / step_seconds > MAX_SPEED[c]:
+                raise SystemExit(f"channel {c} at step {step}: faster than {MAX_SPEED[c]} degrees a second")
+        previous = degrees
         keyframes.append((0 if step == 0 else STEP_TICKS, [micro_radians(d) for d in degrees]))
     channels = len(LOCATORS)
     creator, design = b"ROVA Editor", b"QTM-410"

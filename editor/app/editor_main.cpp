@@ -4,7 +4,7 @@
 #include "app/editor_app.h"
 #include "app/shell_dialogs.h"
 #include "platform/qt_messages.h"
-#include "view/placeholder_view.h"
+#include "view/main_view.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     rova::QtMessages messages;
     rova::QtShellDialogs dialogs;
-    rova::CEditorApp app(messages, dialogs, [](rova::CDocument& d) { return new rova::CPlaceholderView(d); });
+    rova::CEditorApp app(messages, dialogs, [](rova::CDocument& d) { return new rova::CMainView(d); });
     if (!app.initInstance(QCoreApplication::arguments().mid(1))) return app.exitCode();
     return QApplication::exec();
 }
