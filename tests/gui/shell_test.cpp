@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintPreviewWidget>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTest>
@@ -16,6 +17,7 @@
 
 #include "app/child_frame.h"
 #include "gui_support.h"
+#include "view/main_view.h"
 
 using namespace rova;
 using namespace rova::test;
@@ -511,4 +513,41 @@ TEST(StartUp, PrintSwitchPrintsTheViewAndEnds) {
     ASSERT_GT(bytes.size(), 100u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
     EXPECT_FALSE(shell.frame().isVisible());
+}
+
+TEST(Shell, PrintPreviewKeepsItsPageCountInTheSettings) {
+    Performances files;
+    Shell shell;
+    ASSERT_TRUE(shell.open(files.add("A")));
+    QSettings settings(kSettingsOrganization, kSettingsApplication);
+    whenModal([](QWidget* w) {
+        auto* preview = w->findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->viewMode(), QPrintPreviewWidget::SinglePageView);
+        EXPECT_EQ(preview->pageCount(), 1);
+        preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
+        w->close();
+    });
+    EXPECT_TRUE(shell.frame().executeCommand(ID_FILE_PRINT_PREVIEW));
+    settings.sync();
+    EXPECT_EQ(settings.value("Settings/PreviewPages").toInt(), 2);
+    whenModal([](QWidget* w) {
+        EXPECT_EQ(w->findChild<QPrintPreviewWidget*>()->viewMode(), QPrintPreviewWidget::FacingPagesView);
+        w->close();
+    });
+    shell.frame().executeCommand(ID_FILE_PRINT_PREVIEW);
+}
+
+TEST(Shell, WithThePerformanceViewReduceFollowsTheSelection) {
+    Performances files;
+    RecordingMessages ui;
+    FakeShellDialogs dialogs;
+    QSettings(kSettingsOrganization, kSettingsApplication).clear();
+    CEditorApp app(ui, dialogs, [](CDocument& d) { return new CMainView(d); });
+    ASSERT_TRUE(app.initInstance({QString::fromStdString(files.add("A", 40))}));
+    CMainFrame& frame = *app.mainFrame();
+    EXPECT_FALSE(frame.commandState(ID_EDIT_REDUCE).enabled);
+    EXPECT_TRUE(frame.executeCommand(ID_EDIT_SELECT_ALL));
+    EXPECT_TRUE(frame.commandState(ID_EDIT_REDUCE).enabled);
+    EXPECT_FALSE(frame.commandState(ID_EDIT_GENERATE_TAIL).enabled);
 }
