@@ -9,6 +9,7 @@ namespace rova::tool {
 
 int cmdInfo(const std::vector<std::string>& args);
 int cmdRun(const std::vector<std::string>& args);
+int cmdRenderView(const std::vector<std::string>& args);
 int cmdPoseFrames(const std::vector<std::string>& args);
 
 }  // namespace rova::tool

@@ -1,10 +1,12 @@
-// `rova-tool info` and `rova-tool run`: open a performance through the editor's
-// document code, run commands on it, and print the JSON report.
+// `rova-tool info`, `run` and `render-view`: open a performance in the editor
+// (its application object, documents and views, offscreen), run commands on
+// it, and print the JSON report or render the view.
+#include <QApplication>
 #include <iostream>
 #include <sstream>
 
 #include "commands.h"
-#include "doc_session.h"
+#include "editor_session.h"
 
 namespace rova::tool {
 namespace {
@@ -19,8 +21,89 @@ std::vector<std::string> splitWords(const std::string& text) {
 int usage(const std::string& why) {
     std::cerr << "rova-tool: " << why << "\n"
               << "usage: rova-tool info FILE\n"
-              << "       rova-tool run FILE [-a yes|no]... [-c COMMAND]...\n";
+              << "       rova-tool run FILE [-a yes|no]... [-c COMMAND]...\n"
+              << "       rova-tool render-view FILE -o OUT.png [--size WxH] [-c COMMAND]...\n";
     return 2;
+}
+
+struct Options {
+    std::string file;
+    std::vector<bool> answers;
+    std::vector<std::vector<std::string>> commands;
+    std::string output;
+    int width = 800, height = 600;
+};
+
+// Parses FILE and the options; `render` allows -o and --size.
+bool parse(const std::vector<std::string>& args, bool render, Options& o, std::string& error) {
+    if (args.empty()) {
+        error = "missing FILE";
+        return false;
+    }
+    o.file = args[0];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& opt = args[i];
+        if (i + 1 >= args.size()) {
+            error = "option " + opt + " needs a value";
+            return false;
+        }
+        const std::string& val = args[++i];
+        if (opt == "-a" && !render && (val == "yes" || val == "no")) {
+            o.answers.push_back(val == "yes");
+        } else if (opt == "-c") {
+            o.commands.push_back(splitWords(val));
+        } else if (opt == "-o" && render) {
+            o.output = val;
+        } else if (opt == "--size" && render) {
+            char x = 0;
+            std::istringstream in(val);
+            if (!(in >> o.width >> x >> o.height) || x != 'x' || !in.eof() || o.width < 1 || o.height < 1 ||
+                o.width > 16384 || o.height > 16384) {
+                error = "--size takes WxH";
+                return false;
+            }
+        } else {
+            error = "bad option " + opt + " " + val;
+            return false;
+        }
+    }
+    if (render && o.output.empty()) {
+        error = "render-view needs -o OUT.png";
+        return false;
+    }
+    return true;
+}
+
+// Runs the editor offscreen on the options; the report or the image is the result.
+int runEditor(const Options& o, bool render) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "rova-tool";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    EditorSession session;
+    for (bool a : o.answers) session.ui.answers.push_back(a);
+    const bool opened = session.open(o.file);
+    if (opened) {
+        for (const auto& words : o.commands) {
+            std::string error;
+            if (!session.command(words, error)) return usage(error);
+        }
+    }
+    if (render) {
+        if (!opened) {
+            std::cerr << "rova-tool: cannot open " << o.file << "\n";
+            return 1;
+        }
+        if (!session.renderView(QString::fromStdString(o.output), o.width, o.height)) {
+            std::cerr << "rova-tool: cannot write " << o.output << "\n";
+            return 1;
+        }
+        return 0;
+    }
+    session.report(std::cout, opened);
+    return opened ? 0 : 1;
 }
 
 }  // namespace
@@ -31,32 +114,17 @@ int cmdInfo(const std::vector<std::string>& args) {
 }
 
 int cmdRun(const std::vector<std::string>& args) {
-    if (args.empty()) return usage("run needs a FILE");
-    DocSession session;
-    std::vector<std::vector<std::string>> commands;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (i + 1 >= args.size()) return usage("option " + args[i] + " needs a value");
-        const std::string& opt = args[i];
-        const std::string& val = args[++i];
-        if (opt == "-a") {
-            if (val != "yes" && val != "no") return usage("-a takes yes or no");
-            session.ui.answers.push_back(val == "yes");
-        } else if (opt == "-c") {
-            commands.push_back(splitWords(val));
-        } else {
-            return usage("unknown option " + opt);
-        }
-    }
-    if (!session.open(args[0])) {
-        session.report(std::cout, false);
-        return 1;
-    }
-    for (const auto& words : commands) {
-        std::string error;
-        if (!session.command(words, error)) return usage(error);
-    }
-    session.report(std::cout, true);
-    return 0;
+    Options o;
+    std::string error;
+    if (!parse(args, false, o, error)) return usage(error);
+    return runEditor(o, false);
+}
+
+int cmdRenderView(const std::vector<std::string>& args) {
+    Options o;
+    std::string error;
+    if (!parse(args, true, o, error)) return usage(error);
+    return runEditor(o, true);
 }
 
 }  // namespace rova::tool

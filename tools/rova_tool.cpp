@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     const std::map<std::string, Command> commands = {
         {"info", rova::tool::cmdInfo},
         {"run", rova::tool::cmdRun},
+        {"render-view", rova::tool::cmdRenderView},
         {"pose-frames", rova::tool::cmdPoseFrames},
     };
     const auto it = argc >= 2 ? commands.find(argv[1]) : commands.end();

@@ -132,6 +132,10 @@ void CMainView::resizeEvent(QResizeEvent* event) {
     updateScrollBars();
 }
 
+int CMainView::horizontalScroll() const { return horizontalScrollBar()->value(); }
+
+int CMainView::verticalScroll() const { return verticalScrollBar()->value(); }
+
 QPoint CMainView::toDocument(QPoint p) const {
     return p + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }

@@ -64,6 +64,8 @@ public:
     int rowCount() const { return m_rowCount; }
     int totalHeight() const { return m_totalHeight; }
     int contentWidth() const { return m_contentWidth; }
+    int horizontalScroll() const;
+    int verticalScroll() const;
 
     // Left edge of the cell of step g and the width of n steps, in document pixels.
     int stepX(int g) const;

@@ -1,0 +1,197 @@
+// The performance view: layout, selection by mouse and keys, zoom, the
+// highlight, and what it tells the viewer.
+#include "view/view_support.h"
+
+using namespace rova;
+using namespace rova::test;
+using testing::ElementsAre;
+
+TEST(ViewGeometry, DefaultZoomCellsAndClicks) {
+    Editor e;
+    CMainView& v = e.open();
+    EXPECT_EQ(v.zoom(), 40);
+    EXPECT_EQ(v.pixelsPerSecond(), 25);
+    EXPECT_EQ(v.stepX(0), 73);
+    EXPECT_EQ(v.stepX(1), 75);
+    EXPECT_EQ(v.stepsWidth(1), 2);
+    v.onLButtonDown({74, 0}, false);
+    EXPECT_EQ(v.selStart(), 0);
+    v.onLButtonDown({75, 0}, false);
+    EXPECT_EQ(v.selStart(), 1);
+    EXPECT_EQ(v.selLength(), 1);
+    EXPECT_EQ(v.firstRow(), 0);
+    EXPECT_EQ(v.rowCount(), static_cast<int>(v.panes().size()));
+    v.onLButtonDown({5000, 0}, false);  // beyond the motion's end
+    EXPECT_EQ(v.selStart(), v.lastStep());
+}
+
+TEST(ViewLayout, PanesStackFromTheTracks) {
+    Editor e;
+    CMainView& v = e.open("P", 14);  // 65 ticks
+    // Audio + separator, two LED panes with two separators, 18 channels with 18 separators.
+    ASSERT_EQ(v.panes().size(), 2u + 4u + 36u);
+    int expected = 40 + 2 + 8 + 1 + 8 + 2;
+    for (int c = 0; c < 18; ++c) expected += kChannelInfo[c].height() + ((c == 3 || c == 6 || c == 9 || c == 12 || c == 15 || c == 17) ? 2 : 1);
+    EXPECT_EQ(v.totalHeight(), expected);
+    EXPECT_EQ(v.lastStep(), 13);
+    int joint = -1;
+    EXPECT_NE(v.findPaneByJoint(LRPawY, joint), nullptr);
+    EXPECT_EQ(v.panes()[static_cast<std::size_t>(joint)]->getJoint(), LRPawY);
+    int row;
+    EXPECT_EQ(v.hitTestRow(0, row), v.panes()[0].get());
+    EXPECT_EQ(v.hitTestRow(v.totalHeight(), row), nullptr);
+    EXPECT_EQ(row, -1);
+}
+
+TEST(ViewLayout, WithoutMotionOnlyAudioAndLeds) {
+    Editor e;
+    e.files.dir.write("A.WAV", waveImage(8000));
+    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "A.WAV")), nullptr);
+    CMainView& v = *e.views.back();
+    EXPECT_EQ(v.panes().size(), 2u);
+    EXPECT_EQ(v.lastStep(), 0);
+}
+
+TEST(ViewSelection, SelectAllAndArrowKeys) {
+    Editor e;
+    CMainView& v = e.open();
+    v.onKeyDown('5');  // no selection: ignored
+    EXPECT_FALSE(v.hasSelection());
+    v.onKeyDown(0x27);  // right arrow without a selection: step 0, all rows
+    EXPECT_EQ(v.selStart(), 0);
+    EXPECT_EQ(v.rowCount(), static_cast<int>(v.panes().size()));
+    v.onSelectAll();
+    EXPECT_EQ(v.selStart(), 0);
+    EXPECT_EQ(v.selLength(), v.lastStep() + 1);
+    v.onKeyDown(0x27);  // right: the step after the selection, clamped to the end
+    EXPECT_EQ(v.selStart(), v.lastStep());
+    EXPECT_EQ(v.selLength(), 1);
+    v.onKeyDown(0x27);  // at the end with one step: nothing
+    EXPECT_EQ(v.selStart(), v.lastStep());
+    v.onKeyDown(0x25);
+    EXPECT_EQ(v.selStart(), v.lastStep() - 1);
+}
+
+TEST(ViewSelection, RightClickClearsTheTimeRangeOnly) {
+    Editor e;
+    CMainView& v = e.open();
+    v.onSelectAll();
+    v.onRButtonDown({74 + 5000, 0}, false);
+    EXPECT_FALSE(v.hasSelection());
+    EXPECT_EQ(v.selLength(), 0);
+    EXPECT_EQ(v.rowCount(), static_cast<int>(v.panes().size()));
+    v.onKeyDown('1');  // keys need a selection
+    EXPECT_FALSE(v.document().doc().motion().isModified());
+}
+
+TEST(ViewSelection, RowDragFollowsTheExtensionRule) {
+    Editor e;
+    CMainView& v = e.open();
+    auto rowY = [&](int row) { return v.panes()[static_cast<std::size_t>(row)]->top(); };
+    v.onLButtonDown({80, rowY(10)}, true);
+    EXPECT_EQ(v.firstRow(), 10);
+    EXPECT_EQ(v.rowCount(), 1);
+    v.onMouseMove({80, rowY(8)}, true, false);
+    EXPECT_EQ(v.firstRow(), 8);
+    EXPECT_EQ(v.rowCount(), 3);
+    v.onMouseMove({80, rowY(9)}, true, false);  // the pressed row is no anchor
+    EXPECT_EQ(v.firstRow(), 8);
+    EXPECT_EQ(v.rowCount(), 2);
+    v.onMouseMove({90, rowY(9)}, true, false);  // time grows to the right
+    EXPECT_EQ(v.selStart(), 3);
+    EXPECT_EQ(v.selLength(), 6);
+    v.onLButtonUp();
+    v.onMouseMove({100, rowY(2)}, true, false);  // drag mode ended with the release
+    EXPECT_EQ(v.firstRow(), 8);
+}
+
+TEST(ViewZoom, InAndOutWithinBounds) {
+    Editor e;
+    CMainView& v = e.open();
+    CCmdUI in{ID_VIEW_ZOOM_IN}, out{ID_VIEW_ZOOM_OUT};
+    e.viewDlgs.zoom = 3;
+    v.onSetZoom();
+    EXPECT_EQ(v.zoom(), 3);
+    v.onZoomIn();
+    EXPECT_EQ(v.zoom(), 1);
+    v.onCmdMsg(ID_VIEW_ZOOM_IN, &in);
+    EXPECT_FALSE(in.enabled);
+    v.onZoomIn();
+    EXPECT_EQ(v.zoom(), 1);
+    e.viewDlgs.zoom.reset();  // Cancel keeps the factor
+    v.onSetZoom();
+    EXPECT_EQ(v.zoom(), 1);
+    e.viewDlgs.zoom = 100;
+    v.onSetZoom();
+    for (int i = 0; i < 10; ++i) v.onZoomOut();
+    EXPECT_EQ(v.zoom(), 800);
+    EXPECT_GE(v.pixelsPerSecond(), 1);
+    v.onCmdMsg(ID_VIEW_ZOOM_OUT, &out);
+    EXPECT_FALSE(out.enabled);
+}
+
+TEST(ViewEditing, DigitKeySetsTheSelectedJoint) {
+    Editor e;
+    CMainView& v = e.open();
+    int row;
+    ASSERT_NE(v.findPaneByJoint(Mouth, row), nullptr);
+    v.onLButtonDown({74 + 4, v.panes()[static_cast<std::size_t>(row)]->top() + 1}, true);  // step 2, mouth row
+    ASSERT_EQ(v.selStart(), 2);
+    v.onKeyDown('5');
+    CMainDoc& doc = v.document().doc();
+    EXPECT_EQ(doc.motion().value(2, Mouth), valueFromDegrees(-18));
+    EXPECT_EQ(doc.motion().value(2, HeadZ), 3000 * 3);  // other rows untouched
+    EXPECT_TRUE(doc.updateSaveState());
+}
+
+TEST(ViewHighlight, OnlyTheActiveViewShowsIt) {
+    Editor e;
+    CMainView& a = e.open("A");
+    CMainView& b = e.open("B");
+    auto render = [](CMainView& v) {
+        QImage img(v.drawingSize(), QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        v.onDraw(p);
+        return img;
+    };
+    a.onLButtonDown({74 + 10, 0}, false);  // a becomes active with step 5 selected
+    b.onSelectAll();
+    ASSERT_EQ(playerLink().activeView(), static_cast<PlayerClient*>(&a));
+    int row;
+    a.findPaneByJoint(HeadY, row);
+    const int y = a.panes()[static_cast<std::size_t>(row)]->top() + 2;
+    // Inner steps of a channel row are colour-inverted: white turns black.
+    EXPECT_EQ(render(a).pixelColor(a.stepX(5), y), QColor(Qt::black));
+    EXPECT_EQ(render(b).pixelColor(b.stepX(5), y), QColor(Qt::white));
+    // Step 0 shows the light-grey pattern instead.
+    a.onLButtonDown({74, 0}, false);
+    EXPECT_EQ(render(a).pixelColor(a.stepX(0), y), QColor(255 ^ 192, 255 ^ 192, 255 ^ 192));
+}
+
+TEST(ViewViewer, SelectionsReachAnOpenViewer) {
+    Editor e;
+    ViewerCalls viewer;
+    setViewerApi(&viewer);
+    playerLink().showPlayer();
+    CMainView& v = e.open();
+    viewer.calls.clear();
+    v.onLButtonDown({74, 50}, true);  // shift on the green LED row: an empty bracket
+    ASSERT_GE(viewer.calls.size(), 3u);
+    EXPECT_EQ(viewer.calls[0], "Begin");
+    EXPECT_EQ(viewer.calls[1], "End");
+    EXPECT_THAT(viewer.calls[2], testing::StartsWith("SetJoints 0 18 0 0"));
+    viewer.calls.clear();
+    int row;
+    v.findPaneByJoint(HeadZ, row);
+    v.onLButtonDown({76, v.panes()[static_cast<std::size_t>(row)]->top()}, true);
+    EXPECT_THAT(viewer.calls, ElementsAre("Begin", "Select 2", "End", testing::StartsWith("SetJoints 0 18")));
+    // A joint dragged in the viewer writes into the time selection.
+    EXPECT_TRUE(v.onViewerJointValue(HeadX, 20));
+    EXPECT_EQ(v.document().doc().motion().value(1, HeadX), valueFromDegrees(20));
+    v.onRButtonDown({0, 0}, false);
+    EXPECT_FALSE(v.onViewerJointValue(HeadX, 20));
+    delete playerLink().playerWindow();
+    flushDeletes();
+    setViewerApi(nullptr);
+}

@@ -1,0 +1,86 @@
+// The editor with performance views, scripted dialogs and recorded messages.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <sstream>
+
+#include "gui/gui_support.h"
+#include "model/led_file.h"
+#include "player/player_link.h"
+#include "player/player_window.h"
+#include "player/viewer_api.h"
+#include "view/main_view.h"
+#include "view/view_dialogs.h"
+
+namespace rova::test {
+
+struct ViewerCalls : ViewerApi {
+    std::vector<std::string> calls;
+    void* Create() override { return this; }
+    bool Attach(void*, ViewerHost*) override { return true; }
+    void Destroy(void*) override {}
+    void SetCursor(void*, const void*) override {}
+    void SetNotifyProc(void*, ViewerNotifyProc) override {}
+    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
+        return false;
+    }
+    int SetJoints(void*, const ViewerJointRange& r) override {
+        std::string s = "SetJoints " + std::to_string(r.first) + " " + std::to_string(r.count);
+        for (int i = 0; i < r.count; ++i) s += " " + std::to_string(r.values[i]);
+        calls.push_back(s);
+        return r.count;
+    }
+    void SelectJoint(void*, int joint) override { calls.push_back("Select " + std::to_string(joint)); }
+    void BeginMultiJoint(void*) override { calls.push_back("Begin"); }
+    void EndMultiJoint(void*) override { calls.push_back("End"); }
+    bool SetJointsVisible(void*, int, int, bool) override { return true; }
+};
+
+struct ScriptedViewDialogs : ViewDialogs {
+    std::optional<int> zoom;
+    std::optional<QString> macro;
+    std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
+    std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
+};
+
+struct Editor {
+    RecordingMessages ui;
+    FakeShellDialogs dialogs;
+    ScriptedViewDialogs viewDlgs;
+    std::vector<CMainView*> views;
+    CEditorApp app{ui, dialogs, [this](CDocument& d) {
+                       auto* v = new CMainView(d);
+                       views.push_back(v);
+                       return v;
+                   }};
+    Performances files;
+
+    Editor() {
+        QSettings(kSettingsOrganization, kSettingsApplication).clear();
+        app.initInstance({});  // the Open dialog is answered with Cancel
+        setViewDialogs(&viewDlgs);
+    }
+    ~Editor() { setViewDialogs(nullptr); }
+
+    // A full-body set of k keyframes 5 ticks apart, with audio and eye LEDs.
+    CMainView& open(const std::string& name = "P", int keyframes = 14) {
+        return openPath(files.add(name, keyframes), name);
+    }
+    // Adds eye LEDs beside an existing set and opens it.
+    CMainView& openPath(const std::string& path, const std::string& name) {
+        CLedTrack leds;
+        leds.steps = {1, 2, 3};
+        std::ostringstream out;
+        writeLed(out, leds);
+        const std::string bytes = out.str();
+        files.dir.write(name + ".LED", std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        EXPECT_NE(app.openDocumentFile(QString::fromStdString(path)), nullptr);
+        return *views.back();
+    }
+};
+
+}  // namespace rova::test

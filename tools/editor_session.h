@@ -1,0 +1,72 @@
+// The editor of one headless run: the real application object, documents and
+// performance views on the offscreen platform, with every message recorded,
+// questions answered from a queue and dialogs answered by the commands.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/shell_dialogs.h"
+#include "platform/messages.h"
+#include "view/view_dialogs.h"
+
+namespace rova {
+class CEditorApp;
+class CDocument;
+class CMainView;
+}  // namespace rova
+
+namespace rova::tool {
+
+// The framework's dialogs in a run without a user: nothing is chosen.
+struct HeadlessShellDialogs : ShellDialogs {
+    std::optional<QStringList> chooseFilesToOpen(QWidget*) override { return std::nullopt; }
+    SaveAnswer askSaveChanges(QWidget*, const QString&) override { return SaveAnswer::No; }
+    QString chooseSaveName(QWidget*, const QString&) override { return {}; }
+};
+
+// The view's dialogs, answered with what the running command says.
+struct ScriptedViewDialogs : ViewDialogs {
+    std::optional<int> zoom;
+    std::optional<QString> macro;
+    std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
+    std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
+};
+
+class EditorSession {
+public:
+    EditorSession();
+    ~EditorSession();
+
+    // Opens a document and makes its view the active one; false when the open failed.
+    bool open(const std::string& path);
+    CDocument* activeDocument() const;
+    CMainView* activeView() const;
+
+    // Runs one command of `run` on the active view. False with `error` set for
+    // an unknown command or bad arguments; a command the editor would show
+    // disabled does nothing.
+    bool command(const std::vector<std::string>& words, std::string& error);
+
+    // The JSON report of the active document (or of a failed open).
+    void report(std::ostream& out, bool opened);
+
+    // Renders the active view at the given size; false without a view.
+    bool renderView(const QString& file, int width, int height);
+
+    RecordingMessages ui;
+
+private:
+    bool runCommand(int id);
+
+    HeadlessShellDialogs m_shellDialogs;
+    ScriptedViewDialogs m_viewDialogs;
+    std::unique_ptr<CEditorApp> m_app;
+    CMainView* m_lastView = nullptr;
+};
+
+}  // namespace rova::tool
