@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "VirtRova.h"
 #include "joints.h"
+#include "platform/device.h"
 #include "platform/frame.h"
 #include "platform/root.h"
+#include "platform/viewport.h"
 
 namespace rova::viewer {
 
@@ -24,6 +27,13 @@ struct RestTransform {
 
 struct ViewerContext {
     std::unique_ptr<rova::rm::Root> root;
+    std::shared_ptr<rova::rm::Clipper> clipper;
+    std::shared_ptr<rova::rm::Device> device;
+    std::shared_ptr<rova::rm::Viewport> viewport;
+    const HostWindow* window = nullptr;  // the window given to Attach
+    HostCursor dragCursor = nullptr;
+    JointNotifyProc notifyProc = nullptr;
+    bool updatePending = false;  // asked the window for a paint that has not begun
     std::shared_ptr<rova::rm::Frame> scene;
     std::shared_ptr<rova::rm::Frame> camera;
     std::weak_ptr<rova::rm::Frame> model;  // the frame the model is loaded under; the scene owns it

@@ -14,6 +14,7 @@ inline constexpr Result kOk = 0;
 inline constexpr Result kErrGeneric = code(0x80004005);
 inline constexpr Result kErrOutOfMemory = code(0x8007000E);
 inline constexpr Result kErrInvalidParams = code(0x80070057);
+inline constexpr Result kErrNoWindow = code(0x88760239);  // no window to draw into
 inline constexpr Result kErrBadObject = code(0x8876030D);
 inline constexpr Result kErrBadType = code(0x8876030E);
 inline constexpr Result kErrBadAlloc = code(0x8876030F);

@@ -1,0 +1,109 @@
+// A viewer attached to a FakeWindow through the exported functions, with ways
+// to reach its parts and to find where they show on screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+#include <string_view>
+
+#include "VirtRova.h"
+#include "context.h"
+#include "fake_window.h"
+#include "input.h"
+#include "platform/faults.h"
+#include "report.h"
+
+namespace rova::viewer::test {
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rm::clearFailures();
+        resetInputState();
+    }
+    void TearDown() override {
+        if (context) Destroy(context);
+        rm::clearFailures();
+        resetInputState();
+    }
+
+    // Creates and attaches; the test fails unless both work.
+    void attach() {
+        context = Create();
+        ASSERT_TRUE(context);
+        ASSERT_TRUE(Attach(context, &window.host));
+        ASSERT_TRUE(window.messages.empty()) << window.messages.front();
+    }
+
+    bool send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
+              std::int32_t* result = nullptr) {
+        std::int32_t ignored = 0;
+        return HandleMessages(context, &window.host, message, wParam, lParam, result ? result : &ignored);
+    }
+    void click(int x, int y, bool right = false) {
+        send(right ? VR_WM_RBUTTONDOWN : VR_WM_LBUTTONDOWN, right ? VR_MK_RBUTTON : VR_MK_LBUTTON, at(x, y));
+    }
+    void drag(int x, int y, bool right = false) {
+        send(VR_WM_MOUSEMOVE, right ? VR_MK_RBUTTON : VR_MK_LBUTTON, at(x, y));
+    }
+    void release(int x, int y, bool right = false) { send(right ? VR_WM_RBUTTONUP : VR_WM_LBUTTONUP, 0, at(x, y)); }
+
+    rm::Frame* model() const { return context->model.lock().get(); }
+    rm::Frame* frame(std::string_view name) const {
+        rm::Frame* f = model() ? model()->find(name) : nullptr;
+        EXPECT_TRUE(f) << name;
+        return f;
+    }
+    std::int32_t joint(int j) const { return context->jointValues[static_cast<std::size_t>(j)]; }
+
+    // The pixel where the middle of a frame's mesh shows.
+    struct Pixel {
+        int x, y;
+    };
+    Pixel pixelOf(std::string_view name) const {
+        const rm::Frame* f = frame(name);
+        rm::Vec3 sum{};
+        int n = 0;
+        for (const auto& visual : f->visuals()) {
+            for (rm::Vec3 v : static_cast<const rm::Mesh&>(*visual).vertices) sum = sum + v, ++n;
+        }
+        const rm::Vec3 world = f->worldTransform().point(sum * (1.0f / static_cast<float>(n)));
+        return pixelOfPoint(world);
+    }
+    // A pixel near the middle of those where the frame's own mesh is the
+    // nearest thing under the mouse (searched around where its middle shows).
+    Pixel pixelShowing(std::string_view name) const {
+        const Pixel centre = pixelOf(name);
+        long sx = 0, sy = 0, n = 0;
+        std::vector<Pixel> found;
+        std::vector<rm::PickHit> hits;
+        for (int y = centre.y - 30; y <= centre.y + 30; ++y) {
+            for (int x = centre.x - 30; x <= centre.x + 30; ++x) {
+                if (context->viewport->pick(x, y, hits) == rm::kOk && !hits.empty() &&
+                    hits[0].path.back()->name() == name) {
+                    found.push_back({x, y});
+                    sx += x, sy += y, ++n;
+                }
+            }
+        }
+        EXPECT_FALSE(found.empty()) << name << " does not show";
+        if (found.empty()) return centre;
+        const double mx = static_cast<double>(sx) / n, my = static_cast<double>(sy) / n;
+        return *std::min_element(found.begin(), found.end(), [&](Pixel a, Pixel b) {
+            return std::hypot(a.x - mx, a.y - my) < std::hypot(b.x - mx, b.y - my);
+        });
+    }
+    Pixel pixelOfPoint(rm::Vec3 world) const {
+        rm::Vec4 h;
+        EXPECT_EQ(context->viewport->transform(h, world), rm::kOk);
+        return {static_cast<int>(std::floor(h.x / h.w)), static_cast<int>(std::floor(h.y / h.w))};
+    }
+
+    ViewerContext* context = nullptr;
+    FakeWindow window;
+};
+
+}  // namespace rova::viewer::test

@@ -1,0 +1,169 @@
+// `rova-tool render-pose`: a viewer in an offscreen window, posed, painted and
+// saved as an image.
+#include "render_pose.h"
+
+#include <charconv>
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "VirtRova.h"
+#include "joints.h"
+#include "png_writer.h"
+
+namespace rova::tool {
+namespace {
+
+// The window: a fixed client size, the last picture presented, messages to
+// the error stream.
+struct OffscreenWindow {
+    int width = 300, height = 300;
+    std::vector<std::uint8_t> picture;
+    int pictureWidth = 0, pictureHeight = 0;
+    std::ostream* err = nullptr;
+
+    HostWindow host() {
+        HostWindow w{};
+        w.user = this;
+        w.clientSize = [](void* user, std::int32_t* width, std::int32_t* height) {
+            *width = self(user).width;
+            *height = self(user).height;
+        };
+        w.present = [](void* user, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
+                       std::int32_t stride) {
+            OffscreenWindow& s = self(user);
+            s.picture.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+            for (int y = 0; y < height; ++y) {
+                const std::uint8_t* row = rgba + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+                std::copy(row, row + 4 * width, s.picture.begin() + static_cast<std::ptrdiff_t>(y) * 4 * width);
+            }
+            s.pictureWidth = width;
+            s.pictureHeight = height;
+        };
+        w.messageBox = [](void* user, const char* text, const char* caption) {
+            std::string_view t(text);
+            *self(user).err << caption << (*caption ? ": " : "") << t << (t.ends_with('\n') ? "" : "\n");
+        };
+        return w;
+    }
+    static OffscreenWindow& self(void* user) { return *static_cast<OffscreenWindow*>(user); }
+};
+
+std::optional<int> parseInt(std::string_view text) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// A joint index 0..23 or a joint name.
+std::optional<int> parseJointIndex(std::string_view text) {
+    std::optional<int> index = parseInt(text);
+    if (!index) {
+        const int named = viewer::findJoint(text);
+        if (named >= 0) index = named;
+    }
+    if (!index || *index < 0 || *index >= viewer::kViewerJointCount) return std::nullopt;
+    return index;
+}
+
+std::optional<std::pair<int, int>> splitPair(std::string_view text, char separator, bool jointFirst) {
+    const auto at = text.find(separator);
+    if (at == std::string_view::npos) return std::nullopt;
+    const auto first = jointFirst ? parseJointIndex(text.substr(0, at)) : parseInt(text.substr(0, at));
+    const auto second = parseInt(text.substr(at + 1));
+    if (!first || !second) return std::nullopt;
+    return std::pair{*first, *second};
+}
+
+int usage(std::ostream& err, const std::string& why) {
+    err << "rova-tool: " << why << "\n"
+        << "usage: rova-tool render-pose -o OUT.png [--size WxH] [--joint J=DEG]... [--select J]... "
+           "[--hide FIRST,COUNT]...\n";
+    return 2;
+}
+
+}  // namespace
+
+int renderPose(const std::vector<std::string>& args, std::ostream& err) {
+    std::string output;
+    OffscreenWindow window;
+    window.err = &err;
+    std::vector<std::pair<int, int>> joints, hides;
+    std::vector<int> selects;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "-o" && option != "--size" && option != "--joint" && option != "--select" && option != "--hide") {
+            return usage(err, "unknown argument " + option);
+        }
+        if (i + 1 >= args.size()) return usage(err, option + " needs a value");
+        const std::string_view value = args[++i];
+        if (option == "-o") {
+            output = value;
+        } else if (option == "--size") {
+            const auto size = splitPair(value, 'x', false);
+            if (!size || size->first < 1 || size->second < 1 || size->first > 8192 || size->second > 8192) {
+                return usage(err, "bad size " + std::string(value));
+            }
+            window.width = size->first;
+            window.height = size->second;
+        } else if (option == "--joint") {
+            const auto joint = splitPair(value, '=', true);
+            if (!joint) return usage(err, "bad joint value " + std::string(value));
+            joints.push_back(*joint);
+        } else if (option == "--select") {
+            const auto joint = parseJointIndex(value);
+            if (!joint) return usage(err, "bad joint " + std::string(value));
+            selects.push_back(*joint);
+        } else {
+            const auto range = splitPair(value, ',', false);
+            if (!range || range->first < 0 || range->second < 0 ||
+                range->first + range->second > viewer::kViewerJointCount) {
+                return usage(err, "bad joint range " + std::string(value));
+            }
+            hides.push_back(*range);
+        }
+    }
+    if (output.empty()) return usage(err, "-o OUT.png is required");
+
+    const HostWindow host = window.host();
+    ViewerContext* viewer = Create();
+    if (!viewer) {
+        err << "rova-tool: the viewer could not be created\n";
+        return 1;
+    }
+    if (!Attach(viewer, &host)) {
+        Destroy(viewer);
+        err << "rova-tool: the viewer did not attach\n";
+        return 1;
+    }
+    for (auto [joint, degrees] : joints) {
+        std::int32_t value = degrees;
+        const JointRange range{joint, 1, &value};
+        SetJoints(viewer, &range);
+    }
+    if (selects.size() == 1) {
+        SelectJoint(viewer, selects[0]);
+    } else if (!selects.empty()) {
+        BeginMultiJoint(viewer);
+        for (int joint : selects) SelectJoint(viewer, joint);
+        EndMultiJoint(viewer);
+    }
+    for (auto [first, count] : hides) SetJointsVisible(viewer, first, count, false);
+    std::int32_t result = 0;
+    HandleMessages(viewer, &host, VR_WM_PAINT, 0, 0, &result);
+    Destroy(viewer);
+
+    if (window.picture.empty() ||
+        !writePng(output, window.picture.data(), window.pictureWidth, window.pictureHeight, window.pictureWidth * 4)) {
+        err << "rova-tool: cannot write " << output << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int cmdRenderPose(const std::vector<std::string>& args) { return renderPose(args, std::cerr); }
+
+}  // namespace rova::tool
