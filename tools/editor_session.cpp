@@ -173,6 +173,11 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         m_viewDialogs.zoom.reset();
         return true;
     }
+    if (name == "dance") {
+        if (argc != 1 || !ints(1, 1)) return bad("dance ID");
+        runCommand(n[0]);
+        return true;
+    }
     if (name == "macro") {
         QString chosen;
         for (std::size_t i = 1; i < words.size(); ++i) chosen += (i > 1 ? " " : "") + QString::fromStdString(words[i]);

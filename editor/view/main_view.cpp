@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "app/document.h"
+#include "app/main_frame.h"
+#include "dance/dance_steps.h"
 #include "player/player_link.h"
 #include "player/viewer_api.h"
 #include "player/window_messages.h"
@@ -49,6 +51,9 @@ CMainView::CMainView(CDocument& document, QWidget* parent) : CView(document, par
     viewport()->setPalette(pal);
     // Moves without a button pressed end drags that were released outside.
     viewport()->setMouseTracking(true);
+    // The first performance window fills the shared Dancing popup.
+    static const bool dancingMenu = (CMainFrame::setDancingMenuBuilder(buildDancingMenu), true);
+    (void)dancingMenu;
 }
 
 CMainView::~CMainView() = default;
@@ -525,7 +530,13 @@ bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
     case ID_VIEW_SET_ZOOM:
         if (!ui) onSetZoom();
         return true;
-    default: return CView::onCmdMsg(id, ui);
+    default:
+        if (id >= ID_DANCE_FIRST && id <= ID_DANCE_LAST) {
+            if (!ui) onDanceStep(id);
+            else ui->enable(danceStepForCommand(id) != nullptr);
+            return true;
+        }
+        return CView::onCmdMsg(id, ui);
     }
 }
 

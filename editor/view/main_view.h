@@ -9,7 +9,14 @@
 #include "app/view.h"
 #include "panes/track_pane.h"
 
+class QMenu;
+
 namespace rova {
+
+class CMainFrame;
+
+// Fills the Dancing popup with the categories and their steps.
+void buildDancingMenu(CMainFrame& frame, QMenu& popup);
 
 class CMainView : public CView, public PaneHost {
 public:
@@ -54,6 +61,8 @@ public:
     void onSmooth() { onKeyDown('S'); }
     void onApplyMacro();
     void onChangePositions();
+    // Inserts the dance step of command id (9000 + entry) at the selection start.
+    void onDanceStep(int id);
 
     const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
     int zoom() const { return m_zoom; }
