@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "render_pose.h"
 
 int main(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&);
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
         {"info", rova::tool::cmdInfo},
         {"run", rova::tool::cmdRun},
         {"render-view", rova::tool::cmdRenderView},
+        {"render-pose", rova::tool::cmdRenderPose},
         {"pose-frames", rova::tool::cmdPoseFrames},
     };
     const auto it = argc >= 2 ? commands.find(argv[1]) : commands.end();
