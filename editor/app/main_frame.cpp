@@ -80,7 +80,6 @@ bool CMainFrame::create() {
     for (const MenuPopup& popup : performanceMenu()) m_docMenus.push_back(buildPopup(popup));
 
     m_toolBar = new QToolBar("Toolbar", this);
-    if (!m_toolBar) return false;
     m_toolBar->setObjectName("toolbar");
     m_toolBar->setIconSize(QSize(16, 15));
     m_toolBar->setMovable(true);
@@ -95,7 +94,6 @@ bool CMainFrame::create() {
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 
     QStatusBar* bar = statusBar();
-    if (!bar) return false;
     m_ready = new QLabel("Ready", bar);
     bar->addWidget(m_ready, 1);
     const char* const names[3] = {"CAP", "NUM", "SCRL"};
@@ -156,7 +154,7 @@ QMenu* CMainFrame::buildPopup(const MenuPopup& popup) {
         }
     }
     QObject::connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandUI(); });
-    if (popup.title == std::string_view("&Window") && !popup.items.empty() && popup.items.size() > 1) {
+    if (popup.title == std::string_view("&Window")) {
         m_windowMenu = menu;
         QObject::connect(menu, &QMenu::aboutToShow, this, [this] { rebuildWindowList(); });
     }

@@ -28,7 +28,8 @@ public:
     explicit CMainFrame(CEditorApp& app);
     ~CMainFrame() override;
 
-    // Builds toolbar, status bar, menus and keys; false when that fails.
+    // Builds toolbar, status bar, menus and keys; false when that fails (the
+    // toolkit's bars cannot fail to be made, so it succeeds).
     bool create();
 
     QMdiArea* mdiArea() const { return m_mdi; }

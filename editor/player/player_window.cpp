@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleHints>
+#include <QTimer>
 #include <cstdlib>
 
 #include "platform/qt_messages.h"
@@ -32,7 +33,7 @@ void tell(CPlayerLink& link, std::string_view text) {
 }  // namespace
 
 CPlayerWindow::CPlayerWindow(CPlayerLink& link)
-    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_link(link), m_dragCursor(res::dragCursor()) {
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_link(link), m_dragCursor(res::dragCursor()), m_cursor(&m_dragCursor) {
     setAttribute(Qt::WA_DeleteOnClose);
     // The viewer paints every pixel; there is no background to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -117,10 +118,13 @@ void CPlayerWindow::releaseMouse() {
 }
 
 void CPlayerWindow::setCursor(const void* cursor) {
-    if (cursor)
-        QWidget::setCursor(*static_cast<const QCursor*>(cursor));
-    else
+    m_cursor = cursor;
+    if (!cursor)
+        QWidget::setCursor(Qt::BlankCursor);
+    else if (cursor == kArrowCursor)
         QWidget::setCursor(Qt::ArrowCursor);
+    else
+        QWidget::setCursor(*static_cast<const QCursor*>(cursor));
 }
 
 std::int16_t CPlayerWindow::asyncKeyState(int key) const {
@@ -148,6 +152,11 @@ void CPlayerWindow::messageBox(std::string_view text, std::string_view caption) 
     QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok, this);
     box.exec();
+}
+
+void CPlayerWindow::postQuit(int) {
+    // Only the player window ends: the performances stay open in the editor.
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CPlayerWindow::paintEvent(QPaintEvent*) {

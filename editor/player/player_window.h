@@ -34,9 +34,11 @@ public:
     void captureMouse() override;
     void releaseMouse() override;
     void setCursor(const void* cursor) override;
+    const void* getCursor() const override { return m_cursor; }
     std::int16_t asyncKeyState(int virtualKey) const override;
     void destroyWindow() override;
     void messageBox(std::string_view text, std::string_view caption) override;
+    void postQuit(int exitCode) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,6 +61,7 @@ private:
     CPlayerLink& m_link;
     void* m_viewer = nullptr;
     QCursor m_dragCursor;
+    const void* m_cursor;  // the handle last set; the drag cursor is the window's own
     QImage m_image;
     std::set<int> m_keysDown;
     // The last press, to tell the second press of a double click: the system

@@ -28,13 +28,19 @@ public:
     virtual void invalidate() = 0;
     virtual void captureMouse() = 0;
     virtual void releaseMouse() = 0;
-    // A cursor handle given to SetCursor, or null for the arrow.
+    // A cursor handle given to SetCursor, kArrowCursor, or null for no cursor.
     virtual void setCursor(const void* cursor) = 0;
+    virtual const void* getCursor() const = 0;
     // Bit 0x8000 set while the key (a virtual-key code) is down.
     virtual std::int16_t asyncKeyState(int virtualKey) const = 0;
     virtual void destroyWindow() = 0;
     virtual void messageBox(std::string_view text, std::string_view caption) = 0;
+    // The viewer cannot go on drawing in this window.
+    virtual void postQuit(int exitCode) = 0;
 };
+
+// The system's arrow cursor as a cursor handle.
+inline const void* const kArrowCursor = reinterpret_cast<const void*>(std::uintptr_t{1});
 
 // The viewer exports that the editor calls, under the exports' names.
 class ViewerApi {
@@ -54,7 +60,8 @@ public:
     virtual bool SetJointsVisible(void* context, int first, int count, bool visible) = 0;
 };
 
-// The viewer in use; setViewerApi(nullptr) goes back to the built-in one.
+// The viewer in use: the VirtRova library unless a test sets another;
+// setViewerApi(nullptr) goes back to the library.
 ViewerApi& viewerApi();
 void setViewerApi(ViewerApi* api);
 

@@ -57,8 +57,8 @@ inline void doubleClick(QWidget* widget, QPoint at) {
 }
 
 struct FakeShellDialogs : ShellDialogs {
-    std::deque<std::optional<QStringList>> openChoices;  // empty: cancelled
-    std::deque<SaveAnswer> saveAnswers;                   // empty: Cancel
+    std::deque<QStringList> openChoices;  // none left: the dialog is cancelled
+    std::deque<SaveAnswer> saveAnswers;    // none left: Cancel
     std::vector<QString> saveQuestions;
     QString saveName;
     int openDialogs = 0;
@@ -66,9 +66,9 @@ struct FakeShellDialogs : ShellDialogs {
     std::optional<QStringList> chooseFilesToOpen(QWidget*) override {
         ++openDialogs;
         if (openChoices.empty()) return std::nullopt;
-        auto c = openChoices.front();
+        QStringList choice = openChoices.front();
         openChoices.pop_front();
-        return c;
+        return choice;
     }
     SaveAnswer askSaveChanges(QWidget*, const QString& title) override {
         saveQuestions.push_back(QString("Save changes to %1?").arg(title));

@@ -247,3 +247,33 @@ TEST(VirtualKeys, QtKeysMapToTheViewersCodes) {
     EXPECT_EQ(win::makeLParam(10, 20), 0x0014000A);
     EXPECT_EQ(win::makeLParam(-1, 3), 0x0003FFFF);
 }
+
+// The program's own viewer, the VirtRova library, in the player window.
+TEST(PlayerWithTheLibrary, PaintsTheModelFollowsJointsAndEndsWithTheWindow) {
+    RecordingMessages ui;
+    playerLink().setMessages(&ui);
+    playerLink().showPlayer();
+    CPlayerWindow* window = playerLink().playerWindow();
+    ASSERT_NE(window, nullptr) << (ui.messages.empty() ? "" : ui.messages.front());
+    ASSERT_NE(playerLink().getViewer(), nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->repaint();
+    const QImage rest = window->presentedImage();
+    ASSERT_EQ(rest.size(), QSize(300, 300));
+    int lit = 0;  // pixels of the model against the background
+    for (int y = 0; y < rest.height(); ++y)
+        for (int x = 0; x < rest.width(); ++x) lit += rest.pixel(x, y) != rest.pixel(0, 0);
+    EXPECT_GT(lit, 3000);
+
+    std::int32_t values[2] = {60, -60};  // head turned and tilted
+    ViewerJointRange range{0, 2, values};
+    EXPECT_EQ(viewerApi().SetJoints(playerLink().getViewer(), range), 2);
+    window->repaint();
+    EXPECT_NE(window->presentedImage(), rest);
+
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(playerLink().getViewer(), nullptr);
+    EXPECT_TRUE(ui.messages.empty());
+    playerLink().setMessages(nullptr);
+}
