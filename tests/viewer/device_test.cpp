@@ -20,6 +20,9 @@ constexpr rm::Result kCode = rm::kErrGeneric;  // -2147467259, $80004005
 class DeviceTest : public ViewerTest {};
 
 TEST_F(DeviceTest, EachFailingAttachStepShowsItsMessages) {
+    const std::string scene = kBox + "A failure occurred while creating the scene.\n\r\n";
+    const std::string device = kBox + "DirectX Error: CreateDevice failed\r\n";
+    const std::string model = "|Error: could not load ROVA model";
     const struct {
         Call call;
         int skip;
@@ -27,27 +30,13 @@ TEST_F(DeviceTest, EachFailingAttachStepShowsItsMessages) {
     } table[] = {
         {Call::CreateClipper, 0, {kBox + "DirectX Error: CreateClipper -2147467259 $80004005\r\n"}},
         {Call::SetWindow, 0, {kBox + "DirectX Error: SetHWnd -2147467259 $80004005\r\n"}},
-        {Call::CreateDevice,
-         0,
-         {kBox + "TRACE: FromClipper failed -2147467259 $80004005 Generic failure.\r\n",
-          kBox + "DirectX Error: CreateDevice failed\r\n"}},
-        {Call::CreateFrame,
-         0,
-         {kBox + "A failure occurred while creating the scene.\n\r\n",
-          kBox + "DirectX Error: CreateDevice failed\r\n"}},
-        {Call::CreateLight,
-         1,
-         {kBox + "A failure occurred while creating the scene.\n\r\n",
-          kBox + "DirectX Error: CreateDevice failed\r\n"}},
-        {Call::CreateViewport,
-         0,
-         {kBox + "CreateViewport failed -2147467259 $80004005\r\n", kBox + "DirectX Error: CreateDevice failed\r\n"}},
-        {Call::SetBack, 0, {kBox + "DirectX Error: CreateDevice failed\r\n"}},
-        // scene, light frame and camera come first; then the model's frame
-        {Call::CreateFrame,
-         3,
-         {kBox + "Failed to create XFiles parent frame\r\n", "|Error: could not load ROVA model"}},
-        {Call::Load, 0, {kBox + "Failed to load X File\r\n", "|Error: could not load ROVA model"}},
+        {Call::CreateDevice, 0, {kBox + "TRACE: FromClipper failed -2147467259 $80004005 Generic failure.\r\n", device}},
+        {Call::CreateFrame, 0, {scene, device}},
+        {Call::CreateLight, 1, {scene, device}},
+        {Call::CreateViewport, 0, {kBox + "CreateViewport failed -2147467259 $80004005\r\n", device}},
+        {Call::SetBack, 0, {device}},
+        {Call::CreateFrame, 3, {kBox + "Failed to create XFiles parent frame\r\n", model}},  // after scene, light, camera
+        {Call::Load, 0, {kBox + "Failed to load X File\r\n", model}},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.messages.front());
@@ -187,14 +176,6 @@ TEST_F(DeviceTest, PaintBeginsOnlyWhenTheWindowWaitsForOne) {
     EXPECT_EQ(record.bottom, 300);
     HandlePaint(context, &record);  // painted already
     EXPECT_EQ(record.dc, nullptr);
-}
-
-TEST_F(DeviceTest, RenderBeforeAttachDrawsNothing) {
-    context = Create();
-    EXPECT_FALSE(Render(context));
-    EXPECT_EQ(window.presents, 0);
-    Destroy(context);
-    context = nullptr;
 }
 
 TEST_F(DeviceTest, RenderFailuresAreSilent) {

@@ -183,12 +183,6 @@ TEST_F(ExportsTest, HiddenJointsGoToZeroInGreyAndComeBack) {
     EXPECT_EQ(frame("frm-BL_Nails")->materialMode(), rm::MaterialMode::FromMesh);
 }
 
-TEST_F(ExportsTest, DestroyClosesTheAttachedWindow) {
-    Destroy(context);
-    context = nullptr;
-    EXPECT_EQ(window.destroyed, 1);
-}
-
 TEST(LifeTest, ContextThatNeverAttachedIsSafe) {
     ViewerContext* context = Create();
     ASSERT_TRUE(context);

@@ -45,14 +45,10 @@ TEST(RenderPoseTest, WritesAPngOfTheAskedSize) {
 
 TEST(RenderPoseTest, UsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
-        {},
         {"--size", "10x10"},
         {"-o"},
         {"-o", "x.png", "--size", "0x10"},
-        {"-o", "x.png", "--size", "10"},
         {"-o", "x.png", "--joint", "Nose=3"},
-        {"-o", "x.png", "--joint", "24=3"},
-        {"-o", "x.png", "--select", "-1"},
         {"-o", "x.png", "--hide", "20,5"},
         {"-o", "x.png", "--frobnicate"},
     };

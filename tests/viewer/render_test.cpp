@@ -148,24 +148,6 @@ TEST_F(PictureTest, SelectedJointShowsInTheHighlightColour) {
     EXPECT_LT(std::abs(red(grey) - blue(grey)), 3);
 }
 
-TEST_F(PictureTest, FollowsTheWindowSize) {
-    window.width = 500;
-    window.height = 200;
-    ASSERT_FALSE(send(VR_WM_SIZE, 0, at(500, 200)));
-    paint();
-    int left = 0, right = 0;  // still centred in the wider window
-    for (int y = 0; y < 200; ++y) {
-        for (int x = 0; x < 500; ++x) (x < 250 ? left : right) += window.pixel(x, y) != kBlack;
-    }
-    EXPECT_GT(left, 0);
-    EXPECT_NEAR(left, right, (left + right) * 0.1);
-
-    window.width = 120;  // smaller: the device stays, the picture is cut to the window
-    window.height = 100;
-    ASSERT_FALSE(send(VR_WM_SIZE, 0, at(120, 100)));
-    paint();
-}
-
 TEST_F(PictureTest, CameraInsideTheModelStillDraws) {
     for (int i = 0; i < 45; ++i) send(VR_WM_KEYDOWN, VR_VK_ADD);  // through the robot and past it
     paint();
