@@ -186,6 +186,11 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         m_viewDialogs.macro.reset();
         return true;
     }
+    if (name == "play") {
+        if (argc > 1 || (argc == 1 && words[1] != "closed")) return bad("play [closed]");
+        m_playback.play([this] { runCommand(ID_VIEW_PLAY); }, argc == 0);
+        return true;
+    }
     if (name == "replace-audio") {
         if (argc != 1) return bad("replace-audio PATH");
         ui.files.push_back(words[1]);
@@ -265,6 +270,7 @@ void EditorSession::report(std::ostream& out, bool opened) {
         j.endObject();
         j.key("zoom").value(view->zoom()).key("lastStep").value(view->lastStep());
     }
+    if (m_playback.played()) m_playback.report(j);
     j.endObject();
     out << '\n';
 }

@@ -13,6 +13,7 @@
 #include "app/shell_dialogs.h"
 #include "platform/messages.h"
 #include "view/view_dialogs.h"
+#include "tool_playback.h"
 
 namespace rova {
 class CEditorApp;
@@ -66,6 +67,7 @@ private:
     HeadlessShellDialogs m_shellDialogs;
     ScriptedViewDialogs m_viewDialogs;
     std::unique_ptr<CEditorApp> m_app;
+    ToolPlayback m_playback;
     CMainView* m_lastView = nullptr;
 };
 

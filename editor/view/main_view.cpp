@@ -516,6 +516,9 @@ bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
     case ID_TOOLS_CHANGE_POSITIONS:
         if (!ui) onChangePositions();
         return true;
+    case ID_VIEW_PLAY:
+        if (!ui) onPlay();
+        return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui) onSelectAll();
         return true;

@@ -61,6 +61,8 @@ public:
     void onSmooth() { onKeyDown('S'); }
     void onApplyMacro();
     void onChangePositions();
+    // Play (play_command.cpp).
+    void onPlay();
     // Inserts the dance step of command id (9000 + entry) at the selection start.
     void onDanceStep(int id);
 

@@ -1,0 +1,122 @@
+// A 10-second playback as the editor runs it: the program's host (waits in the
+// event loop) over the audio device with the silent output. Reports the share
+// of one core that the playback used and how late each pose went out against
+// its step's time on the audio clock (the output's own start + 80 ms a step).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+
+#include "view/play_command.h"
+
+namespace {
+
+using namespace rova;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kSteps = 125;  // 10 s
+
+struct NoViewer : ViewerApi {
+    std::int32_t last = -1;
+    void* Create() override { return this; }
+    bool Attach(void*, ViewerHost*) override { return true; }
+    void Destroy(void*) override {}
+    void SetCursor(void*, const void*) override {}
+    void SetNotifyProc(void*, ViewerNotifyProc) override {}
+    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
+        return false;
+    }
+    int SetJoints(void*, const ViewerJointRange& r) override {
+        const bool changed = r.values[0] != last;
+        last = r.values[0];
+        return changed;
+    }
+    void SelectJoint(void*, int) override {}
+    void BeginMultiJoint(void*) override {}
+    void EndMultiJoint(void*) override {}
+    bool SetJointsVisible(void*, int, int, bool) override { return true; }
+};
+
+// The silent device, noting when its sound starts.
+struct TimedAudio : AudioCommands {
+    AudioDevice device{[](const std::string&, int&) {
+                           AudioClip clip;
+                           clip.durationMs = kSteps * 80 + 1000;
+                           return std::optional<AudioClip>(std::move(clip));
+                       },
+                       [](const AudioClip&) { return std::make_unique<SilentOutput>(); }};
+    Clock::time_point started{};
+    int sendString(std::string_view command, char* reply, int size) override {
+        const int r = device.sendString(command, reply, size);
+        if (command.rfind("play", 0) == 0) started = Clock::now();
+        return r;
+    }
+};
+
+struct TimedHost : QtPlaybackHost {
+    void* viewer = nullptr;
+    std::vector<std::pair<int, Clock::time_point>> sent;
+    void* getViewer() override { return viewer; }
+    void showPlayer() override {}
+    void refreshPlayer() override {}
+    void poseSent(int step, std::int64_t) override { sent.emplace_back(step, Clock::now()); }
+};
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_TenSecondPlayback(benchmark::State& state) {
+    // A tail motion moving every step.
+    std::vector<std::int32_t> block = {0, 0, 0, 0, 0, 0, kSteps * 5, 0, 0, 0, 1745329 * 2, 0};
+    CMotionTrack motion;
+    std::array<int, kChannelCount> locators{};
+    locators.fill(-1);
+    motion.assign(MOTION_TAIL, 2, locators, block, 2);
+    motion.setFirstChannel(16);
+
+    std::vector<double> late;
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        NoViewer api;
+        TimedAudio audio;
+        TimedHost host;
+        host.viewer = &api;
+        RecordingMessages ui;
+        const double cpu0 = cpuSeconds();
+        const auto wall0 = Clock::now();
+        playPerformance(std::string("/bench/P.WAV"), motion, 0, kSteps, &api, {audio, api, host, ui});
+        cpu += cpuSeconds() - cpu0;
+        wall += std::chrono::duration<double>(Clock::now() - wall0).count();
+        for (const auto& [step, at] : host.sent) {
+            if (step == 0) continue;  // sent before the sound starts
+            const auto due = audio.started + std::chrono::milliseconds(step * 80);
+            late.push_back(std::chrono::duration<double, std::milli>(at - due).count());
+        }
+    }
+    std::sort(late.begin(), late.end());
+    state.counters["cpu_percent"] = 100 * cpu / wall;
+    state.counters["poses"] = static_cast<double>(late.size());
+    if (!late.empty()) {
+        state.counters["median_late_ms"] = late[late.size() / 2];
+        state.counters["worst_late_ms"] = late.back();
+        state.counters["earliest_ms"] = late.front();
+    }
+}
+BENCHMARK(BM_TenSecondPlayback)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
