@@ -1,6 +1,7 @@
 // The Play command of the view: its range, sound file and messages, the wait
 // cursor, the Space key, and the program's host keeping input out but Esc.
 #include <QKeyEvent>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "player/window_messages.h"
@@ -102,6 +103,28 @@ TEST(PlayCommand, Messages) {
         EXPECT_EQ(e.ui.messages, c.messages);
         EXPECT_EQ(e.audio.device.openCount(), 0u);
     }
+}
+
+TEST(PlayCommand, MidiWithoutSoundFontPlaysSilentAndSaysSoOnce) {
+    qputenv("ROVA_SOUNDFONT", "");  // no SoundFont to be found
+    PlayEditor e;
+    // 48 ticks at 96 a quarter and 500000 us a quarter: 250 ms.
+    e.files.dir.write("M.MID", std::vector<std::uint8_t>{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r',
+                                                          'k', 0, 0, 0, 4, 0x30, 0xff, 0x2f, 0x00});
+    e.files.dir.write("M.MTN", MotionImage::of(16, 2, 3).bytes());
+    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "M.MTN")), nullptr);
+    PlaybackServices program{nullptr, nullptr, &e.viewer};  // the program's device and host, player closed
+    setPlaybackServices(&program);
+    QStatusBar* bar = e.app.mainFrame()->statusBar();
+    e.ui.messages.clear();
+    e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
+    EXPECT_TRUE(e.ui.messages.empty());
+    EXPECT_EQ(bar->currentMessage().toStdString(), "No General MIDI SoundFont could be loaded: MIDI audio plays silent");
+    bar->clearMessage();
+    e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
+    EXPECT_TRUE(bar->currentMessage().isEmpty());
+    setPlaybackServices(nullptr);
+    qunsetenv("ROVA_SOUNDFONT");
 }
 
 // ---- the program's host -------------------------------------------------
