@@ -186,6 +186,43 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         m_viewDialogs.macro.reset();
         return true;
     }
+    if (name == "generate-eyes" || name == "generate-mouth") {
+        const bool eyes = name == "generate-eyes";
+        const std::size_t count = eyes ? 2 : 1;
+        // The dialog's sliders reach thresholds 0 to 63 only.
+        const bool inRange = argc == count && ints(1, count) &&
+                             std::all_of(n.begin(), n.end(), [](int t) { return t >= 0 && t <= kMaxThreshold; });
+        if (!inRange) return bad(eyes ? "generate-eyes GREEN RED (0..63)" : "generate-mouth T (0..63)");
+        if (eyes) m_viewDialogs.eyes = EyeThresholds{n[0], n[1]};
+        else m_viewDialogs.mouth = n[0];
+        runCommand(eyes ? ID_EDIT_GENERATE_EYES : ID_EDIT_GENERATE_MOUTH);
+        m_viewDialogs.eyes.reset();
+        m_viewDialogs.mouth.reset();
+        return true;
+    }
+    if (name == "copy") {
+        if (argc != 0) return bad("copy");
+        runCommand(ID_EDIT_COPY);
+        return true;
+    }
+    if (name == "paste" || name == "paste-cancel") {
+        if (name == "paste-cancel" && argc != 0) return bad("paste-cancel");
+        PasteParts parts{false, false, false, false, false, false, false, false, false};
+        static const std::map<std::string, bool PasteParts::*> boxes = {
+            {"head", &PasteParts::head},   {"mouth", &PasteParts::mouth},     {"rf", &PasteParts::rfLeg},
+            {"lf", &PasteParts::lfLeg},    {"rr", &PasteParts::rrLeg},        {"lr", &PasteParts::lrLeg},
+            {"tail", &PasteParts::tail},   {"swap-lr", &PasteParts::swapLR},  {"swap-fb", &PasteParts::swapFB},
+        };
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            const auto box = boxes.find(words[i]);
+            if (box == boxes.end()) return bad("paste [head] [mouth] [rf] [lf] [rr] [lr] [tail] [swap-lr] [swap-fb]");
+            parts.*(box->second) = true;
+        }
+        if (name == "paste") m_viewDialogs.paste = parts;
+        runCommand(ID_EDIT_PASTE_SPECIAL);
+        m_viewDialogs.paste.reset();
+        return true;
+    }
     if (name == "play") {
         if (argc > 1 || (argc == 1 && words[1] != "closed")) return bad("play [closed]");
         m_playback.play([this] { runCommand(ID_VIEW_PLAY); }, argc == 0);

@@ -36,6 +36,12 @@ struct ScriptedViewDialogs : ViewDialogs {
     std::optional<QString> macro;
     std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
     std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
+    std::optional<EyeThresholds> eyes;
+    std::optional<int> mouth;
+    std::optional<PasteParts> paste;
+    std::optional<EyeThresholds> askGenerateEyes(QWidget*, EyeThresholds) override { return eyes; }
+    std::optional<int> askGenerateMouth(QWidget*, int) override { return mouth; }
+    std::optional<PasteParts> askPasteSpecial(QWidget*) override { return paste; }
 };
 
 class EditorSession {

@@ -516,6 +516,20 @@ bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
     case ID_TOOLS_CHANGE_POSITIONS:
         if (!ui) onChangePositions();
         return true;
+    case ID_EDIT_COPY:
+        if (ui) ui->enable(canCopy());
+        else onCopy();
+        return true;
+    case ID_EDIT_PASTE_SPECIAL:
+        if (ui) ui->enable(canPasteSpecial());
+        else onPasteSpecial();
+        return true;
+    case ID_EDIT_GENERATE_EYES:
+        if (!ui) onGenerateEyes();
+        return true;
+    case ID_EDIT_GENERATE_MOUTH:
+        if (!ui) onGenerateMouth();
+        return true;
     case ID_VIEW_PLAY:
         if (!ui) onPlay();
         return true;

@@ -61,6 +61,14 @@ public:
     void onSmooth() { onKeyDown('S'); }
     void onApplyMacro();
     void onChangePositions();
+    // Copy and Paste Special (clipboard_commands.cpp).
+    bool canCopy() const;
+    bool canPasteSpecial() const;
+    void onCopy();
+    void onPasteSpecial();
+    // Generate Eyes and Generate Mouth (generator_commands.cpp).
+    void onGenerateEyes();
+    void onGenerateMouth();
     // Play (play_command.cpp).
     void onPlay();
     // Inserts the dance step of command id (9000 + entry) at the selection start.

@@ -26,6 +26,28 @@ std::optional<QString> QtViewDialogs::askMacro(QWidget* parent, const QStringLis
     return dlg.macroName();
 }
 
+std::optional<EyeThresholds> QtViewDialogs::askGenerateEyes(QWidget* parent, EyeThresholds current) {
+    CGenerateEyesDlg dlg(parent);
+    dlg.setThresholds(current.green, current.red);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return EyeThresholds{dlg.greenThreshold(), dlg.redThreshold()};
+}
+
+std::optional<int> QtViewDialogs::askGenerateMouth(QWidget* parent, int current) {
+    CGenerateMouthDlg dlg(parent);
+    dlg.setThreshold(current);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.threshold();
+}
+
+std::optional<PasteParts> QtViewDialogs::askPasteSpecial(QWidget* parent) {
+    // The one dialog of the run keeps the boxes of its last confirmed use.
+    if (CEditorApp* app = CEditorApp::instance()) return askPasteParts(app->dialogMemory());
+    CPasteSpecialDlg dlg(parent);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.parts();
+}
+
 ViewDialogs& viewDialogs() {
     static QtViewDialogs real;
     return g_dialogs ? *g_dialogs : real;

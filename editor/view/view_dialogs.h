@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "app/dialogs.h"
+
 class QWidget;
 
 namespace rova {
@@ -17,6 +19,12 @@ public:
     virtual std::optional<int> askZoomFactor(QWidget* parent, int current) = 0;
     // "Apply macro to selection": the chosen name ("" when none chosen), or nothing unless Apply.
     virtual std::optional<QString> askMacro(QWidget* parent, const QStringList& names) = 0;
+    // "Generate Eye LEDs from Audio" showing these thresholds: the ones set, or nothing unless Generate.
+    virtual std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, EyeThresholds current) = 0;
+    // "Generate Mouth from Audio" showing this threshold: the one set, or nothing unless Generate.
+    virtual std::optional<int> askGenerateMouth(QWidget* parent, int current) = 0;
+    // "Paste Special", the one dialog of the run: the boxes confirmed, or nothing unless OK.
+    virtual std::optional<PasteParts> askPasteSpecial(QWidget* parent) = 0;
 };
 
 // The real dialogs.
@@ -24,6 +32,9 @@ class QtViewDialogs : public ViewDialogs {
 public:
     std::optional<int> askZoomFactor(QWidget* parent, int current) override;
     std::optional<QString> askMacro(QWidget* parent, const QStringList& names) override;
+    std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, EyeThresholds current) override;
+    std::optional<int> askGenerateMouth(QWidget* parent, int current) override;
+    std::optional<PasteParts> askPasteSpecial(QWidget* parent) override;
 };
 
 // The dialogs the views use; the real ones unless replaced.

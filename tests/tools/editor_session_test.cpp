@@ -132,3 +132,72 @@ TEST(ToolCommands, ViewCommandsRunTheEditorsOwnCode) {
     EXPECT_FALSE(s.command({"select", "x", "1"}, error));
     EXPECT_FALSE(s.command({"lbutton", "1"}, error));
 }
+
+TEST(ToolCommands, CopyInOneDocumentPasteInAnother) {
+    TempDir dir;
+    dir.write("A.WAV", rova::test::waveImage(8000));
+    dir.write("A.MTN", MotionImage::of(0, 18, 14).bytes());
+    auto b = MotionImage::of(0, 18, 14);
+    for (auto& kf : b.keyframes) std::fill(kf.begin() + 1, kf.end(), 7);
+    dir.write("B.WAV", rova::test::waveImage(8000));
+    dir.write("B.MTN", b.bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "A.MTN"));
+    std::string error;
+    auto run = [&](std::vector<std::string> words) { EXPECT_TRUE(s.command(words, error)) << error; };
+    run({"paste"});  // nothing on the clipboard: Paste Special is disabled
+    run({"select", "2", "3"});
+    run({"copy"});
+    run({"open", dir / "B.MTN"});
+    run({"select", "5", "1"});
+    run({"paste-cancel"});
+    const CMotionTrack& m = s.activeDocument()->doc().motion();
+    EXPECT_EQ(s.activeView()->selLength(), 3);  // the clipboard's length, though cancelled
+    EXPECT_FALSE(m.isModified());
+    run({"paste", "rf", "swap-lr"});  // right front values onto the left front leg
+    for (int i = 0; i < 3; ++i) {
+        for (int c = 0; c < 18; ++c) {
+            const bool lf = c >= LFLegY && c <= LFPawY;
+            EXPECT_EQ(m.value(5 + i, c), lf ? (3 + i) * 1000 * (c - 3 + 1) : 7) << i << " " << c;
+        }
+    }
+    EXPECT_TRUE(s.ui.messages.empty());
+    run({"select", "12", "1"});
+    run({"paste", "head", "mouth", "rf", "lf", "rr", "lr", "tail", "swap-lr", "swap-fb"});
+    // Steps 12 and 13 have keyframes, 14 lies past the end; the last keyframe counts but stays.
+    EXPECT_EQ(s.ui.messages.back(), "Pasted 36 out of 54 possible motions");
+    EXPECT_EQ(m.value(12, LRLegY), 3 * 1000 * (RFLegY + 1));  // source step 2, right front
+    EXPECT_EQ(m.value(13, LRLegY), 7);
+    EXPECT_FALSE(s.command({"paste", "legs"}, error));
+    EXPECT_EQ(error, "usage: paste [head] [mouth] [rf] [lf] [rr] [lr] [tail] [swap-lr] [swap-fb]");
+    EXPECT_FALSE(s.command({"copy", "now"}, error));
+    EXPECT_FALSE(s.command({"paste-cancel", "head"}, error));
+}
+
+TEST(ToolCommands, GeneratorsWithTheirThresholds) {
+    TempDir dir;
+    auto wave = rova::test::waveImage(10000);
+    std::fill(wave.end() - 10000, wave.end(), 255);
+    dir.write("P.WAV", wave);
+    dir.write("P.LED", ledImage({0, 0, 0}));
+    dir.write("P.MTN", MotionImage::of(0, 4, 8).bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    std::string error;
+    auto run = [&](std::vector<std::string> words) { EXPECT_TRUE(s.command(words, error)) << error; };
+    run({"generate-mouth", "30"});
+    EXPECT_EQ(s.ui.messages.back(), "Please select range");
+    run({"generate-eyes", "30", "63"});  // every sample at +127: both eyes on
+    EXPECT_EQ(s.activeDocument()->doc().leds().steps, (std::vector<std::uint8_t>{3, 3, 3, 3}));
+    run({"select", "0", "4"});
+    run({"generate-mouth", "0"});
+    const CMotionTrack& m = s.activeDocument()->doc().motion();
+    EXPECT_EQ(m.value(1, Mouth), -137500);
+    EXPECT_EQ(m.value(3, Mouth), -412500);
+    EXPECT_EQ(m.value(4, Mouth), 20000);  // ends at tick 20, the range's end
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"generate-eyes", "30"}, {"generate-eyes", "64", "0"}, {"generate-eyes", "-1", "0"},
+             {"generate-mouth"}, {"generate-mouth", "x"}, {"generate-mouth", "70"}})
+        EXPECT_FALSE(s.command(bad, error)) << bad[0];
+    EXPECT_EQ(error, "usage: generate-mouth T (0..63)");
+}

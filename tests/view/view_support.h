@@ -45,6 +45,28 @@ struct ScriptedViewDialogs : ViewDialogs {
     std::optional<QString> macro;
     std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
     std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
+
+    // The generator dialogs: what they were opened with, and the answer.
+    std::optional<EyeThresholds> eyes;
+    std::optional<int> mouth;
+    std::vector<std::pair<int, int>> eyesShown;
+    std::vector<int> mouthShown;
+    std::optional<EyeThresholds> askGenerateEyes(QWidget*, EyeThresholds current) override {
+        eyesShown.emplace_back(current.green, current.red);
+        return eyes;
+    }
+    std::optional<int> askGenerateMouth(QWidget*, int current) override {
+        mouthShown.push_back(current);
+        return mouth;
+    }
+    // Paste Special: the answer, and the view's selection while it is open.
+    std::optional<PasteParts> paste;
+    std::vector<std::pair<int, int>> pasteSelections;
+    std::optional<PasteParts> askPasteSpecial(QWidget* parent) override {
+        if (auto* view = dynamic_cast<CMainView*>(parent))
+            pasteSelections.emplace_back(view->selStart(), view->selLength());
+        return paste;
+    }
 };
 
 struct Editor {

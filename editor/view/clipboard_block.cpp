@@ -1,0 +1,68 @@
+#include "view/clipboard_block.h"
+
+namespace rova {
+namespace {
+
+constexpr int kChannels = 18;
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint32_t get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+void fillClipboardBlock(std::vector<std::uint8_t>& block, std::uint32_t flags, int steps, const StepValue& valueAt) {
+    block.resize(clipboardBlockSize(steps));
+    std::uint8_t* p = block.data();
+    put32(p, flags);
+    put32(p + 4, static_cast<std::uint32_t>(steps));
+    p += kClipboardHeaderBytes;
+    for (int i = 0; i < steps; ++i)
+        for (int c = 0; c < kChannels; ++c, p += 4) put32(p, static_cast<std::uint32_t>(valueAt(i, c)));
+}
+
+std::optional<ClipboardMotion> ClipboardMotion::parse(const std::uint8_t* data, std::size_t size) {
+    if (!data || size < kClipboardHeaderBytes) return std::nullopt;
+    const auto steps = static_cast<std::int32_t>(get32(data + 4));
+    if (steps <= 0) return std::nullopt;
+    if ((size - kClipboardHeaderBytes) / kClipboardStepBytes != static_cast<std::size_t>(steps) ||
+        (size - kClipboardHeaderBytes) % kClipboardStepBytes != 0)
+        return std::nullopt;
+    return ClipboardMotion(data, steps);
+}
+
+std::uint32_t ClipboardMotion::flags() const { return get32(m_data); }
+
+std::int32_t ClipboardMotion::value(int step, int channel) const {
+    const std::size_t at = kClipboardHeaderBytes +
+                           (static_cast<std::size_t>(step) * kChannels + static_cast<std::size_t>(channel)) * 4;
+    return static_cast<std::int32_t>(get32(m_data + at));
+}
+
+int mapChannel(int c, const ChannelMapping& m) {
+    // Source channels, their check box, and what each swap adds.
+    struct Group {
+        int first, last;
+        bool ChannelMapping::*box;
+        int swapLR, swapFB;
+    };
+    static constexpr Group kGroups[] = {
+        {0, 2, &ChannelMapping::head, 0, 0},      {3, 3, &ChannelMapping::mouth, 0, 0},
+        {4, 6, &ChannelMapping::rfLeg, 3, 6},     {7, 9, &ChannelMapping::lfLeg, -3, 6},
+        {10, 12, &ChannelMapping::rrLeg, 3, -6},  {13, 15, &ChannelMapping::lrLeg, -3, -6},
+        {16, 17, &ChannelMapping::tail, 0, 0},
+    };
+    for (const Group& g : kGroups) {
+        if (c < g.first || c > g.last) continue;
+        if (!(m.*g.box)) return -1;
+        return c + (m.swapLR ? g.swapLR : 0) + (m.swapFB ? g.swapFB : 0);
+    }
+    return -1;
+}
+
+}  // namespace rova
