@@ -158,7 +158,9 @@ std::optional<AudioClip> loadAudioFile(const std::string& path, const std::strin
         clip.sampleRate = kMidiRate;
         clip.channels = 2;
         clip.bytesPerSample = 2;
-        if (soundFont.empty() || *length > kMaxRenderedMs || !renderMidi(bytes, soundFont, kMidiRate, *length, clip.pcm)) {
+        const bool rendered =
+            !soundFont.empty() && *length <= kMaxRenderedMs && renderMidi(bytes, soundFont, kMidiRate, *length, clip.pcm);
+        if (!rendered) {
             clip.pcm.clear();
             clip.silent = true;
             if (notice) notice("No General MIDI SoundFont could be loaded: MIDI audio plays silent");

@@ -29,7 +29,8 @@ AudioDevice& systemAudio() {
         if (told) return;
         told = true;
         if (CEditorApp* app = CEditorApp::instance())
-            if (CMainFrame* frame = app->mainFrame()) frame->statusBar()->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            if (CMainFrame* frame = app->mainFrame())
+                frame->statusBar()->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     });
     return *device;
 }
@@ -147,7 +148,9 @@ void CMainView::onPlay() {
     // extension, as a full path.
     std::optional<std::string> audio;
     if (flags & (TRACK_WAVE | TRACK_MIDI)) {
-        const auto siblings = PerformancePath::split(std::filesystem::absolute(doc.pathName()));
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(doc.pathName(), ec);
+        const auto siblings = PerformancePath::split(ec ? std::filesystem::path(doc.pathName()) : full);
         audio = siblings.sibling(flags & TRACK_WAVE ? "WAV" : "MID").string();
     }
 

@@ -100,7 +100,8 @@ bool playPerformance(const std::optional<std::string>& audioPath, const CMotionT
     if (audioPath) {
         send("set " + device + " time format milliseconds");
         const std::string from = " from " + std::to_string(startMs);
-        int result = send("play " + device + from + " to " + std::to_string((static_cast<std::int64_t>(start) + count) * kStepMs));
+        const std::int64_t endMs = (static_cast<std::int64_t>(start) + count) * kStepMs;
+        int result = send("play " + device + from + " to " + std::to_string(endMs));
         // The range ends beyond the sound: play what there is.
         if (result == AUDIO_ERR_OUT_OF_RANGE) result = send("play " + device + from);
         if (result != 0) {

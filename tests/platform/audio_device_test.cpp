@@ -154,7 +154,8 @@ TEST(SilentOutput, KeepsTheClocksTimeWithinItsRange) {
     AudioClip clip;
     EXPECT_FALSE(out.playing());
     ASSERT_TRUE(out.start(clip, 240, 560));
-    const std::pair<std::int64_t, int> expected[] = {{0, 240}, {1, 241}, {79, 319}, {319, 559}, {320, 560}, {9000, 560}};
+    const std::pair<std::int64_t, int> expected[] = {{0, 240},   {1, 241},   {79, 319},
+                                                     {319, 559}, {320, 560}, {9000, 560}};
     for (const auto& [elapsed, position] : expected) {
         now = 5000 + elapsed;
         EXPECT_EQ(out.positionMs(), position) << elapsed;

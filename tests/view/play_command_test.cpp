@@ -65,7 +65,8 @@ TEST(PlayCommand, MidiSoundAndTheWaitCursor) {
     e.audio.lengths[e.path("M.MID")] = 400;
     std::vector<bool> waitCursor;
     e.host.duringWait = [&] {
-        waitCursor.push_back(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        const QCursor* cursor = QApplication::overrideCursor();
+        waitCursor.push_back(cursor && cursor->shape() == Qt::WaitCursor);
     };
     e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
     EXPECT_EQ(e.playCommand(), "play \"" + e.path("M.MID") + "\" from 0 to 320");
@@ -94,7 +95,8 @@ TEST(PlayCommand, Messages) {
         PlayEditor e;
         if (c.sound) e.files.dir.write("S.WAV", waveImage(8000));
         if (c.motion) e.files.dir.write("S.MTN", MotionImage::of(0, 4, 3).bytes());
-        ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / (c.motion ? "S.MTN" : "S.WAV"))), nullptr);
+        const std::string file = e.files.dir / (c.motion ? "S.MTN" : "S.WAV");
+        ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(file)), nullptr);
         e.ui.messages.clear();  // what the open said
         if (c.opens) e.audio.lengths[e.path("S.WAV")] = 1000;
         if (c.playResult) e.audio.forced["play"] = c.playResult;
@@ -109,8 +111,8 @@ TEST(PlayCommand, MidiWithoutSoundFontPlaysSilentAndSaysSoOnce) {
     qputenv("ROVA_SOUNDFONT", "");  // no SoundFont to be found
     PlayEditor e;
     // 48 ticks at 96 a quarter and 500000 us a quarter: 250 ms.
-    e.files.dir.write("M.MID", std::vector<std::uint8_t>{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r',
-                                                          'k', 0, 0, 0, 4, 0x30, 0xff, 0x2f, 0x00});
+    e.files.dir.write("M.MID", std::vector<std::uint8_t>{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,  //
+                                                          'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x30, 0xff, 0x2f, 0x00});
     e.files.dir.write("M.MTN", MotionImage::of(16, 2, 3).bytes());
     ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "M.MTN")), nullptr);
     PlaybackServices program{nullptr, nullptr, &e.viewer};  // the program's device and host, player closed
@@ -119,7 +121,8 @@ TEST(PlayCommand, MidiWithoutSoundFontPlaysSilentAndSaysSoOnce) {
     e.ui.messages.clear();
     e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
     EXPECT_TRUE(e.ui.messages.empty());
-    EXPECT_EQ(bar->currentMessage().toStdString(), "No General MIDI SoundFont could be loaded: MIDI audio plays silent");
+    EXPECT_EQ(bar->currentMessage().toStdString(),
+              "No General MIDI SoundFont could be loaded: MIDI audio plays silent");
     bar->clearMessage();
     e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
     EXPECT_TRUE(bar->currentMessage().isEmpty());
