@@ -163,7 +163,9 @@ std::optional<AudioClip> loadAudioFile(const std::string& path, const std::strin
         if (!rendered) {
             clip.pcm.clear();
             clip.silent = true;
-            if (notice) notice("No General MIDI SoundFont could be loaded: MIDI audio plays silent");
+            if (notice)
+                notice(*length > kMaxRenderedMs ? "MIDI audio longer than 20 minutes plays silent"
+                                                : "No General MIDI SoundFont could be loaded: MIDI audio plays silent");
         }
     }
     error = AUDIO_OK;
