@@ -34,17 +34,9 @@ TEST(AudioCommand, ParsesTheCommandFormats) {
         {"close \"/a b/P.WAV\"", 0, AudioCommand::CLOSE, 0, {}},
         {"  PLAY  \"/a b/P.WAV\"   From 0 TO 80 ", 0, AudioCommand::PLAY, 0, 80},
         {"play \"/a b/P.WAV\" from -80", AUDIO_ERR_BAD_INTEGER, {}, 0, {}},
-        {"play \"/a b/P.WAV\" from 8x to 9", AUDIO_ERR_BAD_INTEGER, {}, 0, {}},
-        {"play \"/a b/P.WAV\" from 99999999999", AUDIO_ERR_BAD_INTEGER, {}, 0, {}},
         {"play \"/a b/P.WAV\"", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"play \"/a b/P.WAV\" to 80", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"set \"/a b/P.WAV\" time format frames", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"status \"/a b/P.WAV\" length", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
         {"open \"/a b/P.WAV\" alias snd", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"open /a/P.WAV", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
         {"open \"/a/P.WAV", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"open \"\"", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -62,9 +54,7 @@ TEST(AudioCommand, ParsesTheCommandFormats) {
 
 struct Device : ::testing::Test {
     std::int64_t now = 0;
-    std::vector<std::string> loaded;
     AudioDevice device{[this](const std::string& path, int& error) -> std::optional<AudioClip> {
-                           loaded.push_back(path);
                            if (path.find("missing") != std::string::npos) {
                                error = AUDIO_ERR_FILE_NOT_FOUND;
                                return std::nullopt;
@@ -85,103 +75,67 @@ struct Device : ::testing::Test {
     }
 };
 
+// Positions come from the silent output on the test's clock.
 TEST_F(Device, PlaysARangeAndReportsModeAndPosition) {
     ASSERT_EQ(send("open \"/s/P.WAV\""), 0);
     EXPECT_EQ(send("set \"/s/P.WAV\" time format milliseconds"), 0);
-    EXPECT_EQ(ask("mode"), "stopped");
-    EXPECT_EQ(ask("position"), "0");
+    EXPECT_EQ(ask("mode") + ask("position"), "stopped0");
     now = 100;
     EXPECT_EQ(send("play \"/s/P.WAV\" from 800 to 1100"), 0);
-    EXPECT_STREQ(reply, "");
-    EXPECT_EQ(ask("mode"), "playing");
-    now = 350;
-    EXPECT_EQ(ask("position"), "1050");
-    EXPECT_EQ(ask("mode"), "playing");
+    EXPECT_EQ(ask("mode") + ask("position"), "playing800");
+    now = 399;
+    EXPECT_EQ(ask("mode") + ask("position"), "playing1099");
     now = 400;
-    EXPECT_EQ(ask("mode"), "stopped");
-    EXPECT_EQ(ask("position"), "1100");
+    EXPECT_EQ(ask("mode") + ask("position"), "stopped1100");
     now = 900;
     EXPECT_EQ(ask("position"), "1100");
 
-    // The range may end exactly at the end; past it is out of range, and
-    // playing to the end is then what is left.
+    // A range may end at the end of the sound, not beyond; to the end is what is left.
     EXPECT_EQ(send("play \"/s/P.WAV\" from 0 to 1201"), AUDIO_ERR_OUT_OF_RANGE);
     EXPECT_EQ(send("play \"/s/P.WAV\" from 1201"), AUDIO_ERR_OUT_OF_RANGE);
     EXPECT_EQ(send("play \"/s/P.WAV\" from 500 to 400"), AUDIO_ERR_OUT_OF_RANGE);
     EXPECT_EQ(send("play \"/s/P.WAV\" from 1000"), 0);
     now = 1100;
-    EXPECT_EQ(ask("position"), "1200");
-    EXPECT_EQ(ask("mode"), "stopped");
-
-    EXPECT_EQ(send("close \"/s/P.WAV\""), 0);
-    EXPECT_FALSE(device.isOpen("/s/P.WAV"));
-}
-
-TEST_F(Device, PlayAgainRestartsAndCloseStopsAtOnce) {
-    ASSERT_EQ(send("open \"/s/P.WAV\""), 0);
-    ASSERT_EQ(send("play \"/s/P.WAV\" from 0"), 0);
-    now = 300;
-    ASSERT_EQ(send("play \"/s/P.WAV\" from 100 to 200"), 0);
-    EXPECT_EQ(ask("position"), "100");
+    EXPECT_EQ(ask("mode") + ask("position"), "stopped1200");
+    // Playing again starts over; close stops where it is.
+    EXPECT_EQ(send("play \"/s/P.WAV\" from 0"), 0);
+    now = 1150;
+    EXPECT_EQ(ask("position"), "50");
     EXPECT_EQ(send("close \"/s/P.WAV\""), 0);
     EXPECT_EQ(send("status \"/s/P.WAV\" mode"), AUDIO_ERR_INVALID_DEVICE);
+    EXPECT_EQ(device.openCount(), 0u);
 }
 
-TEST_F(Device, AnswersErrorsWithoutTouchingOtherDevices) {
+TEST_F(Device, AnswersErrorsAndCutsReplies) {
     ASSERT_EQ(send("open \"/s/P.WAV\""), 0);
     EXPECT_EQ(send("open \"/s/P.WAV\""), AUDIO_ERR_DEVICE_OPEN);
     EXPECT_EQ(send("open \"/s/missing.WAV\""), AUDIO_ERR_FILE_NOT_FOUND);
-    EXPECT_EQ(send("status \"/s/Q.WAV\" mode"), AUDIO_ERR_INVALID_DEVICE);
     EXPECT_EQ(send("play \"/s/p.wav\" from 0"), AUDIO_ERR_INVALID_DEVICE);  // names are exact
     EXPECT_EQ(send("close \"/s/Q.WAV\""), AUDIO_ERR_INVALID_DEVICE);
     EXPECT_EQ(send("stop \"/s/P.WAV\""), AUDIO_ERR_UNRECOGNIZED_COMMAND);
     EXPECT_STREQ(reply, "");
-    EXPECT_TRUE(device.isOpen("/s/P.WAV"));
     EXPECT_EQ(device.openCount(), 1u);
-}
-
-TEST_F(Device, RepliesAreCutToTheBuffer) {
-    ASSERT_EQ(send("open \"/s/P.WAV\""), 0);
     char small[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(device.sendString("status \"/s/P.WAV\" mode", small, sizeof small), 0);
     EXPECT_STREQ(small, "sto");
     EXPECT_EQ(device.sendString("status \"/s/P.WAV\" mode", nullptr, 0), 0);
 }
 
-TEST(SilentOutput, KeepsTheClocksTimeWithinItsRange) {
-    std::int64_t now = 5000;
-    SilentOutput out([&] { return TimePoint(milliseconds(now)); });
-    AudioClip clip;
-    EXPECT_FALSE(out.playing());
-    ASSERT_TRUE(out.start(clip, 240, 560));
-    const std::pair<std::int64_t, int> expected[] = {{0, 240},   {1, 241},   {79, 319},
-                                                     {319, 559}, {320, 560}, {9000, 560}};
-    for (const auto& [elapsed, position] : expected) {
-        now = 5000 + elapsed;
-        EXPECT_EQ(out.positionMs(), position) << elapsed;
-        EXPECT_EQ(out.playing(), position < 560) << elapsed;
-    }
-    ASSERT_TRUE(out.start(clip, 0, 1000));
-    now += 100;
-    out.stop();
-    now += 100;
-    EXPECT_FALSE(out.playing());
-    EXPECT_EQ(out.positionMs(), 100);
-}
-
 // ---- files --------------------------------------------------------------
 
-// A MIDI file of one track: events given as (delta, bytes).
-std::vector<std::uint8_t> midi(std::uint16_t division, const std::vector<std::vector<std::uint8_t>>& events,
-                               std::uint16_t format = 0) {
+// A MIDI file of one track made of the given events.
+std::vector<std::uint8_t> midi(std::uint16_t division, const std::vector<std::vector<std::uint8_t>>& events) {
     std::vector<std::uint8_t> track;
     for (const auto& e : events) track.insert(track.end(), e.begin(), e.end());
-    std::vector<std::uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<std::uint8_t>(format), 0, 1,
-                                   static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division)};
     const auto n = static_cast<std::uint32_t>(track.size());
-    f.insert(f.end(), {'M', 'T', 'r', 'k', static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-                       static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
-    f.insert(f.end(), track.begin(), track.end());
+    const std::uint8_t head[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
+                                 static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division),
+                                 'M', 'T', 'r', 'k', static_cast<std::uint8_t>(n >> 24),
+                                 static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                                 static_cast<std::uint8_t>(n)};
+    std::vector<std::uint8_t> f(sizeof head + track.size());
+    std::copy(std::begin(head), std::end(head), f.begin());
+    std::copy(track.begin(), track.end(), f.begin() + sizeof head);
     return f;
 }
 
@@ -207,16 +161,12 @@ TEST(MidiDuration, FollowsTheTempoMap) {
          1000},
         {"not MIDI", std::vector<std::uint8_t>{'R', 'I', 'F', 'F', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, std::nullopt},
         {"running status with nothing to repeat", midi(96, {{0x00, 60, 100}, kEnd}), std::nullopt},
-        {"a meta event longer than the track", midi(96, {{0x00, 0xff, 0x01, 0x7f, 'x'}}), std::nullopt},
         {"division 0", midi(0, {kEnd}), std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(midiDurationMs(c.file), c.ms);
     }
-    // A truncated file is read as far as it goes, never beyond.
-    auto file = midi(96, {{0x00, 0x90, 60, 100}, {0x81, 0x40, 0x80, 60, 0}, kEnd});
-    for (std::size_t n = 0; n < file.size(); ++n) (void)midiDurationMs(Bytes(file.data(), n));
 }
 
 TEST(AudioFile, LoadsWaveAndMidiAndRefusesOtherFiles) {

@@ -114,8 +114,8 @@ struct RecordingViewer : ViewerApi {
         return changed;
     }
     void SelectJoint(void*, int joint) override { calls.push_back("SelectJoint " + std::to_string(joint)); }
-    void BeginMultiJoint(void*) override { calls.push_back("Begin"); }
-    void EndMultiJoint(void*) override { calls.push_back("End"); }
+    void BeginMultiJoint(void*) override {}
+    void EndMultiJoint(void*) override {}
     bool SetJointsVisible(void*, int first, int count, bool visible) override {
         calls.push_back("SetJointsVisible " + std::to_string(first) + " " + std::to_string(count) + " " +
                         std::to_string(visible));
