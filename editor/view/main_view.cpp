@@ -256,14 +256,16 @@ void CMainView::paintEvent(QPaintEvent* event) {
 void CMainView::onDraw(QPainter& p) {
     const int pps = pixelsPerSecond();
     const int right = kLabelColumnWidth + m_contentWidth;
+    const QRect clip = m_clip.isEmpty() ? QRect(QPoint(0, 0), drawingSize()) : m_clip;
     const int gridHeight = std::max(m_totalHeight, verticalScrollBar()->maximum() + viewport()->height());
-    for (std::int64_t k = 0;; ++k) {
+    // One line a second, only where it can be seen.
+    const std::int64_t gridRight = std::min<std::int64_t>(right, clip.right());
+    for (std::int64_t k = std::max(0, (clip.left() - kLabelColumnWidth) / pps);; ++k) {
         const std::int64_t x = kLabelColumnWidth + k * pps;
-        if (x > right) break;
+        if (x > gridRight) break;
         p.fillRect(static_cast<int>(x), 0, 1, gridHeight, kGridColour);
     }
 
-    const QRect clip = m_clip.isEmpty() ? QRect(QPoint(0, 0), drawingSize()) : m_clip;
     const PaneDrawInfo info{kLabelColumnWidth, right, std::max(0, clip.left() - kLabelColumnWidth),
                             clip.right() + 1 - kLabelColumnWidth};
     const bool highlight = isActiveView() && hasSelection();
