@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "app/paste_parts.h"
+
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
@@ -89,20 +91,6 @@ public:
 private:
     QSlider* m_slider;
     int m_threshold = 30;
-};
-
-// What Paste Special takes from the clipboard.
-struct PasteParts {
-    bool head = true;
-    bool mouth = true;
-    bool rfLeg = true;
-    bool lfLeg = true;
-    bool rrLeg = true;
-    bool lrLeg = true;
-    bool tail = true;
-    bool swapLR = false;
-    bool swapFB = false;
-    bool operator==(const PasteParts&) const = default;
 };
 
 class CPasteSpecialDlg : public QDialog {

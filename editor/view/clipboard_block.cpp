@@ -44,18 +44,18 @@ std::int32_t ClipboardMotion::value(int step, int channel) const {
     return static_cast<std::int32_t>(get32(m_data + at));
 }
 
-int mapChannel(int c, const ChannelMapping& m) {
+int mapChannel(int c, const PasteParts& m) {
     // Source channels, their check box, and what each swap adds.
     struct Group {
         int first, last;
-        bool ChannelMapping::*box;
+        bool PasteParts::*box;
         int swapLR, swapFB;
     };
     static constexpr Group kGroups[] = {
-        {0, 2, &ChannelMapping::head, 0, 0},      {3, 3, &ChannelMapping::mouth, 0, 0},
-        {4, 6, &ChannelMapping::rfLeg, 3, 6},     {7, 9, &ChannelMapping::lfLeg, -3, 6},
-        {10, 12, &ChannelMapping::rrLeg, 3, -6},  {13, 15, &ChannelMapping::lrLeg, -3, -6},
-        {16, 17, &ChannelMapping::tail, 0, 0},
+        {0, 2, &PasteParts::head, 0, 0},      {3, 3, &PasteParts::mouth, 0, 0},
+        {4, 6, &PasteParts::rfLeg, 3, 6},     {7, 9, &PasteParts::lfLeg, -3, 6},
+        {10, 12, &PasteParts::rrLeg, 3, -6},  {13, 15, &PasteParts::lrLeg, -3, -6},
+        {16, 17, &PasteParts::tail, 0, 0},
     };
     for (const Group& g : kGroups) {
         if (c < g.first || c > g.last) continue;

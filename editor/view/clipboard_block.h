@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/paste_parts.h"
+
 namespace rova {
 
 // The private clipboard format's name.
@@ -46,22 +48,8 @@ private:
     int m_steps;
 };
 
-// What Paste Special takes from the clipboard: the seven body groups and the
-// two leg swaps.
-struct ChannelMapping {
-    bool head = true;
-    bool mouth = true;
-    bool rfLeg = true;
-    bool lfLeg = true;
-    bool rrLeg = true;
-    bool lrLeg = true;
-    bool tail = true;
-    bool swapLR = false;
-    bool swapFB = false;
-};
-
 // The target channel of source channel c, or -1 when its group's box is off
 // (or c is no channel). The boxes choose what is taken, not where it goes.
-int mapChannel(int channel, const ChannelMapping& mapping);
+int mapChannel(int channel, const PasteParts& mapping);
 
 }  // namespace rova

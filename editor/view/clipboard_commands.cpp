@@ -19,20 +19,6 @@ constexpr const char* kMsgSetFailed = "Unable to set Clipboard data";
 constexpr const char* kMsgPartialTracks = "Editing partial motion tracks NYI";
 constexpr const char* kMsgNoMotion = "No motion data in the clipboard";
 
-ChannelMapping mappingOf(const PasteParts& p) {
-    ChannelMapping m;
-    m.head = p.head;
-    m.mouth = p.mouth;
-    m.rfLeg = p.rfLeg;
-    m.lfLeg = p.lfLeg;
-    m.rrLeg = p.rrLeg;
-    m.lrLeg = p.lrLeg;
-    m.tail = p.tail;
-    m.swapLR = p.swapLR;
-    m.swapFB = p.swapFB;
-    return m;
-}
-
 }  // namespace
 
 bool CMainView::canCopy() const { return (document().doc().trackFlags() & TRACK_MOTION) != 0; }
@@ -104,13 +90,12 @@ void CMainView::onPasteSpecial() {
         clipboard.close();
         return;
     }
-    const ChannelMapping mapping = mappingOf(*parts);
     int pasted = 0, missed = 0;
     for (int i = 0; i < block->steps(); ++i) {
         for (int c = 0; c < kChannelCount; ++c) {
             const std::int32_t v = block->value(i, c);
             if (v == kNoValue) continue;
-            const int target = mapChannel(c, mapping);
+            const int target = mapChannel(c, *parts);
             if (target < 0) continue;
             if (doc.setValueAt(start + i, target, v)) ++pasted;
             else ++missed;

@@ -82,14 +82,14 @@ TEST(ClipboardBlock, MalformedBlocksAreNoMotionData) {
 }
 
 TEST(MapChannel, AllBoxesNoSwapsIsTheIdentity) {
-    const ChannelMapping all;
+    const PasteParts all;
     for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(mapChannel(c, all), c);
     EXPECT_EQ(mapChannel(-1, all), -1);
     EXPECT_EQ(mapChannel(18, all), -1);
 }
 
 TEST(MapChannel, SwapsMoveLegsOnly) {
-    ChannelMapping m;
+    PasteParts m;
     m.swapLR = true;
     std::vector<int> lr;
     for (int c = 0; c < kChannelCount; ++c) lr.push_back(mapChannel(c, m));
@@ -107,17 +107,17 @@ TEST(MapChannel, SwapsMoveLegsOnly) {
 }
 
 TEST(MapChannel, TheBoxesChooseWhatIsTakenNotWhereItGoes) {
-    ChannelMapping m{false, false, true, false, false, false, false, true, false};  // RF Leg and Swap L-R
+    PasteParts m{false, false, true, false, false, false, false, true, false};  // RF Leg and Swap L-R
     std::vector<int> got;
     for (int c = 0; c < kChannelCount; ++c) got.push_back(mapChannel(c, m));
     EXPECT_THAT(got, ElementsAreArray({-1, -1, -1, -1, 7, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
-    ChannelMapping each{false, false, false, false, false, false, false, false, false};
-    bool ChannelMapping::*boxes[] = {&ChannelMapping::head,  &ChannelMapping::mouth, &ChannelMapping::rfLeg,
-                                     &ChannelMapping::lfLeg, &ChannelMapping::rrLeg, &ChannelMapping::lrLeg,
-                                     &ChannelMapping::tail};
+    PasteParts each{false, false, false, false, false, false, false, false, false};
+    bool PasteParts::*boxes[] = {&PasteParts::head,  &PasteParts::mouth, &PasteParts::rfLeg,
+                                     &PasteParts::lfLeg, &PasteParts::rrLeg, &PasteParts::lrLeg,
+                                     &PasteParts::tail};
     const int groupOf[kChannelCount] = {0, 0, 0, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5, 6, 6};
     for (int g = 0; g < 7; ++g) {
-        ChannelMapping one = each;
+        PasteParts one = each;
         one.*boxes[g] = true;
         for (int c = 0; c < kChannelCount; ++c)
             EXPECT_EQ(mapChannel(c, one), groupOf[c] == g ? c : -1) << g << " " << c;
