@@ -18,25 +18,13 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kSteps = 125;  // 10 s
 
-struct NoViewer : ViewerApi {
+struct NoViewer : WindowlessViewer {
     std::int32_t last = -1;
-    void* Create() override { return this; }
-    bool Attach(void*, ViewerHost*) override { return true; }
-    void Destroy(void*) override {}
-    void SetCursor(void*, const void*) override {}
-    void SetNotifyProc(void*, ViewerNotifyProc) override {}
-    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
-        return false;
-    }
     int SetJoints(void*, const ViewerJointRange& r) override {
         const bool changed = r.values[0] != last;
         last = r.values[0];
         return changed;
     }
-    void SelectJoint(void*, int) override {}
-    void BeginMultiJoint(void*) override {}
-    void EndMultiJoint(void*) override {}
-    bool SetJointsVisible(void*, int, int, bool) override { return true; }
 };
 
 // The silent device, noting when its sound starts.

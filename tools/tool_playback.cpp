@@ -26,16 +26,8 @@ struct RecordedAudio : AudioCommands {
 
 // A viewer that holds the pose and answers how many joints changed, as the
 // library does; it has no window.
-struct PoseViewer : ViewerApi {
+struct PoseViewer : WindowlessViewer {
     std::array<int, 24> joints{};
-    void* Create() override { return this; }
-    bool Attach(void*, ViewerHost*) override { return true; }
-    void Destroy(void*) override {}
-    void SetCursor(void*, const void*) override {}
-    void SetNotifyProc(void*, ViewerNotifyProc) override {}
-    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
-        return false;
-    }
     int SetJoints(void*, const ViewerJointRange& r) override {
         int changed = 0;
         for (int i = 0; i < r.count; ++i) {
@@ -47,9 +39,6 @@ struct PoseViewer : ViewerApi {
         }
         return changed;
     }
-    void SelectJoint(void*, int) override {}
-    void BeginMultiJoint(void*) override {}
-    void EndMultiJoint(void*) override {}
     bool SetJointsVisible(void*, int first, int count, bool visible) override {
         if (!visible)
             for (int i = first; i < first + count && i < 24; ++i) joints[static_cast<std::size_t>(i)] = 0;

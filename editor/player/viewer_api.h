@@ -60,6 +60,25 @@ public:
     virtual bool SetJointsVisible(void* context, int first, int count, bool visible) = 0;
 };
 
+// A viewer without a window that does nothing: the base of viewers that only
+// keep or record what they are sent (the headless tool, tests, benchmarks).
+class WindowlessViewer : public ViewerApi {
+public:
+    void* Create() override { return this; }
+    bool Attach(void*, ViewerHost*) override { return true; }
+    void Destroy(void*) override {}
+    void SetCursor(void*, const void*) override {}
+    void SetNotifyProc(void*, ViewerNotifyProc) override {}
+    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
+        return false;
+    }
+    int SetJoints(void*, const ViewerJointRange&) override { return 0; }
+    void SelectJoint(void*, int) override {}
+    void BeginMultiJoint(void*) override {}
+    void EndMultiJoint(void*) override {}
+    bool SetJointsVisible(void*, int, int, bool) override { return true; }
+};
+
 // The viewer in use: the VirtRova library unless a test sets another;
 // setViewerApi(nullptr) goes back to the library.
 ViewerApi& viewerApi();

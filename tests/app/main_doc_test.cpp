@@ -7,11 +7,13 @@
 #include "app/main_doc.h"
 #include "model/led_file.h"
 #include "model/motion_file.h"
+#include "support/led_image.h"
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 
 using namespace rova;
+using rova::test::ledImage;
 using rova::test::MotionImage;
 using rova::test::TempDir;
 using rova::test::waveImage;
@@ -22,15 +24,6 @@ namespace {
 
 const char* const kAligned =
     "Warning: motion file has non-standard alignment\nMotion has been aligned to 5 motion ticks";
-
-std::vector<std::uint8_t> ledImage(std::vector<std::uint8_t> steps) {
-    CLedTrack t;
-    t.steps = std::move(steps);
-    std::ostringstream out;
-    EXPECT_TRUE(writeLed(out, t));
-    const std::string s = out.str();
-    return {s.begin(), s.end()};
-}
 
 std::vector<std::uint8_t> midiImage() {
     const std::string s("MThd\0\0\0\6\0\0\0\1\0\x60", 14);

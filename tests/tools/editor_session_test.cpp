@@ -7,24 +7,17 @@
 #include "editor_session.h"
 #include "view/main_view.h"
 #include "model/led_file.h"
+#include "support/led_image.h"
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 
 using namespace rova;
+using rova::test::ledImage;
 using rova::test::MotionImage;
 using rova::test::TempDir;
 
 namespace {
-
-std::vector<std::uint8_t> ledImage(std::vector<std::uint8_t> steps) {
-    CLedTrack t;
-    t.steps = std::move(steps);
-    std::ostringstream out;
-    EXPECT_TRUE(writeLed(out, t));
-    const std::string s = out.str();
-    return {s.begin(), s.end()};
-}
 
 std::string report(tool::EditorSession& s, bool opened) {
     std::ostringstream out;

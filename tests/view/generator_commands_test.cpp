@@ -3,6 +3,7 @@
 // rewrite, and Generate Tail, which nothing handles.
 #include <QSlider>
 
+#include "support/led_image.h"
 #include "view/view_support.h"
 
 using namespace rova;
@@ -16,15 +17,6 @@ std::vector<std::uint8_t> waveOf(const std::vector<std::uint8_t>& samples) {
     auto b = waveImage(samples.size());
     std::copy(samples.begin(), samples.end(), b.end() - static_cast<std::ptrdiff_t>(samples.size()));
     return b;
-}
-
-std::vector<std::uint8_t> ledOf(std::vector<std::uint8_t> steps) {
-    CLedTrack t;
-    t.steps = std::move(steps);
-    std::ostringstream out;
-    EXPECT_TRUE(writeLed(out, t));
-    const std::string s = out.str();
-    return {s.begin(), s.end()};
 }
 
 const std::vector<std::uint8_t> kMidi = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60};
@@ -45,7 +37,7 @@ CMainView& openSet(Editor& e, const std::string& name, const std::vector<std::ui
 TEST(GenerateEyesCommand, NeedsBothWaveAudioAndEyeLeds) {
     Editor e;
     openSet(e, "W", waveImage(8000), false, {}, MotionImage::of(0, 18, 4).bytes()).onGenerateEyes();
-    openSet(e, "M", kMidi, true, ledOf({0, 0}), MotionImage::of(0, 18, 4).bytes()).onGenerateEyes();
+    openSet(e, "M", kMidi, true, ledImage({0, 0}), MotionImage::of(0, 18, 4).bytes()).onGenerateEyes();
     EXPECT_THAT(e.ui.messages,
                 ElementsAre("Need both WAVE and LED/Eye tracks", "Need both WAVE and LED/Eye tracks"));
     EXPECT_THAT(e.viewDlgs.eyesShown, IsEmpty());
@@ -57,7 +49,7 @@ TEST(GenerateEyesCommand, RewritesTheWholeEyeTrackWithTheThresholdsSet) {
     std::fill(samples.begin(), samples.begin() + 134, 168);        // step 0: loud at 30, not at 50
     std::fill(samples.begin() + 666, samples.begin() + 1332, 200);  // step 1: loud at both
     // The file of 5 steps reads back as 6 (the writer closes it with an event at step 5).
-    CMainView& v = openSet(e, "P", waveOf(samples), false, ledOf({0, 0, 3, 3, 3}), {});
+    CMainView& v = openSet(e, "P", waveOf(samples), false, ledImage({0, 0, 3, 3, 3}), {});
     const CLedTrack& leds = v.document().doc().leds();
     v.onGenerateEyes();  // cancelled: nothing changes
     EXPECT_THAT(leds.steps, ElementsAre(0, 0, 3, 3, 3, 0));
@@ -72,14 +64,14 @@ TEST(GenerateEyesCommand, RewritesTheWholeEyeTrackWithTheThresholdsSet) {
 
 TEST(GenerateEyesCommand, ThresholdsAreRememberedForTheRunWhenGenerated) {
     Editor e;
-    CMainView& v = openSet(e, "P", waveImage(8000), false, ledOf({0, 0}), {});
+    CMainView& v = openSet(e, "P", waveImage(8000), false, ledImage({0, 0}), {});
     v.onGenerateEyes();
     e.viewDlgs.eyes = EyeThresholds{10, 50};
     v.onGenerateEyes();
     e.viewDlgs.eyes.reset();
     v.onGenerateEyes();
     // Another document's dialog opens with them too.
-    CMainView& other = openSet(e, "Q", waveImage(8000), false, ledOf({0}), {});
+    CMainView& other = openSet(e, "Q", waveImage(8000), false, ledImage({0}), {});
     other.onGenerateEyes();
     EXPECT_THAT(e.viewDlgs.eyesShown,
                 ElementsAre(std::pair(30, 30), std::pair(30, 30), std::pair(10, 50), std::pair(10, 50)));
@@ -137,7 +129,7 @@ TEST(GeneratorCommands, EyesAndMouthAlwaysEnabledTailNeverHandled) {
 TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
     Editor e;
     std::vector<std::uint8_t> samples(10000, 129);
-    CMainView& v = openSet(e, "P", waveOf(samples), false, ledOf({3, 3}), MotionImage::of(0, 18, 8).bytes());
+    CMainView& v = openSet(e, "P", waveOf(samples), false, ledImage({3, 3}), MotionImage::of(0, 18, 8).bytes());
     setViewDialogs(nullptr);  // the program's own dialogs
     whenModal([](QWidget* w) {
         auto* d = dynamic_cast<CGenerateEyesDlg*>(w);

@@ -96,17 +96,9 @@ struct RecordingAudio : AudioCommands {
     }
 };
 
-struct RecordingViewer : ViewerApi {
+struct RecordingViewer : WindowlessViewer {
     std::vector<std::string> calls;
     int changed = 1;  // what SetJoints answers
-    void* Create() override { return this; }
-    bool Attach(void*, ViewerHost*) override { return true; }
-    void Destroy(void*) override {}
-    void SetCursor(void*, const void*) override {}
-    void SetNotifyProc(void*, ViewerNotifyProc) override {}
-    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
-        return false;
-    }
     int SetJoints(void*, const ViewerJointRange& r) override {
         std::string s = "SetJoints " + std::to_string(r.first) + " " + std::to_string(r.count);
         for (int i = 0; i < r.count; ++i) s += " " + std::to_string(r.values[i]);
@@ -114,8 +106,6 @@ struct RecordingViewer : ViewerApi {
         return changed;
     }
     void SelectJoint(void*, int joint) override { calls.push_back("SelectJoint " + std::to_string(joint)); }
-    void BeginMultiJoint(void*) override {}
-    void EndMultiJoint(void*) override {}
     bool SetJointsVisible(void*, int first, int count, bool visible) override {
         calls.push_back("SetJointsVisible " + std::to_string(first) + " " + std::to_string(count) + " " +
                         std::to_string(visible));

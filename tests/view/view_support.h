@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "gui/gui_support.h"
+#include "support/led_image.h"
 #include "model/led_file.h"
 #include "player/player_link.h"
 #include "player/player_window.h"
@@ -18,16 +19,8 @@
 
 namespace rova::test {
 
-struct ViewerCalls : ViewerApi {
+struct ViewerCalls : WindowlessViewer {
     std::vector<std::string> calls;
-    void* Create() override { return this; }
-    bool Attach(void*, ViewerHost*) override { return true; }
-    void Destroy(void*) override {}
-    void SetCursor(void*, const void*) override {}
-    void SetNotifyProc(void*, ViewerNotifyProc) override {}
-    bool HandleMessages(void*, ViewerHost*, unsigned, std::uintptr_t, std::intptr_t, std::int32_t*) override {
-        return false;
-    }
     int SetJoints(void*, const ViewerJointRange& r) override {
         std::string s = "SetJoints " + std::to_string(r.first) + " " + std::to_string(r.count);
         for (int i = 0; i < r.count; ++i) s += " " + std::to_string(r.values[i]);
@@ -37,7 +30,6 @@ struct ViewerCalls : ViewerApi {
     void SelectJoint(void*, int joint) override { calls.push_back("Select " + std::to_string(joint)); }
     void BeginMultiJoint(void*) override { calls.push_back("Begin"); }
     void EndMultiJoint(void*) override { calls.push_back("End"); }
-    bool SetJointsVisible(void*, int, int, bool) override { return true; }
 };
 
 struct ScriptedViewDialogs : ViewDialogs {
@@ -94,12 +86,7 @@ struct Editor {
     }
     // Adds eye LEDs beside an existing set and opens it.
     CMainView& openPath(const std::string& path, const std::string& name) {
-        CLedTrack leds;
-        leds.steps = {1, 2, 3};
-        std::ostringstream out;
-        writeLed(out, leds);
-        const std::string bytes = out.str();
-        files.dir.write(name + ".LED", std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        files.dir.write(name + ".LED", ledImage({1, 2, 3}));
         EXPECT_NE(app.openDocumentFile(QString::fromStdString(path)), nullptr);
         return *views.back();
     }
