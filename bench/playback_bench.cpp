@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "view/play_command.h"
+#include "commands/play_command.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_dialogs.h"
+#include "shell/shell_dialogs.h"
 #include "platform/messages.h"
 #include "view/view_dialogs.h"
 #include "tool_playback.h"
@@ -28,20 +28,6 @@ struct HeadlessShellDialogs : ShellDialogs {
     std::optional<QStringList> chooseFilesToOpen(QWidget*) override { return std::nullopt; }
     SaveAnswer askSaveChanges(QWidget*, const QString&) override { return SaveAnswer::No; }
     QString chooseSaveName(QWidget*, const QString&) override { return {}; }
-};
-
-// The view's dialogs, answered with what the running command says.
-struct ScriptedViewDialogs : ViewDialogs {
-    std::optional<int> zoom;
-    std::optional<QString> macro;
-    std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
-    std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
-    std::optional<EyeThresholds> eyes;
-    std::optional<int> mouth;
-    std::optional<PasteParts> paste;
-    std::optional<EyeThresholds> askGenerateEyes(QWidget*, EyeThresholds) override { return eyes; }
-    std::optional<int> askGenerateMouth(QWidget*, int) override { return mouth; }
-    std::optional<PasteParts> askPasteSpecial(QWidget*) override { return paste; }
 };
 
 class EditorSession {
@@ -69,9 +55,11 @@ public:
 
 private:
     bool runCommand(int id);
+    // A verb of the command registry, with the dialogs' answers from its arguments.
+    bool runVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
 
     HeadlessShellDialogs m_shellDialogs;
-    ScriptedViewDialogs m_viewDialogs;
+    ScriptedViewDialogs m_viewDialogs;  // answered from each command's arguments
     std::unique_ptr<CEditorApp> m_app;
     ToolPlayback m_playback;
     CMainView* m_lastView = nullptr;

@@ -5,7 +5,7 @@
 
 #include "json_writer.h"
 #include "platform/qt_audio.h"
-#include "view/play_command.h"
+#include "commands/play_command.h"
 
 namespace rova::tool {
 namespace {

@@ -1,8 +1,9 @@
 // rova-editor: the performance editor (command line in command_line.h).
 #include <QApplication>
 
-#include "app/editor_app.h"
-#include "app/shell_dialogs.h"
+#include "commands/editor_commands.h"
+#include "shell/editor_app.h"
+#include "shell/shell_dialogs.h"
 #include "platform/qt_messages.h"
 #include "view/main_view.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     rova::QtMessages messages;
     rova::QtShellDialogs dialogs;
     rova::CEditorApp app(messages, dialogs, [](rova::CDocument& d) { return new rova::CMainView(d); });
+    rova::registerEditorCommands(app.commands());
     if (!app.initInstance(QCoreApplication::arguments().mid(1))) return app.exitCode();
     return QApplication::exec();
 }

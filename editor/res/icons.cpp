@@ -1,5 +1,7 @@
 #include "res/icons.h"
 
+#include "res/command_ids.h"
+
 #include <QBitmap>
 #include <QPainter>
 #include <QPainterPath>
@@ -63,6 +65,24 @@ void page(QPainter& p, const QRectF& r) {
     for (double y = r.top() + 2.5; y < r.bottom() - 1; y += 2.5) p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
 }
 
+// A blue arrow that rises over an arc and points down at one end.
+void curvedArrow(QPainter& p, bool right) {
+    if (right) {
+        p.translate(kToolbarWidth, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath arc;
+    arc.moveTo(12.5, 12.5);
+    arc.cubicTo(14.5, 6, 10, 2.5, 6.5, 3.5);
+    arc.lineTo(4.5, 4.5);
+    p.setPen(QPen(QColor(30, 70, 150), 2, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(arc);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 70, 150));
+    p.drawPolygon(QPolygonF{{1, 5.5}, {6.5, 0.5}, {7, 9}});
+}
+
 }  // namespace
 
 QIcon programIcon() {
@@ -94,7 +114,11 @@ QIcon playerIcon() {
 QPixmap toolbarImage(int id) {
     auto image = [](const std::function<void(QPainter&)>& f) { return drawn(kToolbarWidth, kToolbarHeight, f); };
     switch (id) {
-    case 57601:  // Open: a yellow folder
+    case ID_EDIT_UNDO_ACTION:  // Undo: an arrow curving back to the left
+        return image([](QPainter& p) { curvedArrow(p, false); });
+    case ID_EDIT_REDO_ACTION:  // Redo: the same arrow curving on to the right
+        return image([](QPainter& p) { curvedArrow(p, true); });
+    case ID_FILE_OPEN:  // Open: a yellow folder
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(120, 90, 20), 1));
             p.setBrush(QColor(240, 200, 80));
@@ -104,7 +128,7 @@ QPixmap toolbarImage(int id) {
             QPolygonF flap{{3.5, 7.5}, {15, 7.5}, {13.5, 12.5}, {1.5, 12.5}};
             p.drawPolygon(flap);
         });
-    case 57603:  // Save: a floppy disk
+    case ID_FILE_SAVE:  // Save: a floppy disk
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(20, 20, 60), 1));
             p.setBrush(QColor(60, 80, 160));
@@ -114,11 +138,11 @@ QPixmap toolbarImage(int id) {
             p.setBrush(QColor(200, 200, 200));
             p.drawRect(QRectF(4, 9, 7, 4.5));
         });
-    case 32785:  // Zoom In
+    case ID_VIEW_ZOOM_IN:  // Zoom In
         return image([](QPainter& p) { magnifier(p, true); });
-    case 32782:  // Zoom Out
+    case ID_VIEW_ZOOM_OUT:  // Zoom Out
         return image([](QPainter& p) { magnifier(p, false); });
-    case 32791:  // Generate Eyes: two eyes, one green and one red
+    case ID_EDIT_GENERATE_EYES:  // Generate Eyes: two eyes, one green and one red
         return image([](QPainter& p) {
             p.setPen(QPen(Qt::black, 1));
             p.setBrush(QColor(60, 200, 80));
@@ -126,7 +150,7 @@ QPixmap toolbarImage(int id) {
             p.setBrush(QColor(220, 50, 50));
             p.drawEllipse(QRectF(8.5, 4, 6.5, 6.5));
         });
-    case 32792:  // Generate Mouth: an open mouth
+    case ID_EDIT_GENERATE_MOUTH:  // Generate Mouth: an open mouth
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(90, 20, 20), 1.2));
             p.setBrush(QColor(200, 60, 70));
@@ -139,12 +163,12 @@ QPixmap toolbarImage(int id) {
             p.drawRect(QRectF(5, 4.4, 2, 1.6));
             p.drawRect(QRectF(9, 4.4, 2, 1.6));
         });
-    case 57634:  // Copy: two pages
+    case ID_EDIT_COPY:  // Copy: two pages
         return image([](QPainter& p) {
             page(p, QRectF(1.5, 0.5, 8, 10));
             page(p, QRectF(6.5, 4.5, 8, 10));
         });
-    case 57637:  // Paste Special: a clipboard with a page
+    case ID_EDIT_PASTE_SPECIAL:  // Paste Special: a clipboard with a page
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(80, 50, 20), 1));
             p.setBrush(QColor(180, 130, 70));
@@ -153,7 +177,7 @@ QPixmap toolbarImage(int id) {
             p.drawRect(QRectF(4, 0.5, 5, 2.5));
             page(p, QRectF(6.5, 5.5, 8, 9));
         });
-    case 32799:  // Apply Macro: a wand with a star
+    case ID_EDIT_APPLY_MACRO:  // Apply Macro: a wand with a star
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(60, 40, 20), 2, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(2, 13), QPointF(10, 5));
@@ -167,7 +191,7 @@ QPixmap toolbarImage(int id) {
             }
             p.drawPolygon(star);
         });
-    case 32796:  // Show Player: the dog in a window
+    case ID_WINDOW_SHOW_PLAYER:  // Show Player: the dog in a window
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(20, 20, 20), 1));
             p.setBrush(QColor(200, 215, 235));
@@ -176,7 +200,7 @@ QPixmap toolbarImage(int id) {
             p.scale(0.85, 0.85);
             paintDog(p, QColor(60, 60, 60), QColor(220, 40, 40));
         });
-    case 32771:  // Play: a green triangle
+    case ID_VIEW_PLAY:  // Play: a green triangle
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(20, 90, 20), 1));
             p.setBrush(QColor(60, 180, 60));

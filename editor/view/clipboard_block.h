@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/paste_parts.h"
+#include "model/paste_parts.h"
 
 namespace rova {
 

@@ -6,19 +6,14 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "app/document.h"
-#include "app/main_frame.h"
-#include "dance/dance_steps.h"
 #include "player/player_link.h"
 #include "player/viewer_api.h"
 #include "player/window_messages.h"
-#include "view/macros.h"
-#include "view/view_dialogs.h"
-#include "model/keyframe_ops.h"
+#include "shell/document.h"
+#include "shell/editor_app.h"
+#include "shell/main_frame.h"
 
 namespace rova {
-
-int CMainView::s_dragMode = 0;
 
 namespace {
 
@@ -51,25 +46,34 @@ CMainView::CMainView(CDocument& document, QWidget* parent) : CView(document, par
     viewport()->setPalette(pal);
     // Moves without a button pressed end drags that were released outside.
     viewport()->setMouseTracking(true);
-    // The first performance window fills the shared Dancing popup.
-    static const bool dancingMenu = (CMainFrame::setDancingMenuBuilder(buildDancingMenu), true);
-    (void)dancingMenu;
 }
 
-CMainView::~CMainView() = default;
+CMainView::~CMainView() {
+    // An edit still open (a drag cut short) is closed while the document is there.
+    if (m_viewerDrag || m_rightDragPane) document().doc().endAction(selection());
+}
 
-int CMainView::stepX(int g) const { return kLabelColumnWidth + ((640 * g - 320) * pixelsPerSecond()) / 8000; }
+CMainDoc& CMainView::doc() const { return document().doc(); }
 
-int CMainView::stepsWidth(int n) const { return (pixelsPerSecond() * n * 640) / 8000; }
+// Products in 64 bits: a long performance at a high zoom passes 32 bits.
+int CMainView::stepX(int g) const {
+    return kLabelColumnWidth +
+           static_cast<int>(((640 * static_cast<std::int64_t>(g) - 320) * pixelsPerSecond()) / 8000);
+}
+
+int CMainView::stepsWidth(int n) const {
+    return static_cast<int>((static_cast<std::int64_t>(pixelsPerSecond()) * n * 640) / 8000);
+}
 
 int CMainView::pixelToStep(int x, int pps) {
-    const int step = (x * 8000 + (pps * 640) / 2) / (pps * 640);
-    return std::max(0, step);
+    const std::int64_t cell = static_cast<std::int64_t>(pps) * 640;
+    const std::int64_t step = (static_cast<std::int64_t>(x) * 8000 + cell / 2) / cell;
+    return static_cast<int>(std::clamp<std::int64_t>(step, 0, INT32_MAX));
 }
 
 void CMainView::onInitialUpdate() {
+    endRightDrag();
     m_panes.clear();
-    m_rightDragPane = nullptr;
     CMainDoc& doc = document().doc();
     const unsigned flags = doc.trackFlags();
     auto add = [&](CTrackPane* pane) { m_panes.emplace_back(pane); };
@@ -116,7 +120,9 @@ void CMainView::updateLayout() {
     m_lastStep = steps;
     updateScrollBars();
     if (hasSelection())
-        horizontalScrollBar()->setValue(std::max(0, (pixelsPerSecond() * m_selStart * 10) / 125));
+        horizontalScrollBar()->setValue(
+            static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(pixelsPerSecond()) * m_selStart * 10 / 125,
+                                                      0, INT32_MAX)));
 }
 
 QSize CMainView::drawingSize() const { return {m_contentWidth + 84, m_totalHeight}; }
@@ -227,22 +233,79 @@ CTrackPane* CMainView::hitTestRow(int y, int& index) const {
     return nullptr;
 }
 
-CTrackPane* CMainView::findPaneByJoint(int channel, int& index) const {
-    for (std::size_t i = 0; i < m_panes.size(); ++i)
-        if (m_panes[i]->getJoint() == channel) {
-            index = static_cast<int>(i);
-            return m_panes[i].get();
-        }
+CChannelPane* CMainView::findPaneByJoint(int channel, int& index) const {
     index = -1;
+    if (channel < 0 || channel >= kChannelCount) return nullptr;
+    for (std::size_t i = 0; i < m_panes.size(); ++i)
+        if (auto* pane = dynamic_cast<CChannelPane*>(m_panes[i].get()); pane && pane->getJoint() == channel) {
+            index = static_cast<int>(i);
+            return pane;
+        }
     return nullptr;
 }
 
 bool CMainView::onViewerJointValue(int channel, int degrees) {
     int index;
-    CTrackPane* pane = hasSelection() ? findPaneByJoint(channel, index) : nullptr;
+    CChannelPane* pane = hasSelection() ? findPaneByJoint(channel, index) : nullptr;
     if (!pane) return false;
+    // One drag on the player window is one edit, from the first move to the release.
+    if (!m_viewerDrag) {
+        beginEdit("Drag Joint");
+        m_viewerDrag = true;
+    }
     selectRows(index, 1, false);
-    return static_cast<CChannelPane*>(pane)->setValueInSelection(degrees);
+    return pane->setValueInSelection(degrees);
+}
+
+void CMainView::viewerDragEnded() {
+    if (!m_viewerDrag) return;
+    m_viewerDrag = false;
+    endEdit();
+}
+
+// ---- edits and undo -----------------------------------------------------
+
+void CMainView::beginEdit(const char* name) {
+    // A joint drag whose release never came ends before anything else starts.
+    if (m_viewerDrag) viewerDragEnded();
+    doc().beginAction(name, selection());
+}
+
+void CMainView::endEdit() {
+    if (doc().endAction(selection())) document().updateAllViews(HINT_REPAINT);
+}
+
+void CMainView::restoreSelection(const ViewSelection& s) {
+    const int rows = static_cast<int>(m_panes.size());
+    if (s.rowCount > 0 && s.firstRow >= 0 && s.firstRow < rows)
+        selectRows(s.firstRow, std::min(s.rowCount, rows - s.firstRow), true);
+    else
+        selectRows(s.firstRow, s.rowCount, true);
+    setTimeSelection(s.start, s.length);
+}
+
+bool CMainView::undo() {
+    if (m_viewerDrag) viewerDragEnded();
+    ViewSelection s;
+    if (!doc().undo(s)) return false;
+    restoreSelection(s);
+    document().updateAllViews(HINT_REPAINT);
+    return true;
+}
+
+bool CMainView::redo() {
+    if (m_viewerDrag) viewerDragEnded();
+    ViewSelection s;
+    if (!doc().redo(s)) return false;
+    restoreSelection(s);
+    document().updateAllViews(HINT_REPAINT);
+    return true;
+}
+
+const char* CMainView::keyEditName(int key) {
+    if (key >= '1' && key <= '9') return "Set Value";
+    if (key == 'S') return "Smooth";
+    return nullptr;  // Up and Down move the selection between keyframes
 }
 
 // ---- drawing ------------------------------------------------------------
@@ -312,36 +375,47 @@ void CMainView::onLButtonDown(QPoint doc, bool shift) {
     if (!shift) {
         selectRows(0, static_cast<int>(m_panes.size()), true);
         setTimeSelection(step, 1);
-        s_dragMode = 1;
+        m_dragMode = DragMode::Time;
         return;
     }
     int row;
     if (hitTestRow(doc.y(), row)) {
         selectRows(row, 1, true);
         setTimeSelection(step, 1);
-        s_dragMode = 2;
+        m_dragMode = DragMode::RowsAndTime;
     }
 }
 
-void CMainView::onLButtonUp() { s_dragMode = 0; }
+void CMainView::onLButtonUp() { m_dragMode = DragMode::None; }
+
+void CMainView::endRightDrag() {
+    if (!m_rightDragPane) return;
+    m_rightDragPane = nullptr;
+    endEdit();
+}
 
 void CMainView::onRButtonDown(QPoint doc, bool shift) {
     makeActive();
     setTimeSelection(-1, 0);
-    m_rightDragPane = nullptr;
+    endRightDrag();
     int row;
-    if (CTrackPane* pane = hitTestRow(doc.y(), row))
+    if (CTrackPane* pane = hitTestRow(doc.y(), row)) {
+        // A press and its drag up to the release set values as one edit.
+        beginEdit(pane->getJoint() >= 0 ? "Drag Value" : "Paint Eyes");
         if (pane->onRightButtonDown(doc.x() - kLabelColumnWidth, doc.y() - pane->top(), shift ? win::kMkShift : 0))
             m_rightDragPane = pane;
-    s_dragMode = 0;
+        else
+            endEdit();
+    }
+    m_dragMode = DragMode::None;
 }
 
 void CMainView::onRButtonUp(QPoint doc) {
     if (m_rightDragPane) {
         m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
-        m_rightDragPane = nullptr;
+        endRightDrag();
     }
-    s_dragMode = 0;
+    m_dragMode = DragMode::None;
 }
 
 void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
@@ -349,19 +423,19 @@ void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
         if (rightDown)
             m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
         else
-            m_rightDragPane = nullptr;
+            endRightDrag();
         return;
     }
     if (!leftDown) {
-        s_dragMode = 0;
+        m_dragMode = DragMode::None;
         return;
     }
     int row;
-    if (s_dragMode == 2 && hitTestRow(doc.y(), row)) {
+    if (m_dragMode == DragMode::RowsAndTime && hitTestRow(doc.y(), row)) {
         int first = m_firstRow, count = m_rowCount;
         if (extend(first, count, row)) selectRows(first, count, true);
     }
-    if (s_dragMode == 1 || s_dragMode == 2) {
+    if (m_dragMode == DragMode::Time || m_dragMode == DragMode::RowsAndTime) {
         const int step = std::clamp(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), 0, m_lastStep);
         int start = m_selStart, length = m_selLength;
         if (extend(start, length, step)) setTimeSelection(start, length);
@@ -407,7 +481,8 @@ void CMainView::onKeyDown(int key) {
         return;
     }
     if (key == win::kVkSpace) {
-        onCmdMsg(ID_VIEW_PLAY, nullptr);
+        if (CEditorApp* app = CEditorApp::instance())
+            if (CMainFrame* frame = app->mainFrame()) frame->executeCommand(ID_VIEW_PLAY);
         return;
     }
     if (key == win::kVkLeft && m_selStart > 0) {
@@ -420,143 +495,27 @@ void CMainView::onKeyDown(int key) {
         return;
     }
     if (key >= win::kVkF1 && key <= win::kVkF1 + 11) return;
+    const char* editName = keyEditName(key);
+    if (editName) beginEdit(editName);
     // Offered to the selected rows in order; the list may change under a pane's key.
     for (int row = m_firstRow; row < m_firstRow + m_rowCount; ++row) {
         if (row < 0 || row >= static_cast<int>(m_panes.size())) continue;
         if (m_panes[static_cast<std::size_t>(row)]->onKey(key)) break;
     }
+    if (editName) endEdit();
 }
 
-// ---- commands -----------------------------------------------------------
+// ---- selection and zoom commands ----------------------------------------
 
-void CMainView::onSelectAll() {
+void CMainView::selectAll() {
     selectRows(0, static_cast<int>(m_panes.size()), true);
     setTimeSelection(0, m_lastStep + 1);
 }
 
-void CMainView::onZoomIn() {
-    if (m_zoom <= kMinZoom) return;
-    m_zoom /= 2;
+void CMainView::setZoom(int zoom) {
+    m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     updateLayout();
     invalidateAll();
-}
-
-void CMainView::onZoomOut() {
-    if (m_zoom * 2 > kMaxZoom) return;
-    m_zoom *= 2;
-    updateLayout();
-    invalidateAll();
-}
-
-void CMainView::onSetZoom() {
-    if (auto zoom = viewDialogs().askZoomFactor(this, m_zoom)) m_zoom = std::clamp(*zoom, kMinZoom, kMaxZoom);
-    updateLayout();
-    invalidateAll();
-}
-
-void CMainView::onReduce() {
-    MessageInterface& ui = document().doc().ui();
-    if (!hasSelection()) {
-        ui.showMessage("Selection required");
-        return;
-    }
-    if (reduce(document().doc().motion(), m_selStart, m_selLength))
-        document().updateAllViews(HINT_REPAINT);
-    else
-        ui.showMessage("Nothing to reduce");
-}
-
-void CMainView::onExpand() {
-    MessageInterface& ui = document().doc().ui();
-    if (!hasSelection()) {
-        ui.showMessage("Selection required");
-        return;
-    }
-    if (expand(document().doc().motion(), m_selStart, m_selLength))
-        document().updateAllViews(HINT_REPAINT);
-    else
-        ui.showMessage("Nothing to expand");
-}
-
-void CMainView::onApplyMacro() {
-    CMainDoc& doc = document().doc();
-    if (!hasSelection()) {
-        doc.ui().showMessage("Selection needed");
-        return;
-    }
-    if (!(doc.trackFlags() & TRACK_LEGS)) {
-        doc.ui().showMessage("Legs motion track needed");
-        return;
-    }
-    QStringList names;
-    for (const MacroInfo* m = kMacroInfo; m->name; ++m) names << QString::fromLatin1(m->name);
-    const auto chosen = viewDialogs().askMacro(this, names);
-    if (!chosen) return;
-    const MacroInfo* macro = findMacro(chosen->toLatin1().constData());
-    if (!macro) return;
-    applyMacro(doc.motion(), *macro, m_selStart, m_selLength);
-    invalidateAll();
-}
-
-void CMainView::onChangePositions() { document().doc().ui().showMessage("Sorry, not yet implemented"); }
-
-bool CMainView::onCmdMsg(int id, CCmdUI* ui) {
-    switch (id) {
-    case ID_EDIT_REDUCE:
-        if (ui) ui->enable(hasSelection());
-        else onReduce();
-        return true;
-    case ID_EDIT_EXPAND:
-        if (!ui) onExpand();
-        return true;
-    case ID_EDIT_SMOOTH:
-        if (!ui) onSmooth();
-        return true;
-    case ID_EDIT_APPLY_MACRO:
-        if (!ui) onApplyMacro();
-        return true;
-    case ID_TOOLS_CHANGE_POSITIONS:
-        if (!ui) onChangePositions();
-        return true;
-    case ID_EDIT_COPY:
-        if (ui) ui->enable(canCopy());
-        else onCopy();
-        return true;
-    case ID_EDIT_PASTE_SPECIAL:
-        if (ui) ui->enable(canPasteSpecial());
-        else onPasteSpecial();
-        return true;
-    case ID_EDIT_GENERATE_EYES:
-        if (!ui) onGenerateEyes();
-        return true;
-    case ID_EDIT_GENERATE_MOUTH:
-        if (!ui) onGenerateMouth();
-        return true;
-    case ID_VIEW_PLAY:
-        if (!ui) onPlay();
-        return true;
-    case ID_EDIT_SELECT_ALL:
-        if (!ui) onSelectAll();
-        return true;
-    case ID_VIEW_ZOOM_IN:
-        if (ui) ui->enable(m_zoom > kMinZoom);
-        else onZoomIn();
-        return true;
-    case ID_VIEW_ZOOM_OUT:
-        if (ui) ui->enable(m_zoom * 2 <= kMaxZoom);
-        else onZoomOut();
-        return true;
-    case ID_VIEW_SET_ZOOM:
-        if (!ui) onSetZoom();
-        return true;
-    default:
-        if (id >= ID_DANCE_FIRST && id <= ID_DANCE_LAST) {
-            if (!ui) onDanceStep(id);
-            else ui->enable(danceStepForCommand(id) != nullptr);
-            return true;
-        }
-        return CView::onCmdMsg(id, ui);
-    }
 }
 
 }  // namespace rova

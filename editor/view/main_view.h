@@ -6,17 +6,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/view.h"
+#include "document/edit_history.h"
 #include "panes/track_pane.h"
-
-class QMenu;
+#include "shell/view.h"
 
 namespace rova {
 
-class CMainFrame;
-
-// Fills the Dancing popup with the categories and their steps.
-void buildDancingMenu(CMainFrame& frame, QMenu& popup);
+class CMainDoc;
 
 class CMainView : public CView, public PaneHost {
 public:
@@ -27,7 +23,6 @@ public:
     void onInitialUpdate() override;
     void onDraw(QPainter& painter) override;
     QSize drawingSize() const override;
-    bool onCmdMsg(int id, CCmdUI* ui) override;
     void onKeyDown(int virtualKey) override;
     bool onViewerJointValue(int channel, int degrees) override;
 
@@ -41,8 +36,23 @@ public:
     void selectRows(int first, int count, bool notifyViewer);
     void updateLayout();
     CTrackPane* hitTestRow(int y, int& index) const;
-    CTrackPane* findPaneByJoint(int channel, int& index) const;
+    CChannelPane* findPaneByJoint(int channel, int& index) const;
     bool hasSelection() const { return m_selLength > 0 && m_rowCount > 0; }
+    bool isActiveView() const;
+    void invalidateAll();
+    CMainDoc& doc() const;
+
+    // The selection as the undo history keeps it, and putting one back.
+    ViewSelection selection() const { return {m_selStart, m_selLength, m_firstRow, m_rowCount}; }
+    void restoreSelection(const ViewSelection& selection);
+    // Opens and closes an edit of the document's tracks that undoes as one
+    // step; edits opened inside another join it. Closing repaints when the
+    // edit changed something.
+    void beginEdit(const char* name);
+    void endEdit();
+    // Takes back or does again the document's last step, with its selection.
+    bool undo();
+    bool redo();
 
     // Mouse input in document coordinates (the window's handlers translate).
     void onLButtonDown(QPoint doc, bool shift);
@@ -51,28 +61,12 @@ public:
     void onRButtonUp(QPoint doc);
     void onMouseMove(QPoint doc, bool leftDown, bool rightDown);
 
-    // Commands of the view, also reached through the command route.
-    void onSelectAll();
-    void onZoomIn();
-    void onZoomOut();
-    void onSetZoom();
-    void onReduce();
-    void onExpand();
-    void onSmooth() { onKeyDown('S'); }
-    void onApplyMacro();
-    void onChangePositions();
-    // Copy and Paste Special (clipboard_commands.cpp).
-    bool canCopy() const;
-    bool canPasteSpecial() const;
-    void onCopy();
-    void onPasteSpecial();
-    // Generate Eyes and Generate Mouth (generator_commands.cpp).
-    void onGenerateEyes();
-    void onGenerateMouth();
-    // Play (play_command.cpp).
-    void onPlay();
-    // Inserts the dance step of command id (9000 + entry) at the selection start.
-    void onDanceStep(int id);
+    // Selects every row and step.
+    void selectAll();
+    // Sets the zoom factor (within its limits) and lays the view out anew.
+    void setZoom(int zoom);
+    // The joint dragged on the player window: the edit ends when the drag does.
+    void viewerDragEnded();
 
     const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
     int zoom() const { return m_zoom; }
@@ -90,6 +84,8 @@ public:
     int stepX(int g) const;
     int stepsWidth(int n) const;
     static int pixelToStep(int x, int pps);
+    // The undo name of a key's edit in the selected rows, null for keys that edit nothing.
+    static const char* keyEditName(int virtualKey);
 
     // The zoom factor stays within these so that pixels per second stay at least 1.
     static constexpr int kMinZoom = 1;
@@ -104,13 +100,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    bool isActiveView() const;
+    enum class DragMode { None, Time, RowsAndTime };
     void makeActive();
     void invalidateHighlighted();
     bool isHighlighted(const CTrackPane& pane, int row) const;
     void updateScrollBars();
     QPoint toDocument(QPoint viewportPoint) const;
-    void invalidateAll();
+    void endRightDrag();
 
     std::vector<std::unique_ptr<CTrackPane>> m_panes;
     int m_totalHeight = 0;
@@ -123,8 +119,8 @@ private:
     int m_firstRow = -1;
     int m_rowCount = 0;
     QRect m_clip;  // the document area being painted; empty for the whole drawing
-
-    static int s_dragMode;  // 0 none, 1 time drag, 2 row-and-time drag
+    DragMode m_dragMode = DragMode::None;
+    bool m_viewerDrag = false;  // an edit from the player window's joint drag is open
 };
 
 }  // namespace rova

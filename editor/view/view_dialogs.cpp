@@ -1,8 +1,9 @@
 #include "view/view_dialogs.h"
 
-#include "app/dialogs.h"
-#include "app/editor_app.h"
+#include "shell/dialogs.h"
+#include "shell/editor_app.h"
 #include "platform/qt_messages.h"
+#include "view/main_view.h"
 
 namespace rova {
 namespace {
@@ -13,39 +14,43 @@ ViewDialogs* g_dialogs = nullptr;
 
 std::optional<int> QtViewDialogs::askZoomFactor(QWidget* parent, int current) {
     QtMessages fallback;
-    MessageInterface& ui = CEditorApp::instance() ? CEditorApp::instance()->ui() : fallback;
-    CZoomFactorDlg dlg(ui, parent);
-    dlg.setZoomFactor(current);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return dlg.zoomFactor();
+    return rova::askZoomFactor(parent, CEditorApp::instance() ? CEditorApp::instance()->ui() : fallback, current);
 }
 
 std::optional<QString> QtViewDialogs::askMacro(QWidget* parent, const QStringList& names) {
-    CApplyMacroDlg dlg(names, parent);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return dlg.macroName();
+    return askMacroName(parent, names);
 }
 
-std::optional<EyeThresholds> QtViewDialogs::askGenerateEyes(QWidget* parent, EyeThresholds current) {
-    CGenerateEyesDlg dlg(parent);
-    dlg.setThresholds(current.green, current.red);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return EyeThresholds{dlg.greenThreshold(), dlg.redThreshold()};
+std::optional<EyeThresholds> QtViewDialogs::askGenerateEyes(QWidget* parent, CDialogMemory& memory) {
+    return askEyeThresholds(parent, memory);
 }
 
-std::optional<int> QtViewDialogs::askGenerateMouth(QWidget* parent, int current) {
-    CGenerateMouthDlg dlg(parent);
-    dlg.setThreshold(current);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return dlg.threshold();
+std::optional<int> QtViewDialogs::askGenerateMouth(QWidget* parent, CDialogMemory& memory) {
+    return askMouthThreshold(parent, memory);
 }
 
-std::optional<PasteParts> QtViewDialogs::askPasteSpecial(QWidget* parent) {
-    // The one dialog of the run keeps the boxes of its last confirmed use.
-    if (CEditorApp* app = CEditorApp::instance()) return askPasteParts(app->dialogMemory());
-    CPasteSpecialDlg dlg(parent);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
-    return dlg.parts();
+std::optional<PasteParts> QtViewDialogs::askPasteSpecial(QWidget*, CDialogMemory& memory) {
+    return askPasteParts(memory);
+}
+
+std::optional<EyeThresholds> ScriptedViewDialogs::askGenerateEyes(QWidget*, CDialogMemory& memory) {
+    eyesShown.emplace_back(memory.greenThreshold, memory.redThreshold);
+    if (eyes) {
+        memory.greenThreshold = eyes->green;
+        memory.redThreshold = eyes->red;
+    }
+    return eyes;
+}
+
+std::optional<int> ScriptedViewDialogs::askGenerateMouth(QWidget*, CDialogMemory& memory) {
+    mouthShown.push_back(memory.mouthThreshold);
+    if (mouth) memory.mouthThreshold = *mouth;
+    return mouth;
+}
+
+std::optional<PasteParts> ScriptedViewDialogs::askPasteSpecial(QWidget* parent, CDialogMemory&) {
+    if (auto* view = dynamic_cast<CMainView*>(parent)) pasteSelections.emplace_back(view->selStart(), view->selLength());
+    return paste;
 }
 
 ViewDialogs& viewDialogs() {

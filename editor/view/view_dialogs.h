@@ -5,12 +5,16 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "app/dialogs.h"
+#include "shell/dialogs.h"
 
 class QWidget;
 
 namespace rova {
+
+class CDialogMemory;
 
 class ViewDialogs {
 public:
@@ -19,12 +23,13 @@ public:
     virtual std::optional<int> askZoomFactor(QWidget* parent, int current) = 0;
     // "Apply macro to selection": the chosen name ("" when none chosen), or nothing unless Apply.
     virtual std::optional<QString> askMacro(QWidget* parent, const QStringList& names) = 0;
-    // "Generate Eye LEDs from Audio" showing these thresholds: the ones set, or nothing unless Generate.
-    virtual std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, EyeThresholds current) = 0;
-    // "Generate Mouth from Audio" showing this threshold: the one set, or nothing unless Generate.
-    virtual std::optional<int> askGenerateMouth(QWidget* parent, int current) = 0;
+    // "Generate Eye LEDs from Audio" showing the remembered thresholds: the
+    // ones set (and remembered), or nothing unless Generate.
+    virtual std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, CDialogMemory& memory) = 0;
+    // "Generate Mouth from Audio" likewise with its one threshold.
+    virtual std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) = 0;
     // "Paste Special", the one dialog of the run: the boxes confirmed, or nothing unless OK.
-    virtual std::optional<PasteParts> askPasteSpecial(QWidget* parent) = 0;
+    virtual std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) = 0;
 };
 
 // The real dialogs.
@@ -32,9 +37,37 @@ class QtViewDialogs : public ViewDialogs {
 public:
     std::optional<int> askZoomFactor(QWidget* parent, int current) override;
     std::optional<QString> askMacro(QWidget* parent, const QStringList& names) override;
-    std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, EyeThresholds current) override;
-    std::optional<int> askGenerateMouth(QWidget* parent, int current) override;
-    std::optional<PasteParts> askPasteSpecial(QWidget* parent) override;
+    std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, CDialogMemory& memory) override;
+    std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) override;
+    std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
+};
+
+// What a run without a user answers the dialogs: the headless tool and tests
+// set an answer before the command that opens a dialog (none means Cancel).
+struct ScriptedAnswers {
+    std::optional<int> zoom;
+    std::optional<QString> macro;
+    std::optional<EyeThresholds> eyes;
+    std::optional<int> mouth;
+    std::optional<PasteParts> paste;
+    std::vector<std::string> files;     // files chosen in the file dialogs, in turn
+    std::vector<std::string> messages;  // what a dialog itself said while refusing input
+    void reset() { *this = ScriptedAnswers(); }
+};
+
+// The dialogs answered from ScriptedAnswers, remembering as the real ones do
+// and recording what each was opened with.
+class ScriptedViewDialogs : public ViewDialogs, public ScriptedAnswers {
+public:
+    std::vector<std::pair<int, int>> eyesShown;
+    std::vector<int> mouthShown;
+    std::vector<std::pair<int, int>> pasteSelections;  // the view's selection while Paste Special is open
+
+    std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
+    std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
+    std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, CDialogMemory& memory) override;
+    std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) override;
+    std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
 };
 
 // The dialogs the views use; the real ones unless replaced.

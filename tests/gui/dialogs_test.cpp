@@ -11,7 +11,7 @@
 #include <QSlider>
 #include <QTest>
 
-#include "app/dialogs.h"
+#include "shell/dialogs.h"
 #include "gui_support.h"
 
 using namespace rova;

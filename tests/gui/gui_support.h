@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
-#include "app/editor_app.h"
-#include "app/main_frame.h"
-#include "app/shell_dialogs.h"
-#include "app/view.h"
+#include "commands/editor_commands.h"
+#include "shell/document.h"
+#include "shell/editor_app.h"
+#include "shell/main_frame.h"
+#include "shell/shell_dialogs.h"
+#include "shell/view.h"
 #include "platform/messages.h"
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
@@ -95,20 +96,6 @@ public:
 
     void onDraw(QPainter&) override {}
     QSize drawingSize() const override { return {100, 50}; }
-    bool onCmdMsg(int id, CCmdUI* ui) override {
-        if (id == ID_EDIT_REDUCE) {
-            if (ui)
-                ui->enable(hasSelection);
-            else
-                ++reduces;
-            return true;
-        }
-        if (id == ID_VIEW_ZOOM_IN) {
-            if (!ui) ++zoomIns;
-            return true;
-        }
-        return CView::onCmdMsg(id, ui);
-    }
     void onKeyDown(int key) override { keys.push_back(key); }
     bool onViewerJointValue(int channel, int degrees) override {
         joints.emplace_back(channel, degrees);
@@ -148,6 +135,19 @@ struct Shell {
 
     explicit Shell(const QStringList& arguments = {}, bool clearSettings = true) {
         if (clearSettings) QSettings(kSettingsOrganization, kSettingsApplication).clear();
+        registerEditorCommands(app.commands());
+        // Reduce (enabled only with a selection) and Zoom In counted on the test view.
+        auto testView = [](CommandContext& c) { return dynamic_cast<TestView*>(c.view); };
+        auto onView = [&](int id) {
+            CommandInfo info = app.commands().find(id)->info();
+            info.target = CommandTarget::View;
+            return info;
+        };
+        app.commands().add(std::make_unique<CFunctionCommand>(
+            onView(ID_EDIT_REDUCE), [testView](CommandContext& c) { ++testView(c)->reduces; },
+            [testView](CommandContext& c, CCmdUI& ui) { ui.enable(testView(c)->hasSelection); }));
+        app.commands().add(std::make_unique<CFunctionCommand>(
+            onView(ID_VIEW_ZOOM_IN), [testView](CommandContext& c) { ++testView(c)->zoomIns; }));
         started = app.initInstance(arguments);
     }
     bool started = false;

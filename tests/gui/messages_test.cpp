@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/shell_dialogs.h"
+#include "shell/shell_dialogs.h"
 #include "gui_support.h"
 #include "platform/qt_messages.h"
 

@@ -4,8 +4,8 @@
 
 #include <QSettings>
 
-#include "app/command_line.h"
-#include "app/recent_files.h"
+#include "shell/command_line.h"
+#include "shell/recent_files.h"
 
 using namespace rova;
 using testing::ElementsAre;

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <sstream>
 
-#include "app/document.h"
+#include "shell/document.h"
 #include "editor_session.h"
 #include "view/main_view.h"
 #include "model/led_file.h"
@@ -41,7 +41,8 @@ TEST(ToolReport, FullSetIsReportedExactly) {
               "aligned to 5 motion ticks\"], \"flags\": 69, \"audio\": {\"type\": \"wave\", \"samples\": 8000}, "
               "\"leds\": {\"steps\": 4, \"modified\": false, \"data\": \"1230\"}, \"motion\": {\"kind\": 5, "
               "\"first\": 16, \"channels\": 2, \"keyframes\": 2, \"totalTicks\": 5, \"modified\": false, "
-              "\"frames\": [[0, 1000, 2000], [5, 2000, 4000]]}, \"modified\": false, \"selection\": {\"start\": -1, "
+              "\"frames\": [[0, 1000, 2000], [5, 2000, 4000]]}, \"modified\": false, "
+              "\"undo\": {\"undo\": null, \"redo\": null}, \"selection\": {\"start\": -1, "
               "\"length\": 0, \"firstRow\": -1, \"rowCount\": 0}, \"zoom\": 40, \"lastStep\": 1}\n");
 }
 
@@ -52,7 +53,8 @@ TEST(ToolReport, FailedOpenHasNullTracks) {
     ASSERT_FALSE(s.open(dir / "P.WAV"));
     EXPECT_EQ(report(s, false),
               "{\"opened\": false, \"messages\": [\"WAVE file is not in valid format\"], \"flags\": 0, "
-              "\"audio\": null, \"leds\": null, \"motion\": null, \"modified\": false}\n");
+              "\"audio\": null, \"leds\": null, \"motion\": null, \"modified\": false, "
+              "\"undo\": {\"undo\": null, \"redo\": null}}\n");
 }
 
 TEST(ToolCommands, OpenSwitchesDocumentsAndSaveAsMovesThePath) {
@@ -124,6 +126,40 @@ TEST(ToolCommands, ViewCommandsRunTheEditorsOwnCode) {
     EXPECT_FALSE(s.command({"key", "F5"}, error));
     EXPECT_FALSE(s.command({"select", "x", "1"}, error));
     EXPECT_FALSE(s.command({"lbutton", "1"}, error));
+    EXPECT_FALSE(s.command({"undo", "now"}, error));
+    EXPECT_FALSE(s.command({"paste", "ears"}, error));
+    EXPECT_FALSE(s.command({"generate-mouth", "64"}, error));
+    EXPECT_FALSE(s.command({"frobnicate"}, error));
+    EXPECT_EQ(error, "unknown command 'frobnicate'");
+}
+
+TEST(ToolCommands, UndoAndRedoWithTheirNamesInTheReport) {
+    TempDir dir;
+    dir.write("P.WAV", rova::test::waveImage(8000));
+    dir.write("P.MTN", MotionImage::of(0, 18, 14).bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    std::string error;
+    auto run = [&](std::vector<std::string> words) { EXPECT_TRUE(s.command(words, error)) << error; };
+    auto undoPart = [&] {
+        const std::string r = report(s, true);
+        const auto at = r.find("\"undo\": {");
+        return r.substr(at, r.find('}', at) - at + 1);
+    };
+    run({"undo"});  // nothing to undo: nothing happens
+    EXPECT_EQ(undoPart(), "\"undo\": {\"undo\": null, \"redo\": null}");
+    const std::int32_t before = s.activeDocument()->doc().motion().value(3, HeadY);
+    run({"select", "2", "3"});
+    run({"key", "9"});
+    run({"generate-mouth", "0"});
+    EXPECT_EQ(undoPart(), "\"undo\": {\"undo\": \"Generate Mouth\", \"redo\": null}");
+    run({"undo"});
+    run({"undo"});
+    EXPECT_EQ(undoPart(), "\"undo\": {\"undo\": null, \"redo\": \"Set Value\"}");
+    EXPECT_EQ(s.activeDocument()->doc().motion().value(3, HeadY), before);
+    EXPECT_FALSE(s.activeDocument()->doc().motion().isModified());
+    run({"redo"});
+    EXPECT_EQ(undoPart(), "\"undo\": {\"undo\": \"Set Value\", \"redo\": \"Generate Mouth\"}");
 }
 
 TEST(ToolCommands, CopyInOneDocumentPasteInAnother) {

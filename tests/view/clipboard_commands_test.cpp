@@ -63,11 +63,6 @@ struct FakeClipboard : MotionClipboard {
     }
 };
 
-CCmdUI state(CMainView& v, int id) {
-    CCmdUI ui{id};
-    v.onCmdMsg(id, &ui);
-    return ui;
-}
 
 void selectAllRows(CMainView& v, int start, int length) {
     v.selectRows(0, static_cast<int>(v.panes().size()), false);
@@ -99,28 +94,28 @@ TEST(Copy, FailuresInOrderAndWhatEachLeavesOpen) {
     FakeClipboard clip;
     CMainView& v = e.open("P", 14);
     clip.calls.clear();  // what the enabling rule asked while the window opened
-    v.onCopy();          // no selection: nothing at all
+    runOn(v, ID_EDIT_COPY);          // no selection: nothing at all
     EXPECT_THAT(clip.calls, IsEmpty());
     selectAllRows(v, 0, 2);
     clip.canOpen = clip.canEmpty = clip.canAllocate = clip.accepts = false;
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     EXPECT_THAT(clip.calls, ElementsAre("open"));
     clip.canOpen = true;
     clip.calls.clear();
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "close"));
     clip.canEmpty = true;
     clip.calls.clear();
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "close"));
     clip.canAllocate = true;
     clip.calls.clear();
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "set", "close"));
     EXPECT_FALSE(clip.held);
     clip.accepts = true;
     clip.calls.clear();
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "set", "close"));
     EXPECT_TRUE(clip.held);
     EXPECT_THAT(e.ui.messages, ElementsAre("Failed to open clipboard", "Failed to empty clipboard",
@@ -135,7 +130,7 @@ TEST(Copy, AllEighteenChannelsOfTheSelectedStepsWhateverTheRows) {
     v.findPaneByJoint(HeadX, row);
     v.selectRows(row, 1, false);
     v.setTimeSelection(2, 3);
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     ASSERT_TRUE(clip.held);
     EXPECT_EQ(clip.held->size(), 8u + 216u);
     const ClipboardMotion m = clip.motion();
@@ -145,7 +140,7 @@ TEST(Copy, AllEighteenChannelsOfTheSelectedStepsWhateverTheRows) {
         for (int c = 0; c < 18; ++c) EXPECT_EQ(m.value(i, c), (2 + i + 1) * 1000 * (c + 1)) << i << " " << c;
     // A step beyond the motion's end (13) gives the marker in every channel.
     v.setTimeSelection(12, 3);
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     const ClipboardMotion end = clip.motion();
     EXPECT_EQ(end.value(1, 17), 14 * 1000 * 18);
     for (int c = 0; c < 18; ++c) EXPECT_EQ(end.value(2, c), kNoValue) << c;
@@ -157,7 +152,7 @@ TEST(Copy, AHeadOnlySourceGivesTheMarkerForTheOtherChannels) {
     FakeClipboard clip;
     CMainView& v = openImage(e, "H", MotionImage::of(0, 4, 8));
     selectAllRows(v, 1, 2);
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     const ClipboardMotion m = clip.motion();
     EXPECT_EQ(m.flags(), 0x10u);
     for (int c = 0; c < 18; ++c) EXPECT_EQ(m.value(0, c), c < 4 ? 2 * 1000 * (c + 1) : kNoValue) << c;
@@ -168,12 +163,12 @@ TEST(PasteSpecial, CountsOnlyTheValuesThatFindAKeyframe) {
     FakeClipboard clip;
     CMainView& source = e.open("S", 24);
     selectAllRows(source, 0, 20);
-    source.onCopy();
+    runOn(source, ID_EDIT_COPY);
     CMainView& target = openImage(e, "T", sparseMotion(4, 10, 7));  // keyframes at steps 0, 10, 20, 30
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 0, 1);
     e.viewDlgs.paste = allParts();
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_THAT(e.ui.messages, ElementsAre("Pasted 36 out of 360 possible motions"));
     EXPECT_THAT(e.viewDlgs.pasteSelections, ElementsAre(std::pair(0, 20)));
     for (int c = 0; c < 18; ++c) {
@@ -186,9 +181,9 @@ TEST(PasteSpecial, CountsOnlyTheValuesThatFindAKeyframe) {
     // Marked values are neither pasted nor missed.
     CMainView& head = openImage(e, "H", MotionImage::of(0, 4, 24));
     selectAllRows(head, 0, 20);
-    head.onCopy();
+    runOn(head, ID_EDIT_COPY);
     target.onLButtonDown({74, 0}, false);  // back to the target: step 0, one step
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(e.ui.messages.back(), "Pasted 8 out of 80 possible motions");
 }
 
@@ -197,13 +192,13 @@ TEST(PasteSpecial, NoMessageWhenEveryValueLanded) {
     FakeClipboard clip;
     CMainView& source = e.open("S", 14);
     selectAllRows(source, 3, 3);
-    source.onCopy();
+    runOn(source, ID_EDIT_COPY);
     CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 4, 1);
     e.viewDlgs.paste = allParts();
     e.viewDlgs.paste->swapLR = e.viewDlgs.paste->swapFB = true;
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_THAT(e.ui.messages, IsEmpty());
     EXPECT_EQ(target.selLength(), 3);
     auto src = [](int step, int c) { return (step + 1) * 1000 * (c + 1); };
@@ -227,12 +222,12 @@ TEST(PasteSpecial, OnlyTheChosenPartsAreTaken) {
     FakeClipboard clip;
     CMainView& source = e.open("S", 14);
     selectAllRows(source, 3, 1);
-    source.onCopy();
+    runOn(source, ID_EDIT_COPY);
     CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 5, 1);
     e.viewDlgs.paste = PasteParts{false, true, true, false, false, false, false, true, false};  // Mouth, RF, Swap L-R
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     for (int c = 0; c < 18; ++c) {
         const bool written = c == Mouth || (c >= LFLegY && c <= LFPawY);
         const int from = c >= LFLegY && c <= LFPawY ? c - 3 : c;
@@ -245,10 +240,10 @@ TEST(PasteSpecial, RefusalsInOrder) {
     FakeClipboard clip;
     CMainView& head = openImage(e, "H", MotionImage::of(0, 4, 8));
     clip.calls.clear();     // what the enabling rule asked while the window opened
-    head.onPasteSpecial();  // no selection: nothing, not even the partial-track message
+    runOn(head, ID_EDIT_PASTE_SPECIAL);  // no selection: nothing, not even the partial-track message
     EXPECT_THAT(e.ui.messages, IsEmpty());
     selectAllRows(head, 1, 2);
-    head.onPasteSpecial();
+    runOn(head, ID_EDIT_PASTE_SPECIAL);
     EXPECT_THAT(e.ui.messages, ElementsAre("Editing partial motion tracks NYI"));
     EXPECT_THAT(clip.calls, IsEmpty());
 
@@ -256,12 +251,12 @@ TEST(PasteSpecial, RefusalsInOrder) {
     selectAllRows(full, 2, 1);
     clip.calls.clear();
     clip.canOpen = false;
-    full.onPasteSpecial();
+    runOn(full, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(e.ui.messages.back(), "Failed to open clipboard");
     EXPECT_THAT(clip.calls, ElementsAre("open"));
     clip.canOpen = true;
     clip.calls.clear();
-    full.onPasteSpecial();
+    runOn(full, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(e.ui.messages.back(), "No motion data in the clipboard");
     EXPECT_THAT(clip.calls, ElementsAre("open", "get", "close"));
     EXPECT_THAT(e.viewDlgs.pasteSelections, IsEmpty());
@@ -278,7 +273,7 @@ TEST(PasteSpecial, RefusalsInOrder) {
     for (const auto& bad : {block(0, 8), block(-2, 8 + 144), block(2, 8 + 72), block(1, 8 + 144), block(1, 4),
                             block(0x7FFFFFFF, 8 + 72), std::vector<std::uint8_t>{}}) {
         clip.held = bad;
-        full.onPasteSpecial();
+        runOn(full, ID_EDIT_PASTE_SPECIAL);
         EXPECT_EQ(e.ui.messages.back(), "No motion data in the clipboard");
     }
     EXPECT_EQ(e.ui.messages.size(), 10u);
@@ -292,11 +287,11 @@ TEST(PasteSpecial, CancelKeepsTheClipboardsLength) {
     FakeClipboard clip;
     CMainView& v = e.open("P", 14);
     selectAllRows(v, 0, 5);
-    v.onCopy();
+    runOn(v, ID_EDIT_COPY);
     selectAllRows(v, 2, 1);
     clip.calls.clear();
     e.viewDlgs.paste.reset();
-    v.onPasteSpecial();
+    runOn(v, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(v.selStart(), 2);
     EXPECT_EQ(v.selLength(), 5);
     EXPECT_THAT(e.viewDlgs.pasteSelections, ElementsAre(std::pair(2, 5)));
@@ -365,7 +360,7 @@ TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
     FakeClipboard clip;
     CMainView& source = e.open("S", 14);
     selectAllRows(source, 3, 1);
-    source.onCopy();
+    runOn(source, ID_EDIT_COPY);
     CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 5, 1);
@@ -377,7 +372,7 @@ TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
         d->box("Tail")->setChecked(false);
         d->accept();
     });
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(m.value(5, HeadY), 4 * 1000);
     EXPECT_EQ(m.value(5, Mouth), 7);
     EXPECT_EQ(m.value(5, TailY), 7);
@@ -389,7 +384,7 @@ TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
         EXPECT_TRUE(d->box("Head (X,Y,Z)")->isChecked());
         d->reject();
     });
-    target.onPasteSpecial();
+    runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(m.value(6, HeadY), 7);
     setViewDialogs(&e.viewDlgs);
 }

@@ -1,7 +1,7 @@
 // The Dancing menu and inserting a dance step at the selection.
 #include <QMenu>
 
-#include "app/main_frame.h"
+#include "shell/main_frame.h"
 #include "dance/dance_steps.h"
 #include "view/view_support.h"
 
@@ -72,7 +72,7 @@ TEST(DanceInsert, PastTheEndIsPartialAndSaysSoOnce) {
     ASSERT_EQ(step.frameCount, 77);
     CMainView& v = e.open("P", 14);  // 65 ticks: steps 0..13
     v.setTimeSelection(0, 0);
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     v.setTimeSelection(10, 1);
     e.app.mainFrame()->executeCommand(id);
     EXPECT_THAT(e.ui.messages, ElementsAre("Partial dance step inserted"));
@@ -91,7 +91,7 @@ TEST(DanceInsert, Refusals) {
     e.files.dir.write("H.WAV", waveImage(8000));
     e.files.dir.write("H.MTN", MotionImage::of(0, 4, 8).bytes());
     CMainView& head = e.openPath(e.files.dir / "H.MTN", "H");
-    head.onSelectAll();
+    runOn(head, ID_EDIT_SELECT_ALL);
     e.app.mainFrame()->executeCommand(id);
     EXPECT_THAT(e.ui.messages, ElementsAre("Select where you would like the dance step to start and try again",
                                            "A full-body motion track is needed to add Dance steps"));

@@ -9,24 +9,19 @@ using testing::IsEmpty;
 
 namespace {
 
-CCmdUI state(CMainView& v, int id) {
-    CCmdUI ui{id};
-    v.onCmdMsg(id, &ui);
-    return ui;
-}
 
 }  // namespace
 
 TEST(EditCommands, ReduceNeedsATimeRange) {
     Editor e;
     CMainView& v = e.open();
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     v.onRButtonDown({0, 0}, false);  // rows stay, the time range goes
     EXPECT_FALSE(state(v, ID_EDIT_REDUCE).enabled);
-    v.onReduce();
-    v.onExpand();
+    runOn(v, ID_EDIT_REDUCE);
+    runOn(v, ID_EDIT_EXPAND);
     EXPECT_THAT(e.ui.messages, ElementsAre("Selection required", "Selection required"));
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     EXPECT_TRUE(state(v, ID_EDIT_REDUCE).enabled);
 }
 
@@ -34,17 +29,17 @@ TEST(EditCommands, ReduceARampAndExpandItBack) {
     Editor e;
     CMainView& v = e.open("P", 14);  // a straight ramp in every channel, a keyframe each step
     CMotionTrack& m = v.document().doc().motion();
-    v.onSelectAll();
-    v.onReduce();
+    runOn(v, ID_EDIT_SELECT_ALL);
+    runOn(v, ID_EDIT_REDUCE);
     EXPECT_THAT(e.ui.messages, IsEmpty());
     EXPECT_LT(m.keyframeCount(), 14);
     EXPECT_EQ(m.totalTicks(), 65);
-    v.onReduce();
+    runOn(v, ID_EDIT_REDUCE);
     EXPECT_THAT(e.ui.messages, ElementsAre("Nothing to reduce"));
-    v.onExpand();
+    runOn(v, ID_EDIT_EXPAND);
     EXPECT_EQ(m.keyframeCount(), 14);
     EXPECT_EQ(m.value(7, 0), 8000);
-    v.onExpand();
+    runOn(v, ID_EDIT_EXPAND);
     EXPECT_THAT(e.ui.messages, ElementsAre("Nothing to reduce", "Nothing to expand"));
 }
 
@@ -57,7 +52,7 @@ TEST(EditCommands, MacroSetsLegsBetweenTheEndsInclusive) {
     v.selectRows(0, 1, false);
     v.setTimeSelection(2, 3);  // steps 2..5: keyframes at ticks 10..25, both ends
     e.viewDlgs.macro = "Set legs: stand";
-    v.onApplyMacro();
+    runOn(v, ID_EDIT_APPLY_MACRO);
     for (int k = 0; k < 8; ++k) {
         const bool inside = k >= 2 && k <= 5;
         EXPECT_EQ(m.value(k, RFLegY - 4), inside ? valueFromDegrees(-10) : (k + 1) * 1000) << k;
@@ -71,24 +66,24 @@ TEST(EditCommands, MacroRefusalsAndCancel) {
     e.files.dir.write("H.WAV", waveImage(8000));
     e.files.dir.write("H.MTN", MotionImage::of(0, 4, 8).bytes());
     CMainView& head = e.openPath(e.files.dir / "H.MTN", "H");
-    head.onApplyMacro();
-    head.onSelectAll();
+    runOn(head, ID_EDIT_APPLY_MACRO);
+    runOn(head, ID_EDIT_SELECT_ALL);
     e.viewDlgs.macro = "Set head: default";
-    head.onApplyMacro();
+    runOn(head, ID_EDIT_APPLY_MACRO);
     EXPECT_THAT(e.ui.messages, ElementsAre("Selection needed", "Legs motion track needed"));
 
     CMainView& full = e.open("F");
     CMotionTrack& m = full.document().doc().motion();
-    full.onSelectAll();
+    runOn(full, ID_EDIT_SELECT_ALL);
     e.viewDlgs.macro.reset();  // Cancel
-    full.onApplyMacro();
+    runOn(full, ID_EDIT_APPLY_MACRO);
     e.viewDlgs.macro = "set legs: stand";  // names compare exactly
-    full.onApplyMacro();
+    runOn(full, ID_EDIT_APPLY_MACRO);
     EXPECT_FALSE(m.isModified());
     // A range holding no keyframe still marks the track modified.
     full.setTimeSelection(100, 2);
     e.viewDlgs.macro = "Set tail: default";
-    full.onApplyMacro();
+    runOn(full, ID_EDIT_APPLY_MACRO);
     EXPECT_TRUE(m.isModified());
 }
 
@@ -100,13 +95,13 @@ TEST(EditCommands, SmoothOnlyTouchesSelectedChannelRows) {
     m.setModified(false);
     v.selectRows(0, 6, false);  // audio and LED rows only
     v.setTimeSelection(0, 14);
-    v.onSmooth();
+    runOn(v, ID_EDIT_SMOOTH);
     EXPECT_EQ(m.value(5, HeadY), 0);
     EXPECT_FALSE(m.isModified());
     int row;
     v.findPaneByJoint(HeadY, row);
     v.selectRows(row, 3, false);  // HeadY, a separator, HeadX
-    v.onSmooth();
+    runOn(v, ID_EDIT_SMOOTH);
     EXPECT_EQ(m.value(5, HeadY), 6000);  // back on the line
 }
 
@@ -122,6 +117,6 @@ TEST(EditCommands, MacroTableEndsAndLooksUpExactly) {
 TEST(EditCommands, ChangeStartAndEndIsNotThereYet) {
     Editor e;
     CMainView& v = e.open();
-    v.onChangePositions();
+    runOn(v, ID_TOOLS_CHANGE_POSITIONS);
     EXPECT_THAT(e.ui.messages, ElementsAre("Sorry, not yet implemented"));
 }

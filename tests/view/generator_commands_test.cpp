@@ -36,8 +36,8 @@ CMainView& openSet(Editor& e, const std::string& name, const std::vector<std::ui
 
 TEST(GenerateEyesCommand, NeedsBothWaveAudioAndEyeLeds) {
     Editor e;
-    openSet(e, "W", waveImage(8000), false, {}, MotionImage::of(0, 18, 4).bytes()).onGenerateEyes();
-    openSet(e, "M", kMidi, true, ledImage({0, 0}), MotionImage::of(0, 18, 4).bytes()).onGenerateEyes();
+    runOn(openSet(e, "W", waveImage(8000), false, {}, MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
+    runOn(openSet(e, "M", kMidi, true, ledImage({0, 0}), MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
     EXPECT_THAT(e.ui.messages,
                 ElementsAre("Need both WAVE and LED/Eye tracks", "Need both WAVE and LED/Eye tracks"));
     EXPECT_THAT(e.viewDlgs.eyesShown, IsEmpty());
@@ -51,11 +51,11 @@ TEST(GenerateEyesCommand, RewritesTheWholeEyeTrackWithTheThresholdsSet) {
     // The file of 5 steps reads back as 6 (the writer closes it with an event at step 5).
     CMainView& v = openSet(e, "P", waveOf(samples), false, ledImage({0, 0, 3, 3, 3}), {});
     const CLedTrack& leds = v.document().doc().leds();
-    v.onGenerateEyes();  // cancelled: nothing changes
+    runOn(v, ID_EDIT_GENERATE_EYES);  // cancelled: nothing changes
     EXPECT_THAT(leds.steps, ElementsAre(0, 0, 3, 3, 3, 0));
     EXPECT_FALSE(leds.isModified());
     e.viewDlgs.eyes = EyeThresholds{30, 50};
-    v.onGenerateEyes();  // the selection plays no part
+    runOn(v, ID_EDIT_GENERATE_EYES);  // the selection plays no part
     EXPECT_THAT(leds.steps, ElementsAre(1, 3, 0, 0, 0, 0));
     EXPECT_TRUE(leds.isModified());
     EXPECT_TRUE(v.document().isModified());
@@ -65,14 +65,14 @@ TEST(GenerateEyesCommand, RewritesTheWholeEyeTrackWithTheThresholdsSet) {
 TEST(GenerateEyesCommand, ThresholdsAreRememberedForTheRunWhenGenerated) {
     Editor e;
     CMainView& v = openSet(e, "P", waveImage(8000), false, ledImage({0, 0}), {});
-    v.onGenerateEyes();
+    runOn(v, ID_EDIT_GENERATE_EYES);
     e.viewDlgs.eyes = EyeThresholds{10, 50};
-    v.onGenerateEyes();
+    runOn(v, ID_EDIT_GENERATE_EYES);
     e.viewDlgs.eyes.reset();
-    v.onGenerateEyes();
+    runOn(v, ID_EDIT_GENERATE_EYES);
     // Another document's dialog opens with them too.
     CMainView& other = openSet(e, "Q", waveImage(8000), false, ledImage({0}), {});
-    other.onGenerateEyes();
+    runOn(other, ID_EDIT_GENERATE_EYES);
     EXPECT_THAT(e.viewDlgs.eyesShown,
                 ElementsAre(std::pair(30, 30), std::pair(30, 30), std::pair(10, 50), std::pair(10, 50)));
 }
@@ -80,13 +80,13 @@ TEST(GenerateEyesCommand, ThresholdsAreRememberedForTheRunWhenGenerated) {
 TEST(GenerateMouthCommand, PreconditionsInOrder) {
     Editor e;
     CMainView& midi = openSet(e, "M", kMidi, true, {}, MotionImage::of(0, 4, 8).bytes());
-    midi.onGenerateMouth();
+    runOn(midi, ID_EDIT_GENERATE_MOUTH);
     midi.selectRows(0, static_cast<int>(midi.panes().size()), false);
     midi.setTimeSelection(0, 4);
-    midi.onGenerateMouth();
+    runOn(midi, ID_EDIT_GENERATE_MOUTH);
     CMainView& legs = openSet(e, "L", waveImage(8000), false, {}, MotionImage::of(4, 12, 8).bytes());
-    legs.onSelectAll();
-    legs.onGenerateMouth();
+    runOn(legs, ID_EDIT_SELECT_ALL);
+    runOn(legs, ID_EDIT_GENERATE_MOUTH);
     EXPECT_THAT(e.ui.messages, ElementsAre("Please select range", "Need WAVE audio to generate mouth",
                                            "No mouth track available"));
     EXPECT_THAT(e.viewDlgs.mouthShown, IsEmpty());
@@ -99,17 +99,17 @@ TEST(GenerateMouthCommand, OpensTheMouthOverTheSelectionAndRemembersTheThreshold
     const CMotionTrack& m = v.document().doc().motion();
     v.selectRows(0, 1, false);
     v.setTimeSelection(0, 8);  // keyframes 0 .. 7 (7 ends at tick 35, before 40)
-    v.onGenerateMouth();       // cancelled
+    runOn(v, ID_EDIT_GENERATE_MOUTH);       // cancelled
     EXPECT_FALSE(m.isModified());
     e.viewDlgs.mouth = 12;
-    v.onGenerateMouth();
+    runOn(v, ID_EDIT_GENERATE_MOUTH);
     std::vector<std::int32_t> mouth;
     for (int k = 0; k < m.keyframeCount(); ++k) mouth.push_back(m.value(k, Mouth));
     EXPECT_THAT(mouth, ElementsAre(4000, -137500, -275000, -412500, -550000, -550000, -550000, -550000, 36000,
                                    40000, 44000, 48000, 52000, 56000));
     EXPECT_TRUE(m.isModified());
     e.viewDlgs.mouth.reset();
-    v.onGenerateMouth();
+    runOn(v, ID_EDIT_GENERATE_MOUTH);
     EXPECT_THAT(e.viewDlgs.mouthShown, ElementsAre(30, 30, 12));
     EXPECT_THAT(e.ui.messages, IsEmpty());
 }
@@ -139,7 +139,7 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
         d->redSlider()->setValue(0);               // "Off": threshold 63
         d->accept();
     });
-    v.onGenerateEyes();
+    runOn(v, ID_EDIT_GENERATE_EYES);
     EXPECT_EQ(v.document().doc().leds().steps[0], 1);  // 1 away from silence: green only
     EXPECT_EQ(e.app.dialogMemory().greenThreshold, 0);
     EXPECT_EQ(e.app.dialogMemory().redThreshold, 63);
@@ -151,10 +151,10 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
         d->greenSlider()->setValue(10);
         d->reject();
     });
-    v.onGenerateEyes();
+    runOn(v, ID_EDIT_GENERATE_EYES);
     EXPECT_EQ(e.app.dialogMemory().greenThreshold, 0);
 
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     whenModal([](QWidget* w) {
         auto* d = dynamic_cast<CGenerateMouthDlg*>(w);
         ASSERT_NE(d, nullptr);
@@ -162,7 +162,7 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
         d->slider()->setValue(63);
         d->accept();
     });
-    v.onGenerateMouth();
+    runOn(v, ID_EDIT_GENERATE_MOUTH);
     EXPECT_EQ(e.app.dialogMemory().mouthThreshold, 0);
     EXPECT_EQ(v.document().doc().motion().value(2, Mouth), -275000);  // loud at threshold 0
     setViewDialogs(&e.viewDlgs);

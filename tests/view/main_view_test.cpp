@@ -60,7 +60,7 @@ TEST(ViewSelection, SelectAllAndArrowKeys) {
     v.onKeyDown(0x27);  // right arrow without a selection: step 0, all rows
     EXPECT_EQ(v.selStart(), 0);
     EXPECT_EQ(v.rowCount(), static_cast<int>(v.panes().size()));
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     EXPECT_EQ(v.selStart(), 0);
     EXPECT_EQ(v.selLength(), v.lastStep() + 1);
     v.onKeyDown(0x27);  // right: the step after the selection, clamped to the end
@@ -75,7 +75,7 @@ TEST(ViewSelection, SelectAllAndArrowKeys) {
 TEST(ViewSelection, RightClickClearsTheTimeRangeOnly) {
     Editor e;
     CMainView& v = e.open();
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     v.onRButtonDown({74 + 5000, 0}, false);
     EXPECT_FALSE(v.hasSelection());
     EXPECT_EQ(v.selLength(), 0);
@@ -108,26 +108,23 @@ TEST(ViewSelection, RowDragFollowsTheExtensionRule) {
 TEST(ViewZoom, InAndOutWithinBounds) {
     Editor e;
     CMainView& v = e.open();
-    CCmdUI in{ID_VIEW_ZOOM_IN}, out{ID_VIEW_ZOOM_OUT};
     e.viewDlgs.zoom = 3;
-    v.onSetZoom();
+    runOn(v, ID_VIEW_SET_ZOOM);
     EXPECT_EQ(v.zoom(), 3);
-    v.onZoomIn();
+    runOn(v, ID_VIEW_ZOOM_IN);
     EXPECT_EQ(v.zoom(), 1);
-    v.onCmdMsg(ID_VIEW_ZOOM_IN, &in);
-    EXPECT_FALSE(in.enabled);
-    v.onZoomIn();
+    EXPECT_FALSE(state(v, ID_VIEW_ZOOM_IN).enabled);
+    runOn(v, ID_VIEW_ZOOM_IN);
     EXPECT_EQ(v.zoom(), 1);
     e.viewDlgs.zoom.reset();  // Cancel keeps the factor
-    v.onSetZoom();
+    runOn(v, ID_VIEW_SET_ZOOM);
     EXPECT_EQ(v.zoom(), 1);
     e.viewDlgs.zoom = 100;
-    v.onSetZoom();
-    for (int i = 0; i < 10; ++i) v.onZoomOut();
+    runOn(v, ID_VIEW_SET_ZOOM);
+    for (int i = 0; i < 10; ++i) runOn(v, ID_VIEW_ZOOM_OUT);
     EXPECT_EQ(v.zoom(), 800);
     EXPECT_GE(v.pixelsPerSecond(), 1);
-    v.onCmdMsg(ID_VIEW_ZOOM_OUT, &out);
-    EXPECT_FALSE(out.enabled);
+    EXPECT_FALSE(state(v, ID_VIEW_ZOOM_OUT).enabled);
 }
 
 TEST(ViewEditing, DigitKeySetsTheSelectedJoint) {
@@ -156,7 +153,7 @@ TEST(ViewHighlight, OnlyTheActiveViewShowsIt) {
         return img;
     };
     a.onLButtonDown({74 + 10, 0}, false);  // a becomes active with step 5 selected
-    b.onSelectAll();
+    runOn(b, ID_EDIT_SELECT_ALL);
     ASSERT_EQ(playerLink().activeView(), static_cast<PlayerClient*>(&a));
     int row;
     a.findPaneByJoint(HeadY, row);

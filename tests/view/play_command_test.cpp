@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "player/window_messages.h"
-#include "view/play_command.h"
-#include "view/playback_fakes.h"
+#include "commands/play_command.h"
+#include "playback/playback_fakes.h"
 #include "view/view_support.h"
 
 using namespace rova;
@@ -51,7 +51,7 @@ TEST(PlayCommand, PlaysTheSelectionOrTheWholeMotionWithTheDocumentsSound) {
     EXPECT_EQ(e.playCommand(), "play \"" + wav + "\" from 0 to 1040");
     EXPECT_EQ(e.audio.plain().back(), "close \"" + wav + "\"");
 
-    v.onSelectAll();
+    runOn(v, ID_EDIT_SELECT_ALL);
     v.setTimeSelection(2, 3);
     e.audio.commands.clear();
     e.host.poses.clear();
@@ -89,7 +89,7 @@ TEST(PlayCommand, Messages) {
         if (c.opens) e.audio.lengths[e.path("S.WAV")] = 1000;
         if (c.playResult) e.audio.forced["play"] = c.playResult;
         if (c.viewer) e.host.viewer = &e.viewer;
-        e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
+        runOn(*e.views.back(), ID_VIEW_PLAY);
         EXPECT_EQ(e.ui.messages, c.messages);
         EXPECT_EQ(e.audio.device.openCount(), 0u);
     }
@@ -107,12 +107,12 @@ TEST(PlayCommand, MidiWithoutSoundFontPlaysSilentAndSaysSoOnce) {
     setPlaybackServices(&program);
     QStatusBar* bar = e.app.mainFrame()->statusBar();
     e.ui.messages.clear();
-    e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
+    runOn(*e.views.back(), ID_VIEW_PLAY);
     EXPECT_TRUE(e.ui.messages.empty());
     EXPECT_EQ(bar->currentMessage().toStdString(),
               "No General MIDI SoundFont could be loaded: MIDI audio plays silent");
     bar->clearMessage();
-    e.views.back()->onCmdMsg(ID_VIEW_PLAY, nullptr);
+    runOn(*e.views.back(), ID_VIEW_PLAY);
     EXPECT_TRUE(bar->currentMessage().isEmpty());
     setPlaybackServices(nullptr);
     qunsetenv("ROVA_SOUNDFONT");

@@ -14,6 +14,8 @@
 #include "player/player_link.h"
 #include "player/player_window.h"
 #include "player/viewer_api.h"
+#include "commands/editor_commands.h"
+#include "shell/main_frame.h"
 #include "view/main_view.h"
 #include "view/view_dialogs.h"
 
@@ -32,35 +34,6 @@ struct ViewerCalls : WindowlessViewer {
     void EndMultiJoint(void*) override { calls.push_back("End"); }
 };
 
-struct ScriptedViewDialogs : ViewDialogs {
-    std::optional<int> zoom;
-    std::optional<QString> macro;
-    std::optional<int> askZoomFactor(QWidget*, int) override { return zoom; }
-    std::optional<QString> askMacro(QWidget*, const QStringList&) override { return macro; }
-
-    // The generator dialogs: what they were opened with, and the answer.
-    std::optional<EyeThresholds> eyes;
-    std::optional<int> mouth;
-    std::vector<std::pair<int, int>> eyesShown;
-    std::vector<int> mouthShown;
-    std::optional<EyeThresholds> askGenerateEyes(QWidget*, EyeThresholds current) override {
-        eyesShown.emplace_back(current.green, current.red);
-        return eyes;
-    }
-    std::optional<int> askGenerateMouth(QWidget*, int current) override {
-        mouthShown.push_back(current);
-        return mouth;
-    }
-    // Paste Special: the answer, and the view's selection while it is open.
-    std::optional<PasteParts> paste;
-    std::vector<std::pair<int, int>> pasteSelections;
-    std::optional<PasteParts> askPasteSpecial(QWidget* parent) override {
-        if (auto* view = dynamic_cast<CMainView*>(parent))
-            pasteSelections.emplace_back(view->selStart(), view->selLength());
-        return paste;
-    }
-};
-
 struct Editor {
     RecordingMessages ui;
     FakeShellDialogs dialogs;
@@ -75,10 +48,24 @@ struct Editor {
 
     Editor() {
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
+        registerEditorCommands(app.commands());
         app.initInstance({});  // the Open dialog is answered with Cancel
         setViewDialogs(&viewDlgs);
     }
     ~Editor() { setViewDialogs(nullptr); }
+
+    CMainFrame& frame() { return *app.mainFrame(); }
+    // A command as its menu item or key runs it: nothing when disabled.
+    bool run(int id) { return frame().executeCommand(id); }
+    // A command run whatever its enabling rule says, on the active window.
+    void force(int id) {
+        CommandContext context = frame().commandContext();
+        CCommand* command = app.commands().find(id);
+        ASSERT_NE(command, nullptr);
+        ASSERT_TRUE(command->isHandled(context));
+        command->onExecute(context);
+    }
+    CCmdUI state(int id) { return frame().commandState(id); }
 
     // A full-body set of k keyframes 5 ticks apart, with audio and eye LEDs.
     CMainView& open(const std::string& name = "P", int keyframes = 14) {
@@ -91,5 +78,27 @@ struct Editor {
         return *views.back();
     }
 };
+
+// A command's state and run on a given view, as if its window were the active
+// one; the run ignores the enabling rule.
+inline CommandContext contextOf(CMainView& v) {
+    CEditorApp& app = *CEditorApp::instance();
+    CommandContext context{app, *app.mainFrame()};
+    context.document = &v.document();
+    context.view = &v;
+    return context;
+}
+inline CCmdUI state(CMainView& v, int id) {
+    CCmdUI ui{id};
+    CommandContext context = contextOf(v);
+    CCommand* command = CEditorApp::instance()->commands().find(id);
+    if (!command || !command->isHandled(context)) ui.enabled = false;
+    else command->onUpdate(context, ui);
+    return ui;
+}
+inline void runOn(CMainView& v, int id) {
+    CommandContext context = contextOf(v);
+    CEditorApp::instance()->commands().find(id)->onExecute(context);
+}
 
 }  // namespace rova::test

@@ -1,0 +1,66 @@
+// The menu without a performance, the performance menu and the toolbar: which
+// commands stand where. Their texts, prompts and keys are the commands' own.
+#include <cstdlib>
+
+#include "commands/editor_commands.h"
+#include "shell/child_frame.h"
+#include "view/main_view.h"
+
+namespace rova {
+
+CMainView* performanceView(const CommandContext& context) { return dynamic_cast<CMainView*>(context.view); }
+
+bool parseInt(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+void registerEditorCommands(CommandRegistry& registry) {
+    // The order of the families is the order of the accelerator table.
+    addEditCommands(registry);
+    addClipboardCommands(registry);
+    addFileCommands(registry);
+    addUndoCommands(registry);
+    addGeneratorCommands(registry);
+    addViewCommands(registry);
+    addPlayCommand(registry);
+    addWindowCommands(registry);
+    addToolsCommands(registry);
+    addDanceCommands(registry);
+
+    constexpr MenuItem separator{0};
+    registry.emptyFrameMenu = {
+        {"&File", {{ID_FILE_OPEN}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
+        {"&View", {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}}},
+        {"&Help", {{ID_APP_ABOUT}}},
+    };
+    registry.performanceMenu = {
+        {"&File",
+         {{ID_FILE_OPEN}, {ID_FILE_CLOSE}, {ID_FILE_SAVE}, separator, {ID_FILE_PRINT}, {ID_FILE_PRINT_PREVIEW},
+          {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
+        {"&Edit",
+         {{ID_EDIT_UNDO_ACTION}, {ID_EDIT_REDO_ACTION}, separator, {ID_EDIT_COPY}, {ID_EDIT_PASTE_SPECIAL}, separator,
+          {ID_EDIT_GENERATE_EYES}, {ID_EDIT_GENERATE_MOUTH}, {ID_EDIT_GENERATE_TAIL}, separator,
+          {ID_EDIT_SELECT_ALL}, {ID_EDIT_SMOOTH}, {ID_EDIT_APPLY_MACRO}, separator, {ID_EDIT_REDUCE},
+          {ID_EDIT_EXPAND}}},
+        {"&View",
+         {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
+          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_PLAY}}},
+        {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
+        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}}},
+        {"&Window",
+         {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
+        {"&Help", {{ID_APP_ABOUT}}},
+    };
+    registry.toolbarButtons = {
+        ID_FILE_OPEN,          ID_FILE_SAVE,          0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,
+        ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_OUT,      0, ID_EDIT_GENERATE_EYES, ID_EDIT_GENERATE_MOUTH, 0,
+        ID_EDIT_COPY,          ID_EDIT_PASTE_SPECIAL, ID_EDIT_APPLY_MACRO, 0, ID_WINDOW_SHOW_PLAYER, ID_VIEW_PLAY,
+    };
+}
+
+}  // namespace rova

@@ -1,0 +1,49 @@
+// The ids of the commands of the menus, toolbar and keys: the framework's
+// standard ids, the program's own from 32771, the dance steps from 9000, and
+// the commands added since from 33000.
+#pragma once
+
+namespace rova {
+
+enum CommandId : int {
+    ID_VIEW_PLAY = 32771,
+    ID_VIEW_ZOOM_OUT = 32782,
+    ID_VIEW_ZOOM_IN = 32785,
+    ID_VIEW_SET_ZOOM = 32786,
+    ID_TOOLS_CHANGE_POSITIONS = 32789,
+    ID_EDIT_GENERATE_EYES = 32791,
+    ID_EDIT_GENERATE_MOUTH = 32792,
+    ID_EDIT_GENERATE_TAIL = 32793,
+    ID_WINDOW_CLOSE_ALL = 32794,
+    ID_WINDOW_SHOW_PLAYER = 32796,
+    ID_TOOLS_REPLACE_AUDIO = 32798,
+    ID_EDIT_APPLY_MACRO = 32799,
+    ID_EDIT_SMOOTH = 32801,
+    ID_DANCING_PLACEHOLDER = 32807,
+    ID_EDIT_REDUCE = 32808,
+    ID_EDIT_EXPAND = 32809,
+    // The program's own commands beyond the original set start here.
+    ID_EDIT_UNDO_ACTION = 33000,
+    ID_EDIT_REDO_ACTION = 33001,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_CLOSE = 57602,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_MRU_FIRST = 57616,
+    ID_FILE_MRU_LAST = 57625,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_PASTE_SPECIAL = 57637,
+    ID_EDIT_SELECT_ALL = 57642,
+    ID_WINDOW_CASCADE = 57650,
+    ID_WINDOW_TILE = 57651,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+    ID_DANCE_FIRST = 9000,
+    ID_DANCE_LAST = 9100,
+};
+
+}  // namespace rova

@@ -1,0 +1,364 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "document/main_doc.h"
+#include "model/led_file.h"
+#include "model/motion_file.h"
+#include "support/led_image.h"
+#include "support/motion_image.h"
+#include "support/temp_dir.h"
+#include "support/wave_image.h"
+
+using namespace rova;
+using rova::test::ledImage;
+using rova::test::MotionImage;
+using rova::test::TempDir;
+using rova::test::waveImage;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+const char* const kAligned =
+    "Warning: motion file has non-standard alignment\nMotion has been aligned to 5 motion ticks";
+
+std::vector<std::uint8_t> midiImage() {
+    const std::string s("MThd\0\0\0\6\0\0\0\1\0\x60", 14);
+    return {s.begin(), s.end()};
+}
+
+std::vector<std::uint8_t> motionImage(int first, int n, int k) { return MotionImage::of(first, n, k).bytes(); }
+
+const std::vector<std::uint8_t> kGarbage = {'R', 'I', 'F', 'F', 1, 2, 3};
+
+struct Doc {
+    RecordingMessages ui;
+    CMainDoc doc{ui};
+    std::vector<int> hints;
+    Doc() {
+        doc.updateAllViews = [this](int h) { hints.push_back(h); };
+    }
+};
+
+struct OpenCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+    const char* open;
+    bool ok;
+    unsigned flags;
+    std::vector<std::string> messages;
+};
+
+}  // namespace
+
+class DocumentOpen : public testing::TestWithParam<OpenCase> {};
+
+TEST_P(DocumentOpen, FollowsTheSet) {
+    const auto& c = GetParam();
+    TempDir dir;
+    for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
+    Doc d;
+    EXPECT_EQ(d.doc.onOpenDocument(dir / c.open), c.ok);
+    EXPECT_EQ(d.ui.messages, c.messages);
+    if (c.ok) {
+        EXPECT_EQ(d.doc.trackFlags(), c.flags);
+        EXPECT_FALSE(d.doc.isModified());
+        EXPECT_FALSE(d.doc.updateSaveState());
+        EXPECT_EQ(d.doc.pathName(), dir / c.open);
+    }
+}
+
+static std::vector<OpenCase> openCases() {
+    const auto wav = waveImage(8000), led = ledImage({1, 1, 0, 0}), mtn = motionImage(0, 18, 3);
+    auto unaligned = MotionImage::of(16, 2, 3);
+    unaligned.keyframes[1][0] = 7;
+    auto extraTail = MotionImage::of(0, 18, 2);
+    extraTail.locators[14] = std::string(kJointLocators[15]);
+    extraTail.locators[17] = std::string(kJointLocators[18]);
+    return {
+        {"FullSet", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.MTN", true, 0x75, {}},
+        {"OpenedThroughAnySibling", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.LED", true, 0x75, {}},
+        {"MidiWhenWaveMissing", {{"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, 0x72, {}},
+        {"EmptyWaveCountsMissing", {{"P.WAV", {}}, {"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, 0x72, {}},
+        {"WaveWinsOverMidi", {{"P.WAV", wav}, {"P.MID", midiImage()}}, "P.MID", true, 0x01, {}},
+        {"WaveNamedFileHoldingMidi", {{"P.WAV", midiImage()}}, "P.WAV", true, 0x02, {}},
+        {"OnlyWave", {{"P.WAV", waveImage(100, true)}}, "P.WAV", true, 0x01, {}},
+        {"HeadMotionAlone", {{"P.MTN", motionImage(0, 4, 2)}}, "P.MTN", true, 0x10,
+         {"Warning: no Audio track for this motion"}},
+        {"LegsAndLeds", {{"P.LED", led}, {"P.MTN", motionImage(4, 12, 2)}}, "P.MTN", true, 0x24,
+         {"Warning: no Audio track for this motion"}},
+        {"BrokenWaveFailsWhateverElse", {{"P.WAV", kGarbage}, {"P.LED", led}, {"P.MTN", mtn}}, "P.MTN", false, 0,
+         {"WAVE file is not in valid format"}},
+        {"BrokenLedDropsOnlyLeds", {{"P.WAV", wav}, {"P.LED", kGarbage}, {"P.MTN", mtn}}, "P.MTN", true, 0x71,
+         {"LED file is not in valid format"}},
+        {"BrokenMotionDropsOnlyMotion", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", kGarbage}}, "P.MTN", true, 0x05,
+         {"MOTION file is not in valid format"}},
+        {"OnlyABrokenMotion", {{"P.MTN", kGarbage}}, "P.MTN", false, 0,
+         {"Warning: no Audio track for this motion", "MOTION file is not in valid format",
+          "Sorry, no editable tracks found"}},
+        {"ExtraTailServo", {{"P.WAV", wav}, {"P.MTN", extraTail.bytes()}}, "P.MTN", true, 0x01,
+         {"Motion contains extra tail servo -- not supported", "MOTION file is not in valid format"}},
+        {"BuiltInActionRefusedBeforeReading", {{"*P.WAV", kGarbage}}, "*P.WAV", false, 0,
+         {"Editing built in actions no longer supported"}},
+        {"AlignmentWarnsWithoutModifying", {{"P.WAV", wav}, {"P.MTN", unaligned.bytes()}}, "P.MTN", true, 0x41,
+         {kAligned}},
+        {"SiblingsMatchedWithoutRegardToCase", {{"p.wav", wav}, {"p.Led", led}, {"P.mtn", mtn}}, "P.mtn", true, 0x75, {}},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DocumentOpen, testing::ValuesIn(openCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DocumentChannels, ValueAtCoversOnlyTheTrackChannels) {
+    TempDir dir;
+    dir.write("P.MTN", motionImage(4, 12, 3));
+    Doc d;
+    ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+    EXPECT_EQ(d.doc.valueAt(0, 3), kNoValue);
+    EXPECT_EQ(d.doc.valueAt(0, 4), 1000);
+    EXPECT_EQ(d.doc.valueAt(1, 15), 24000);
+    EXPECT_EQ(d.doc.valueAt(0, 16), kNoValue);
+    EXPECT_EQ(d.doc.valueAt(3, 4), kNoValue);
+    EXPECT_FALSE(d.doc.setValueAt(1, 16, 5));
+    EXPECT_TRUE(d.doc.setValueAt(1, 5, 5));
+    EXPECT_EQ(d.doc.valueAt(1, 5), 5);
+    EXPECT_TRUE(d.doc.updateSaveState());
+}
+
+class DocumentSave : public testing::Test {
+protected:
+    void openSet(std::vector<std::uint8_t> motion) {
+        dir.write("P.WAV", waveImage(8000));
+        dir.write("P.LED", ledImage({1, 2, 3, 0}));
+        dir.write("P.MTN", motion);
+        ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+        ledBefore = dir.read("P.LED");
+        motionBefore = dir.read("P.MTN");
+    }
+    std::vector<std::uint8_t> expectedMotion(const std::string& name) {
+        std::ostringstream out;
+        writeMotion(out, d.doc.motion(), name);
+        const std::string s = out.str();
+        return {s.begin(), s.end()};
+    }
+
+    TempDir dir;
+    Doc d;
+    std::vector<std::uint8_t> ledBefore, motionBefore;
+};
+
+TEST_F(DocumentSave, WritesOnlyModifiedTracksByteExact) {
+    openSet(motionImage(0, 18, 4));
+    d.doc.motion().setValue(1, 2, -4242);
+    ASSERT_TRUE(d.doc.updateSaveState());
+    ASSERT_TRUE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_THAT(d.ui.messages, IsEmpty());
+    EXPECT_EQ(dir.read("P.MTN"), expectedMotion("P"));
+    EXPECT_EQ(dir.read("P.LED"), ledBefore);
+    EXPECT_FALSE(d.doc.isModified());
+    EXPECT_FALSE(d.doc.motion().isModified());
+
+    // A written LED file reads back one step longer: the step where the notes go off.
+    ASSERT_EQ(d.doc.leds().length(), 5);
+    d.doc.leds().steps[3] = 3;
+    d.doc.leds().modified = true;
+    ASSERT_TRUE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_EQ(dir.read("P.LED"), ledImage({1, 2, 3, 3, 0}));
+}
+
+TEST_F(DocumentSave, SizeLimitAppliesOnlyToAModifiedMotion) {
+    openSet(motionImage(0, 18, 523));
+    d.doc.leds().modified = true;
+    ASSERT_TRUE(d.doc.onSaveDocument(d.doc.pathName()));  // the large motion was only opened
+    d.doc.motion().setValue(1, 0, 1);
+    d.doc.leds().modified = true;
+    EXPECT_FALSE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_THAT(d.ui.messages, ElementsAre("Motion track is too complex, use the Reduce command"));
+    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+    EXPECT_TRUE(d.doc.leds().isModified());  // nothing at all was written
+}
+
+TEST_F(DocumentSave, LimitsPerKind) {
+    struct { int first, n, fits; } kinds[] = {{0, 18, 522}, {0, 4, 1437}, {4, 12, 718}, {16, 2, 1916}};
+    for (auto kind : kinds) {
+        for (int k : {kind.fits, kind.fits + 1}) {
+            TempDir set;
+            set.write("Q.MTN", motionImage(kind.first, kind.n, k));
+            Doc doc;
+            ASSERT_TRUE(doc.doc.onOpenDocument(set / "Q.MTN"));
+            doc.doc.motion().setValue(1, 0, 7);
+            EXPECT_EQ(doc.doc.onSaveDocument(set / "Q.MTN"), k == kind.fits) << kind.n << " channels, " << k;
+        }
+    }
+}
+
+TEST_F(DocumentSave, ToANewPathWritesOnlyModifiedTracks) {
+    openSet(motionImage(16, 2, 3));
+    d.doc.motion().setValue(1, 1, 99);
+    ASSERT_TRUE(d.doc.onSaveDocument(dir / "New.MTN"));
+    EXPECT_EQ(dir.read("New.MTN"), expectedMotion("New"));
+    EXPECT_FALSE(dir.exists("New.LED"));
+    EXPECT_FALSE(dir.exists("New.WAV"));
+    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+}
+
+TEST_F(DocumentSave, AFailedLedWriteKeepsTheOldFileAndStillSavesMotion) {
+    openSet(motionImage(16, 2, 3));
+    d.doc.leds().modified = true;
+    d.doc.motion().setValue(1, 1, 99);
+    std::filesystem::remove(dir.path() / "P.LED");
+    std::filesystem::create_directory(dir.path() / "P.LED");
+    EXPECT_FALSE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_THAT(d.ui.messages, ElementsAre("Error saving Eye LED data"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "P.LED"));
+    EXPECT_TRUE(d.doc.leds().isModified());
+    EXPECT_FALSE(d.doc.motion().isModified());
+    EXPECT_TRUE(d.doc.isModified());
+    EXPECT_EQ(dir.read("P.MTN"), expectedMotion("P"));
+}
+
+TEST_F(DocumentSave, AReadOnlyTargetSurvives) {
+    openSet(motionImage(16, 2, 3));
+    d.doc.motion().setValue(1, 1, 99);
+    std::filesystem::permissions(dir.path() / "P.MTN", std::filesystem::perms::owner_read);
+    EXPECT_FALSE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_THAT(d.ui.messages, ElementsAre("Error saving Motion data"));
+    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+    EXPECT_TRUE(d.doc.motion().isModified());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);  // no temporary left
+}
+
+TEST_F(DocumentSave, AReadOnlyFolderLeavesEverythingAsItWas) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    openSet(motionImage(16, 2, 3));
+    d.doc.motion().setValue(1, 1, 99);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_FALSE(d.doc.onSaveDocument(d.doc.pathName()));
+    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+    EXPECT_TRUE(d.doc.motion().isModified());
+}
+
+class ReplaceAudio : public testing::Test {
+protected:
+    void openWith(const std::string& audioName, std::vector<std::uint8_t> audio) {
+        dir.write(audioName, audio);
+        dir.write("P.LED", ledImage({1, 1, 1}));
+        dir.write("P.MTN", motionImage(16, 2, 4));
+        ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+        dir.write("new.wav", waveImage(8000));
+    }
+    void choose(const std::string& name, std::initializer_list<bool> answers) {
+        d.ui.files.push_back(dir / name);
+        d.ui.answers.assign(answers);
+        d.doc.onReplaceAudio();
+    }
+    TempDir dir;
+    Doc d;
+};
+
+TEST_F(ReplaceAudio, YesRebuildsTracksToTheNewLength) {
+    openWith("P.WAV", waveImage(400));
+    choose("new.wav", {true, true});
+    EXPECT_THAT(d.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+                                           "Replace existing motion/LED tracks ?"));
+    ASSERT_EQ(d.ui.fileRequests.size(), 1u);
+    EXPECT_EQ(d.ui.fileRequests[0].title, "Select New Audio File");
+    EXPECT_EQ(d.ui.fileRequests[0].filters[0].pattern, "*.WAV");
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(8000));
+    EXPECT_FALSE(dir.exists("P.TMP"));
+    EXPECT_EQ(d.doc.wave().sampleCount, 8000);
+    EXPECT_EQ(d.doc.leds().length(), 12);
+    EXPECT_TRUE(d.doc.leds().isModified());
+    EXPECT_EQ(d.doc.motion().keyframeCount(), 14);
+    EXPECT_EQ(d.doc.motion().totalTicks(), 65);
+    EXPECT_EQ(d.doc.trackFlags(), 0x45u);  // only the tail's motion bit
+    EXPECT_TRUE(d.doc.updateSaveState());
+    EXPECT_THAT(d.hints, ElementsAre(1));
+}
+
+TEST_F(ReplaceAudio, NoKeepsTracksButTheAudioIsReplaced) {
+    openWith("P.WAV", waveImage(400));
+    choose("new.wav", {true, false});
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(8000));
+    EXPECT_EQ(d.doc.leds().length(), 4);
+    EXPECT_EQ(d.doc.motion().keyframeCount(), 4);
+    EXPECT_FALSE(d.doc.updateSaveState());
+    EXPECT_THAT(d.hints, ElementsAre(1));
+}
+
+TEST_F(ReplaceAudio, StopsAtCancelNoOrUnsavedChanges) {
+    openWith("P.WAV", waveImage(400));
+    d.doc.onReplaceAudio();  // the dialog is cancelled
+    choose("new.wav", {false});
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(400));
+    EXPECT_FALSE(dir.exists("P.TMP"));
+    d.doc.motion().setValue(1, 0, 5);
+    d.ui.messages.clear();
+    d.doc.onReplaceAudio();
+    EXPECT_THAT(d.ui.messages, ElementsAre("Please save changes before replacing Audio"));
+    EXPECT_EQ(d.ui.fileRequests.size(), 2u);
+    EXPECT_THAT(d.hints, IsEmpty());
+}
+
+TEST_F(ReplaceAudio, MidiBecomesWave) {
+    openWith("P.MID", midiImage());
+    choose("new.wav", {true, false});
+    EXPECT_FALSE(dir.exists("P.MID"));
+    EXPECT_EQ(d.doc.trackFlags(), 0x45u);
+}
+
+TEST_F(ReplaceAudio, WithTheDocumentsOwnWave) {
+    openWith("P.WAV", waveImage(800));
+    choose("P.WAV", {true, false});
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(800));
+    EXPECT_EQ(d.doc.wave().sampleCount, 800);
+    EXPECT_FALSE(dir.exists("P.TMP"));
+}
+
+TEST_F(ReplaceAudio, ARenameFailureKeepsTheOldAudio) {
+    // A folder named P.WAV cannot be replaced by a file.
+    std::filesystem::create_directories(dir.path() / "P.WAV" / "x");
+    openWith("P.MID", midiImage());
+    choose("new.wav", {true});
+    EXPECT_THAT(d.ui.messages.back(), "Failed to rename Audio Track - destination file may be read-only");
+    EXPECT_EQ(dir.read("P.MID"), midiImage());
+    EXPECT_FALSE(dir.exists("P.TMP"));
+    EXPECT_EQ(d.doc.trackFlags(), 0x46u);
+}
+
+TEST_F(ReplaceAudio, ACopyFailureLeavesNoTemporary) {
+    openWith("P.WAV", waveImage(400));
+    choose("missing.wav", {true});
+    EXPECT_THAT(d.ui.messages.back(), "Failed to copy Audio Track");
+    EXPECT_FALSE(dir.exists("P.TMP"));
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(400));
+}
+
+TEST_F(ReplaceAudio, AnInvalidNewWaveLeavesNoAudioAndRebuildsViews) {
+    openWith("P.WAV", waveImage(400));
+    dir.write("bad.wav", kGarbage);
+    choose("bad.wav", {true});
+    EXPECT_THAT(d.ui.messages.back(), "New WAVE file is not in valid format");
+    EXPECT_EQ(d.doc.trackFlags(), 0x44u);
+    EXPECT_EQ(d.doc.wave().sampleCount, 0);
+    EXPECT_TRUE(d.doc.audioBytes().empty());
+    EXPECT_THAT(d.hints, ElementsAre(1));
+    EXPECT_FALSE(d.doc.canReplaceAudio());
+}
+
+TEST(CopyFile, CopiesExactlyAndFailsCleanly) {
+    TempDir dir;
+    std::vector<std::uint8_t> bytes(1000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+    dir.write("a", bytes);
+    EXPECT_TRUE(copyFile(dir / "a", dir / "b"));
+    EXPECT_EQ(dir.read("b"), bytes);
+    dir.write("empty", std::vector<std::uint8_t>{});
+    EXPECT_TRUE(copyFile(dir / "empty", dir / "b"));
+    EXPECT_TRUE(dir.read("b").empty());
+    EXPECT_FALSE(copyFile(dir / "missing", dir / "c"));
+    EXPECT_FALSE(copyFile(dir / "a", dir / "no-such-folder/c"));
+}
