@@ -124,7 +124,13 @@ Result convertToSamples(const fs::path& source, const ConvertOptions& options, c
     samples.clear();
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open(source.c_str(), SFM_READ, &info));
-    if (!file) return cannotRead(source, sf_strerror(nullptr));
+    if (!file) {
+        std::string_view reason = sf_strerror(nullptr);
+        // libsndfile says this also of a plain file that its MPEG decoder gives up on.
+        std::error_code ec;
+        if (reason.starts_with("File does not exist") && fs::is_regular_file(source, ec)) reason = kUndecodableReason;
+        return cannotRead(source, reason);
+    }
     if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1 || info.samplerate > kMaxSourceRate)
         return cannotRead(source, kBadFormatReason);
 
@@ -177,7 +183,11 @@ Result convertToSamples(const fs::path& source, const ConvertOptions& options, c
 
     float peak = 0;
     for (float v : out) peak = std::max(peak, std::fabs(v));
-    const double gain = options.normalise && peak > 0 && std::isfinite(peak) ? kNormalisedPeak / peak : 1.0;
+    // Below one step of 16-bit sound there is only codec dust (lossy decoders
+    // give values near 1e-34 for digital silence): it stays silence, not raised.
+    constexpr float kSilentPeak = 1.0f / 32768;
+    const double gain =
+        options.normalise && peak >= kSilentPeak && std::isfinite(peak) ? kNormalisedPeak / peak : 1.0;
     samples.resize(out.size());
     for (std::size_t i = 0; i < out.size(); ++i) samples[i] = quantise(out[i], gain);
     if (progress && !progress(1.0)) {

@@ -30,6 +30,7 @@ inline constexpr std::string_view kReplaceQuestion = "%1 already exists. Replace
 // Reasons for kCannotReadSoundMessage that libsndfile does not give.
 inline constexpr std::string_view kNotMidiReason = "not a valid Standard MIDI File.";
 inline constexpr std::string_view kUnreadableReason = "the file cannot be read.";
+inline constexpr std::string_view kUndecodableReason = "the sound cannot be decoded.";
 inline constexpr std::string_view kBadFormatReason = "unsupported channel count or sample rate.";
 
 // Replaces %1..%9 in the pattern by the arguments in order.
