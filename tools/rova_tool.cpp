@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "commands.h"
+#include "new_performance.h"
 #include "render_pose.h"
 
 int main(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&);
     const std::map<std::string, Command> commands = {
         {"info", rova::tool::cmdInfo},
+        {"new", rova::tool::cmdNew},
         {"run", rova::tool::cmdRun},
         {"render-view", rova::tool::cmdRenderView},
         {"render-pose", rova::tool::cmdRenderPose},

@@ -64,9 +64,7 @@ const std::vector<ActionCase>& actions() {
         {"Paint Eyes",
          [](Editor&, CMainView& v) {
              int row = 0;
-             while (v.panes()[static_cast<std::size_t>(row)]->getHighlightKind() != HIGHLIGHT_ALWAYS ||
-                    v.panes()[static_cast<std::size_t>(row)]->height() < 4)
-                 ++row;
+             while (!dynamic_cast<CLedPane*>(v.panes()[static_cast<std::size_t>(row)].get())) ++row;
              v.onRButtonDown(centreOf(v, row, 0), false);
              v.onMouseMove(centreOf(v, row, 4), false, true);
              v.onRButtonUp(centreOf(v, row, 6));
