@@ -16,6 +16,7 @@ void registerEditorCommands(CommandRegistry& registry);
 
 // The families (one file each).
 void addFileCommands(CommandRegistry& registry);
+void addNewPerformanceCommand(CommandRegistry& registry);
 void addEditCommands(CommandRegistry& registry);
 void addUndoCommands(CommandRegistry& registry);
 void addClipboardCommands(CommandRegistry& registry);

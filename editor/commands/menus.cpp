@@ -24,6 +24,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addEditCommands(registry);
     addClipboardCommands(registry);
     addFileCommands(registry);
+    addNewPerformanceCommand(registry);
     addUndoCommands(registry);
     addGeneratorCommands(registry);
     addViewCommands(registry);
@@ -34,14 +35,16 @@ void registerEditorCommands(CommandRegistry& registry) {
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
-        {"&File", {{ID_FILE_OPEN}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
+        {"&File",
+         {{ID_FILE_NEW_FROM_SOUND}, {ID_FILE_OPEN}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator,
+          {ID_APP_EXIT}}},
         {"&View", {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}}},
         {"&Help", {{ID_APP_ABOUT}}},
     };
     registry.performanceMenu = {
         {"&File",
-         {{ID_FILE_OPEN}, {ID_FILE_CLOSE}, {ID_FILE_SAVE}, separator, {ID_FILE_PRINT}, {ID_FILE_PRINT_PREVIEW},
-          {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
+         {{ID_FILE_NEW_FROM_SOUND}, {ID_FILE_OPEN}, {ID_FILE_CLOSE}, {ID_FILE_SAVE}, separator, {ID_FILE_PRINT},
+          {ID_FILE_PRINT_PREVIEW}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
         {"&Edit",
          {{ID_EDIT_UNDO_ACTION}, {ID_EDIT_REDO_ACTION}, separator, {ID_EDIT_COPY}, {ID_EDIT_PASTE_SPECIAL}, separator,
           {ID_EDIT_GENERATE_EYES}, {ID_EDIT_GENERATE_MOUTH}, {ID_EDIT_GENERATE_TAIL}, separator,
@@ -57,7 +60,7 @@ void registerEditorCommands(CommandRegistry& registry) {
         {"&Help", {{ID_APP_ABOUT}}},
     };
     registry.toolbarButtons = {
-        ID_FILE_OPEN,          ID_FILE_SAVE,          0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,
+        ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,
         ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_OUT,      0, ID_EDIT_GENERATE_EYES, ID_EDIT_GENERATE_MOUTH, 0,
         ID_EDIT_COPY,          ID_EDIT_PASTE_SPECIAL, ID_EDIT_APPLY_MACRO, 0, ID_WINDOW_SHOW_PLAYER, ID_VIEW_PLAY,
     };

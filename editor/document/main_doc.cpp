@@ -5,6 +5,7 @@
 #include "model/led_file.h"
 #include "model/motion_file.h"
 #include "model/whole_file.h"
+#include "sound/sound_import.h"
 
 namespace rova {
 namespace {
@@ -26,6 +27,7 @@ constexpr const char* kMsgCopyFailed = "Failed to copy Audio Track";
 constexpr const char* kMsgRenameFailed = "Failed to rename Audio Track - destination file may be read-only";
 constexpr const char* kMsgBadNewWave = "New WAVE file is not in valid format";
 constexpr const char* kMsgReplaceTracks = "Replace existing motion/LED tracks ?";
+constexpr const char* kConvertingLabel = "Converting the sound...";
 
 }  // namespace
 
@@ -138,7 +140,8 @@ void CMainDoc::onReplaceAudio(const ViewSelection& selection) {
         m_ui.showMessage(kMsgSaveFirst);
         return;
     }
-    const auto chosen = m_ui.chooseFileToOpen({"Select New Audio File", {{"Wave Files", "*.WAV"}}});
+    const auto chosen =
+        m_ui.chooseFileToOpen({"Select New Audio File", {kSoundFilesFilter, {"Wave Files", "*.WAV"}}});
     if (!chosen) return;
     if (!m_ui.askYesNo(kMsgReplaceNow)) return;
 
@@ -149,6 +152,17 @@ void CMainDoc::onReplaceAudio(const ViewSelection& selection) {
         m_ui.showMessage(kMsgCopyFailed);
         fs::remove(temp, ec);
         return;
+    }
+    // The new sound is made usable in NAME.TMP before any old file goes, so a
+    // file that is no sound leaves the performance with its old one.
+    if (!sound::isPerformanceWave(temp)) {
+        const sound::Result converted =
+            sound::convertToWave(*chosen, temp, {}, m_ui.startProgress(kConvertingLabel));
+        if (!converted.ok() || !sound::isPerformanceWave(temp)) {
+            fs::remove(temp, ec);
+            if (converted.status != sound::Status::Cancelled) m_ui.showMessage(kMsgBadNewWave);
+            return;
+        }
     }
     // Renaming over the old WAVE file replaces it in one step, so a failure
     // leaves the old audio in place; only then is a MIDI sibling removed.

@@ -19,6 +19,10 @@ namespace rova {
 // The undo step of the tracks rebuilt over a replaced sound.
 inline constexpr const char* kRebuildActionName = "Rebuild Tracks";
 
+// The sounds a performance can be made from (file dialogs; case does not matter).
+inline const FileFilter kSoundFilesFilter{"Sound Files",
+                                          "*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff *.mid *.midi"};
+
 enum UpdateHint : int {
     HINT_REPAINT = 0,
     HINT_REBUILD_PANES = 1,
@@ -34,7 +38,8 @@ public:
     bool onNewDocument() { return false; }
     bool onOpenDocument(const std::string& path);
     bool onSaveDocument(const std::string& path);
-    // The selection is what undoing the track rebuild returns to.
+    // The selection is what undoing the track rebuild returns to. A sound that
+    // is not yet 8000 Hz mono 8-bit WAVE is converted (loudness normalised).
     void onReplaceAudio(const ViewSelection& selection = {});
     bool canReplaceAudio() const { return (m_trackFlags & (TRACK_WAVE | TRACK_MIDI)) != 0; }
     // Refreshes the document's modified flag from the tracks; true when Save is enabled.

@@ -1,5 +1,6 @@
 // The Qt implementation of the message interface: modal boxes captioned with
-// the program title, Yes/No questions, and the Open dialog for one file.
+// the program title, Yes/No questions, the Open dialog for one file, the Save
+// dialog with an optional check box, and a progress dialog.
 #pragma once
 
 #include <QString>
@@ -27,6 +28,8 @@ public:
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
     std::optional<std::string> chooseFileToOpen(const OpenFileRequest& request) override;
+    std::optional<SavedFile> chooseFileToSave(const SaveFileRequest& request) override;
+    ProgressCallback startProgress(std::string_view label) override;
 };
 
 }  // namespace rova

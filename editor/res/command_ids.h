@@ -25,6 +25,7 @@ enum CommandId : int {
     // The program's own commands beyond the original set start here.
     ID_EDIT_UNDO_ACTION = 33000,
     ID_EDIT_REDO_ACTION = 33001,
+    ID_FILE_NEW_FROM_SOUND = 33002,
     ID_FILE_OPEN = 57601,
     ID_FILE_CLOSE = 57602,
     ID_FILE_SAVE = 57603,

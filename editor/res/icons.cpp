@@ -118,6 +118,19 @@ QPixmap toolbarImage(int id) {
         return image([](QPainter& p) { curvedArrow(p, false); });
     case ID_EDIT_REDO_ACTION:  // Redo: the same arrow curving on to the right
         return image([](QPainter& p) { curvedArrow(p, true); });
+    case ID_FILE_NEW_FROM_SOUND:  // New Performance from Sound: a new page with a note on it
+        return image([](QPainter& p) {
+            p.setPen(QPen(QColor(60, 60, 60), 1));
+            p.setBrush(Qt::white);
+            p.drawPolygon(QPolygonF{{1.5, 0.5}, {9.5, 0.5}, {12.5, 3.5}, {12.5, 14.5}, {1.5, 14.5}});
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(30, 70, 150));
+            p.drawEllipse(QRectF(3, 9.5, 4, 3));
+            p.drawRect(QRectF(6, 3, 1.2, 8));
+            p.drawPolygon(QPolygonF{{7.2, 3}, {10.5, 4.5}, {10.5, 6.5}, {7.2, 5}});
+            p.setBrush(QColor(240, 200, 40));  // the star of something new
+            p.drawPolygon(QPolygonF{{13, 9}, {14, 11.5}, {16, 12}, {14, 12.5}, {13, 15}, {12, 12.5}, {10, 12}, {12, 11.5}});
+        });
     case ID_FILE_OPEN:  // Open: a yellow folder
         return image([](QPainter& p) {
             p.setPen(QPen(QColor(120, 90, 20), 1));

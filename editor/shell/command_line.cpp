@@ -4,9 +4,24 @@ namespace rova {
 
 CommandLineInfo parseCommandLine(const QStringList& arguments) {
     CommandLineInfo info;
-    bool print = false, printTo = false;
-    for (const QString& arg : arguments) {
-        if (arg == "/p" || arg == "-p") {
+    bool print = false, printTo = false, create = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == "--new") {
+            // The sound follows at once, so a name starting with "-" is taken too.
+            if (create || !info.fileName.isEmpty() || i + 1 >= arguments.size()) {
+                info.shell = CommandLineInfo::Invalid;
+                if (create)
+                    info.error = "--new given twice";
+                else if (!info.fileName.isEmpty())
+                    info.error = "--new with another file";
+                else
+                    info.error = "--new needs a sound file";
+                return info;
+            }
+            create = true;
+            info.fileName = arguments[++i];
+        } else if (arg == "/p" || arg == "-p") {
             print = true;
         } else if (arg == "/pt" || arg == "-pt") {
             printTo = true;
@@ -24,7 +39,10 @@ CommandLineInfo parseCommandLine(const QStringList& arguments) {
             return info;
         }
     }
-    if (printTo) {
+    if (create) {
+        info.shell = print || printTo || !info.printerName.isEmpty() ? CommandLineInfo::Invalid : CommandLineInfo::FileNew;
+        if (info.shell == CommandLineInfo::Invalid) info.error = "--new cannot be combined with printing";
+    } else if (printTo) {
         info.shell = info.printerName.isEmpty() ? CommandLineInfo::Invalid : CommandLineInfo::FilePrintTo;
         if (info.shell == CommandLineInfo::Invalid) info.error = "/pt needs a file and a printer";
     } else if (print) {

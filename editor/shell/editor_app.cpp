@@ -77,6 +77,17 @@ bool CEditorApp::initInstance(const QStringList& arguments) {
         if (openDocumentFile(command.fileName)) return true;
         m_exitCode = 1;
         return false;
+    case CommandLineInfo::FileNew:
+        // The menu command's own path, with the sound already chosen; a failure
+        // or a cancelled dialog ends the program as a failed open does.
+        if (auto* create = dynamic_cast<CFileArgumentCommand*>(m_commands.find(ID_FILE_NEW_FROM_SOUND))) {
+            CommandContext context = m_mainFrame->commandContext();
+            if (create->executeWithFile(context, command.fileName.toStdString())) return true;
+        } else {
+            std::cerr << "rova-editor: --new is not available\n";
+        }
+        m_exitCode = 1;
+        return false;
     default:
         printFromCommandLine(command.fileName, command.printerName);
         return false;

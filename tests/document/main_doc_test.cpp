@@ -11,6 +11,7 @@
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
+#include "sound/sound_files.h"
 
 using namespace rova;
 using rova::test::ledImage;
@@ -266,7 +267,11 @@ TEST_F(ReplaceAudio, YesRebuildsTracksToTheNewLength) {
                                            "Replace existing motion/LED tracks ?"));
     ASSERT_EQ(d.ui.fileRequests.size(), 1u);
     EXPECT_EQ(d.ui.fileRequests[0].title, "Select New Audio File");
-    EXPECT_EQ(d.ui.fileRequests[0].filters[0].pattern, "*.WAV");
+    ASSERT_EQ(d.ui.fileRequests[0].filters.size(), 2u);
+    EXPECT_EQ(d.ui.fileRequests[0].filters[0].name, "Sound Files");
+    EXPECT_THAT(d.ui.fileRequests[0].filters[0].pattern, testing::HasSubstr("*.mp3"));
+    EXPECT_EQ(d.ui.fileRequests[0].filters[1].pattern, "*.WAV");
+    EXPECT_THAT(d.ui.progressLabels, IsEmpty());  // already the robot's format: copied as it is
     EXPECT_EQ(dir.read("P.WAV"), waveImage(8000));
     EXPECT_FALSE(dir.exists("P.TMP"));
     EXPECT_EQ(d.doc.wave().sampleCount, 8000);
@@ -337,16 +342,97 @@ TEST_F(ReplaceAudio, ACopyFailureLeavesNoTemporary) {
     EXPECT_EQ(dir.read("P.WAV"), waveImage(400));
 }
 
-TEST_F(ReplaceAudio, AnInvalidNewWaveLeavesNoAudioAndRebuildsViews) {
+// A file that is no usable sound is refused before any old file goes.
+TEST_F(ReplaceAudio, AnUnusableFileKeepsTheOldSound) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    const std::string text = "just some text, no sound";
+    const Case cases[] = {{"bad.wav", kGarbage},
+                          {"text.mp3", {text.begin(), text.end()}},
+                          {"tune.mid", midiImage()}};  // MIDI stays for new performances only
+    for (const std::string audio : {"P.WAV", "P.MID"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(audio + " " + c.name);
+            TempDir fresh;
+            Doc doc;
+            fresh.write(audio, audio == "P.WAV" ? waveImage(400) : midiImage());
+            fresh.write("P.MTN", motionImage(16, 2, 4));
+            ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
+            const unsigned flags = doc.doc.trackFlags();
+            fresh.write(c.name, c.bytes);
+            const auto before = rova::test::listing(fresh.path());
+            doc.ui.files.push_back(fresh / c.name);
+            doc.ui.answers.assign({true, true});
+            doc.doc.onReplaceAudio();
+            EXPECT_THAT(doc.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+                                                     "New WAVE file is not in valid format"));
+            EXPECT_EQ(rova::test::listing(fresh.path()), before);
+            EXPECT_EQ(fresh.read(audio), audio == "P.WAV" ? waveImage(400) : midiImage());
+            EXPECT_EQ(doc.doc.trackFlags(), flags);
+            EXPECT_TRUE(doc.doc.canReplaceAudio());
+            EXPECT_THAT(doc.hints, IsEmpty());
+        }
+    }
+}
+
+// Any sound that is not yet 8000 Hz mono 8-bit is converted, its length kept.
+TEST_F(ReplaceAudio, ConvertsOtherSounds) {
+    struct Case {
+        const char* name;
+        int format;
+        int rate;
+        int channels;
+        std::int64_t frames;
+        int samples;  // at 8000 Hz
+    };
+    const Case cases[] = {
+        {"cd.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, 44100, 8000},
+        {"song.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, 11025, 4000},
+        {"wide.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 1600, 1600},  // right rate, 16 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir fresh;
+        Doc doc;
+        fresh.write("P.MID", midiImage());
+        fresh.write("P.LED", ledImage({1, 1, 1}));
+        fresh.write("P.MTN", motionImage(16, 2, 4));
+        ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
+        ASSERT_TRUE(rova::test::writeSound(fresh.path() / c.name, c.format, c.rate, c.channels, c.frames,
+                                           rova::test::sine(0.25, 440, c.rate)));
+        doc.ui.files.push_back(fresh / c.name);
+        doc.ui.answers.assign({true, true});
+        doc.doc.onReplaceAudio();
+        EXPECT_THAT(doc.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+                                                 "Replace existing motion/LED tracks ?"));
+        EXPECT_EQ(doc.ui.progressLabels.size(), 1u);
+        EXPECT_EQ(doc.doc.wave().sampleCount, c.samples);
+        EXPECT_EQ(doc.doc.trackFlags() & TRACK_WAVE, TRACK_WAVE);
+        EXPECT_FALSE(fresh.exists("P.MID"));
+        EXPECT_FALSE(fresh.exists("P.TMP"));
+        // Normalised to -1 dBFS: the loudest sample is about 0.89 of full scale.
+        const auto wave = fresh.read("P.WAV");
+        const auto peak = *std::max_element(wave.end() - c.samples, wave.end());
+        EXPECT_NEAR(peak, 128 + 0.891 * 127, 2);
+        EXPECT_EQ(doc.doc.history().undoName(), kRebuildActionName);
+        EXPECT_THAT(doc.hints, ElementsAre(1));
+    }
+}
+
+TEST_F(ReplaceAudio, CancellingTheConversionChangesNothing) {
     openWith("P.WAV", waveImage(400));
-    dir.write("bad.wav", kGarbage);
-    choose("bad.wav", {true});
-    EXPECT_THAT(d.ui.messages.back(), "New WAVE file is not in valid format");
-    EXPECT_EQ(d.doc.trackFlags(), 0x44u);
-    EXPECT_EQ(d.doc.wave().sampleCount, 0);
-    EXPECT_TRUE(d.doc.audioBytes().empty());
-    EXPECT_THAT(d.hints, ElementsAre(1));
-    EXPECT_FALSE(d.doc.canReplaceAudio());
+    ASSERT_TRUE(rova::test::writeSound(dir.path() / "cd.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, 44100,
+                                       rova::test::sine(0.5, 440, 44100)));
+    const auto before = rova::test::listing(dir.path());
+    d.ui.cancelProgressAt = 1;
+    choose("cd.wav", {true, true});
+    EXPECT_THAT(d.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?"));
+    EXPECT_EQ(rova::test::listing(dir.path()), before);
+    EXPECT_EQ(dir.read("P.WAV"), waveImage(400));
+    EXPECT_EQ(d.doc.wave().sampleCount, 400);
+    EXPECT_THAT(d.hints, IsEmpty());
 }
 
 TEST(CopyFile, CopiesExactlyAndFailsCleanly) {
