@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QSettings>
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -32,6 +33,8 @@ int keyCode(const std::string& name) {
 }  // namespace
 
 EditorSession::EditorSession() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
     setViewDialogs(&m_viewDialogs);
     m_app = std::make_unique<CEditorApp>(ui, m_shellDialogs, [this](CDocument& d) {
         m_lastView = new CMainView(d);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -58,6 +59,9 @@ private:
     // A verb of the command registry, with the dialogs' answers from its arguments.
     bool runVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
 
+    // Settings of the run live in a folder of its own that goes with it: a
+    // headless run leaves the user's recent files and choices alone.
+    QTemporaryDir m_settings;
     HeadlessShellDialogs m_shellDialogs;
     ScriptedViewDialogs m_viewDialogs;  // answered from each command's arguments
     std::unique_ptr<CEditorApp> m_app;

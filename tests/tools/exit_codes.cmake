@@ -18,3 +18,14 @@ expect_exit(1 run /nonexistent-folder/x.MTN -c "bogus")
 expect_exit(2 new)
 expect_exit(2 new only-one.wav)
 expect_exit(1 new /nonexistent-folder/song.wav /nonexistent-folder/out.MTN)
+
+# A headless run leaves the user's settings alone (no recent-file list written).
+set(home ${CMAKE_CURRENT_BINARY_DIR}/settings-home)
+file(REMOVE_RECURSE ${home})
+file(MAKE_DIRECTORY ${home})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${home} HOME=${home}
+                        ${TOOL} info ${EXAMPLE} OUTPUT_QUIET ERROR_QUIET)
+file(GLOB_RECURSE written ${home}/*)
+if(written)
+  message(FATAL_ERROR "rova-tool info wrote settings: ${written}")
+endif()
