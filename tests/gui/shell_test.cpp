@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "shell/child_frame.h"
+#include "shell/command_line.h"
 #include "gui_support.h"
 #include "view/main_view.h"
 
@@ -59,13 +60,15 @@ QString name(const std::string& path) { return QString::fromStdString(path); }
 
 }  // namespace
 
-TEST(Shell, EmptyFrameShowsFileViewHelpAndOnlyOpenAndShowPlayerOnTheToolbar) {
+TEST(Shell, EmptyFrameShowsFileViewHelpAndOnlyNewOpenAndShowPlayerOnTheToolbar) {
     Shell shell;
     EXPECT_THAT(menuTitles(shell.frame()), ElementsAre("&File", "&View", "&Help"));
     EXPECT_THAT(items(popup(shell.frame(), "&File")),
-                ElementsAre("&Open...\tCtrl+O", "P&rint Setup...", "-", "Recent File", "-", "E&xit"));
+                ElementsAre("&New Performance from Sound...\tCtrl+N", "&Open...\tCtrl+O", "P&rint Setup...", "-",
+                            "Recent File", "-", "E&xit"));
     EXPECT_FALSE(shell.frame().recentFilePlaceholder()->isEnabled());
-    EXPECT_THAT(enabledButtons(shell.frame()), ElementsAre(ID_FILE_OPEN, ID_WINDOW_SHOW_PLAYER));
+    EXPECT_THAT(enabledButtons(shell.frame()),
+                ElementsAre(ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_WINDOW_SHOW_PLAYER));
 }
 
 TEST(Shell, PerformanceMenuCarriesEveryItemWithItsPrompt) {
@@ -109,7 +112,8 @@ TEST(Shell, ToolbarHoldsItsButtonsInOrderWithSeparators) {
     Shell shell;
     QStringList tips;
     for (QAction* a : shell.frame().toolBar()->actions()) tips << (a->isSeparator() ? "|" : a->toolTip());
-    EXPECT_THAT(tips, ElementsAre("Open", "Save", "|", "Undo", "Redo", "|", "Zoom In", "Zoom Out", "|", "Generate Eyes (requires WAV audio)",
+    EXPECT_THAT(tips, ElementsAre("New Performance from Sound", "Open", "Save", "|", "Undo", "Redo", "|", "Zoom In",
+                                  "Zoom Out", "|", "Generate Eyes (requires WAV audio)",
                                   "Generate Mouth  (requires WAV audio)", "|", "Copy", "Paste Special", "Apply Macro", "|",
                                   "Player Window", "Play"));
     for (QAction* a : shell.frame().toolBar()->actions())
@@ -195,7 +199,7 @@ TEST(Shell, AcceleratorKeysAreTheCommandsKeys) {
     for (auto& k : keys) registered.push_back(k.first);
     std::sort(registered.begin(), registered.end());
     std::vector<QString> expected = {"A",      "Ctrl+A", "C",      "Ctrl+C",    "Ctrl+Ins", "E",
-                                     "Ctrl+E", "U",      "Ctrl+U", "Ctrl+O",    "Ctrl+S",   "Ctrl+V",
+                                     "Ctrl+E", "U",      "Ctrl+U", "Ctrl+N",    "Ctrl+O",   "Ctrl+S",   "Ctrl+V",
                                      "Shift+Ins", "Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(registered, expected);
@@ -545,4 +549,46 @@ TEST(Shell, WithThePerformanceViewReduceFollowsTheSelection) {
     EXPECT_TRUE(frame.executeCommand(ID_EDIT_SELECT_ALL));
     EXPECT_TRUE(frame.commandState(ID_EDIT_REDUCE).enabled);
     EXPECT_FALSE(frame.commandState(ID_EDIT_GENERATE_TAIL).enabled);
+}
+
+// ---------------------------------------------------------------- --new
+
+TEST(CommandLine, NewTakesTheSoundThatFollows) {
+    struct Case {
+        QStringList arguments;
+        CommandLineInfo::Shell shell;
+        QString fileName;
+    };
+    const Case cases[] = {
+        {{"--new", "song.mp3"}, CommandLineInfo::FileNew, "song.mp3"},
+        {{"--new", "-odd name.wav"}, CommandLineInfo::FileNew, "-odd name.wav"},
+        {{"--new"}, CommandLineInfo::Invalid, ""},
+        {{"--new", "a.wav", "b.wav"}, CommandLineInfo::Invalid, ""},
+        {{"A.MTN", "--new", "a.wav"}, CommandLineInfo::Invalid, ""},
+        {{"--new", "a.wav", "--new", "b.wav"}, CommandLineInfo::Invalid, ""},
+        {{"/p", "--new", "a.wav"}, CommandLineInfo::Invalid, ""},
+        {{"--new", "a.wav", "/pt", "out.pdf"}, CommandLineInfo::Invalid, ""},
+        {{"A.MTN"}, CommandLineInfo::FileOpen, "A.MTN"},
+    };
+    for (const Case& c : cases) {
+        const CommandLineInfo info = parseCommandLine(c.arguments);
+        EXPECT_EQ(info.shell, c.shell) << c.arguments.join(' ').toStdString();
+        if (c.shell == CommandLineInfo::Invalid)
+            EXPECT_FALSE(info.error.isEmpty()) << c.arguments.join(' ').toStdString();
+        else
+            EXPECT_EQ(info.fileName, c.fileName);
+    }
+}
+
+TEST(Shell, NewPerformanceFromSoundComesFirstInBothFileMenusAndOnTheToolbar) {
+    Performances files;
+    Shell shell;
+    EXPECT_EQ(items(popup(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
+    EXPECT_EQ(shell.frame().toolBar()->actions().value(0)->toolTip(), "New Performance from Sound");
+    EXPECT_EQ(shell.frame().action(ID_FILE_NEW_FROM_SOUND)->statusTip(), "Make a new performance from a sound file");
+    EXPECT_EQ(shell.app.commands().commandForKey(QKeyCombination(Qt::ControlModifier, Qt::Key_N)),
+              ID_FILE_NEW_FROM_SOUND);
+    ASSERT_TRUE(shell.open(files.add("A")));
+    EXPECT_EQ(items(popup(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
+    EXPECT_TRUE(shell.state(ID_FILE_NEW_FROM_SOUND).enabled);
 }
