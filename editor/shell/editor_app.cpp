@@ -32,8 +32,7 @@ CEditorApp::CEditorApp(MessageInterface& ui, ShellDialogs& dialogs, ViewFactory 
 CEditorApp::~CEditorApp() {
     delete playerLink().playerWindow();
     // Frames and views go first: views still reach their documents as they leave.
-    delete m_mainFrame;
-    m_mainFrame = nullptr;
+    m_mainFrame.reset();
     m_dialogMemory.reset();
     m_documents.clear();
     m_closing.clear();
@@ -51,10 +50,9 @@ bool CEditorApp::initInstance(const QStringList& arguments) {
         QSettings settings(kSettingsOrganization, kSettingsApplication);
         m_recent.load(settings);
     }
-    m_mainFrame = new CMainFrame(*this);
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
     if (!m_mainFrame->create()) {
-        delete m_mainFrame;
-        m_mainFrame = nullptr;
+        m_mainFrame.reset();
         m_exitCode = 1;
         return false;
     }
@@ -118,7 +116,7 @@ void CEditorApp::printFromCommandLine(const QString& file, const QString& printe
 }
 
 CDialogMemory& CEditorApp::dialogMemory() {
-    if (!m_dialogMemory) m_dialogMemory = std::make_unique<CDialogMemory>(m_mainFrame);
+    if (!m_dialogMemory) m_dialogMemory = std::make_unique<CDialogMemory>(m_mainFrame.get());
     return *m_dialogMemory;
 }
 
@@ -162,7 +160,7 @@ CDocument* CEditorApp::openDocumentFile(const QString& path) {
 }
 
 void CEditorApp::onFileOpen() {
-    const auto chosen = m_dialogs.chooseFilesToOpen(m_mainFrame);
+    const auto chosen = m_dialogs.chooseFilesToOpen(m_mainFrame.get());
     if (!chosen || chosen->isEmpty()) return;
     if (!fitsOpenNamesBuffer(*chosen)) {
         m_ui.showMessage(kMsgSelectFewerFiles);

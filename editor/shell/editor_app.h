@@ -42,7 +42,7 @@ public:
     bool initInstance(const QStringList& arguments);
     int exitCode() const { return m_exitCode; }
 
-    CMainFrame* mainFrame() const { return m_mainFrame; }
+    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     // The commands of the menus, toolbar and keys; filled before initInstance.
     CommandRegistry& commands() { return m_commands; }
     const CommandRegistry& commands() const { return m_commands; }
@@ -89,7 +89,7 @@ private:
     CRecentFileList m_recent;
     std::vector<std::unique_ptr<CDocument>> m_documents;
     std::vector<std::unique_ptr<CDocument>> m_closing;  // until their views are gone
-    CMainFrame* m_mainFrame = nullptr;
+    std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CDialogMemory> m_dialogMemory;
     std::unique_ptr<QPrinter> m_printer;
     int m_exitCode = 0;
