@@ -284,20 +284,18 @@ void CMainView::restoreSelection(const ViewSelection& s) {
     setTimeSelection(s.start, s.length);
 }
 
-bool CMainView::undo() {
-    if (m_viewerDrag) viewerDragEnded();
-    ViewSelection s;
-    if (!doc().undo(s)) return false;
-    restoreSelection(s);
-    document().updateAllViews(HINT_REPAINT);
-    return true;
-}
+bool CMainView::undo() { return stepHistory(false); }
 
-bool CMainView::redo() {
+bool CMainView::redo() { return stepHistory(true); }
+
+bool CMainView::stepHistory(bool redo) {
     if (m_viewerDrag) viewerDragEnded();
     ViewSelection s;
-    if (!doc().redo(s)) return false;
+    if (!(redo ? doc().redo(s) : doc().undo(s))) return false;
     restoreSelection(s);
+    // The tracks' lengths may differ (a rebuild over a new sound): lay out
+    // anew, which also brings the restored selection into view.
+    updateLayout();
     document().updateAllViews(HINT_REPAINT);
     return true;
 }

@@ -107,6 +107,7 @@ private:
     void updateScrollBars();
     QPoint toDocument(QPoint viewportPoint) const;
     void endRightDrag();
+    bool stepHistory(bool redo);
 
     std::vector<std::unique_ptr<CTrackPane>> m_panes;
     int m_totalHeight = 0;

@@ -25,6 +25,13 @@ std::string report(tool::EditorSession& s, bool opened) {
     return out.str();
 }
 
+// A WAVE sound and a full-body motion of 14 keyframes; the path of its NAME.MTN.
+std::string fullBodySet(TempDir& dir) {
+    dir.write("P.WAV", rova::test::waveImage(8000));
+    dir.write("P.MTN", MotionImage::of(0, 18, 14).bytes());
+    return dir / "P.MTN";
+}
+
 }  // namespace
 
 TEST(ToolReport, FullSetIsReportedExactly) {
@@ -83,10 +90,8 @@ TEST(ToolCommands, OpenSwitchesDocumentsAndSaveAsMovesThePath) {
 
 TEST(ToolCommands, ViewCommandsRunTheEditorsOwnCode) {
     TempDir dir;
-    dir.write("P.WAV", rova::test::waveImage(8000));
-    dir.write("P.MTN", MotionImage::of(0, 18, 14).bytes());
     tool::EditorSession s;
-    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    ASSERT_TRUE(s.open(fullBodySet(dir)));
     std::string error;
     auto run = [&](std::vector<std::string> words) {
         EXPECT_TRUE(s.command(words, error)) << error;
@@ -135,10 +140,8 @@ TEST(ToolCommands, ViewCommandsRunTheEditorsOwnCode) {
 
 TEST(ToolCommands, UndoAndRedoWithTheirNamesInTheReport) {
     TempDir dir;
-    dir.write("P.WAV", rova::test::waveImage(8000));
-    dir.write("P.MTN", MotionImage::of(0, 18, 14).bytes());
     tool::EditorSession s;
-    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    ASSERT_TRUE(s.open(fullBodySet(dir)));
     std::string error;
     auto run = [&](std::vector<std::string> words) { EXPECT_TRUE(s.command(words, error)) << error; };
     auto undoPart = [&] {
