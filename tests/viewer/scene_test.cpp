@@ -93,8 +93,8 @@ protected:
         if (GetParam() == Source::TestModel) {
             m_file = readFile(ROVA_TEST_MODEL);
             ASSERT_FALSE(m_file.empty());
-        } else if (!findResource(kModelResourceType, kModelResourceName)) {
-            GTEST_SKIP() << "this build carries no model";
+        } else {
+            ASSERT_TRUE(findResource(kModelResourceType, kModelResourceName)) << "the library carries no model";
         }
     }
     // The shipped model comes through loadModel(context), from the resource.
@@ -417,7 +417,7 @@ TEST(SceneTest, ModelThatFailsToLoadLeavesNothingBehind) {
 TEST(SceneTest, LibraryCarriesTheModelFile) {
     const auto resource = findResource("MODELX", "ROVA");
     const std::vector<std::uint8_t> file = readFile(ROVA_SHIPPED_MODEL);
-    if (file.empty()) GTEST_SKIP() << "no model file in the source tree";
+    ASSERT_FALSE(file.empty()) << "no model file in the source tree";
     ASSERT_TRUE(resource);
     EXPECT_TRUE(std::equal(resource->begin(), resource->end(), file.begin(), file.end()));
     EXPECT_FALSE(findResource("MODELX", "OTHER"));
