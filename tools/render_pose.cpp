@@ -9,9 +9,11 @@
 #include <string_view>
 #include <utility>
 
+#include <QImage>
+
 #include "VirtRova.h"
+#include "image_file.h"
 #include "joints.h"
-#include "png_writer.h"
 
 namespace rova::tool {
 namespace {
@@ -156,8 +158,13 @@ int renderPose(const std::vector<std::string>& args, std::ostream& err) {
     HandleMessages(viewer, &host, VR_WM_PAINT, 0, 0, &result);
     Destroy(viewer);
 
-    if (window.picture.empty() ||
-        !writePng(output, window.picture.data(), window.pictureWidth, window.pictureHeight, window.pictureWidth * 4)) {
+    // The picture is opaque: its alpha bytes are dropped.
+    const QImage picture = window.picture.empty()
+                               ? QImage()
+                               : QImage(window.picture.data(), window.pictureWidth, window.pictureHeight,
+                                        window.pictureWidth * 4, QImage::Format_RGBA8888)
+                                     .convertToFormat(QImage::Format_RGB888);
+    if (!savePng(picture, output)) {
         err << "rova-tool: cannot write " << output << "\n";
         return 1;
     }

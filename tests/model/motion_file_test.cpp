@@ -94,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(Table, MotionReaderRejects, testing::ValuesIn(rejectCas
 
 TEST(MotionReader, ClassifiesEachKind) {
     struct { int first, n; MotionKind kind; unsigned flags; } rows[] = {
-        {0, 18, MOTION_FULL_BODY, 0x70}, {0, 4, MOTION_HEAD, 0x10}, {4, 12, MOTION_LEGS, 0x20}, {16, 2, MOTION_TAIL, 0x40}};
+        {.first = 0, .n = 18, .kind = MOTION_FULL_BODY, .flags = TRACK_MOTION},
+        {.first = 0, .n = 4, .kind = MOTION_HEAD, .flags = TRACK_HEAD},
+        {.first = 4, .n = 12, .kind = MOTION_LEGS, .flags = TRACK_LEGS},
+        {.first = 16, .n = 2, .kind = MOTION_TAIL, .flags = TRACK_TAIL}};
     for (const auto& row : rows) {
         auto r = read(MotionImage::of(row.first, row.n, 4).bytes());
         ASSERT_TRUE(r.ok) << row.n;

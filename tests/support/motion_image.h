@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/byte_io.h"
 #include "model/channels.h"
 
 namespace rova::test {
@@ -39,8 +40,8 @@ struct MotionImage {
     std::vector<std::uint8_t> bytes() const {
         std::vector<std::uint8_t> b;
         auto u8 = [&](unsigned v) { b.push_back(static_cast<std::uint8_t>(v)); };
-        auto u16 = [&](unsigned v) { u8(v & 0xff); u8((v >> 8) & 0xff); };
-        auto u32 = [&](std::uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+        auto u16 = [&](std::uint32_t v) { appendLe(b, v, 2); };
+        auto u32 = [&](std::uint32_t v) { appendLe(b, v, 4); };
         auto pascal = [&](const std::string& s) { u8(static_cast<unsigned>(s.size())); b.insert(b.end(), s.begin(), s.end()); };
         const std::size_t n = locators.size();
         const std::string creator = "ROVA Editor", design = "QTM-410";
