@@ -157,9 +157,9 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const int count = m_track.keyframeCount();
     int lo = 0, hi = count;
     while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (column(m_track.keyframeTime(mid)) < drawInfo.firstColumn) lo = mid + 1;
-        else hi = mid;
+        const int probe = (lo + hi) / 2;
+        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn) lo = probe + 1;
+        else hi = probe;
     }
     const int from = std::max(0, lo - 1);
     // Consecutive lines of one pen are drawn together, in their order, so the

@@ -86,9 +86,9 @@ static std::vector<RejectCase> rejectCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MotionReaderRejects, testing::ValuesIn(rejectCases()),
-                         [](const testing::TestParamInfo<RejectCase>& info) {
+                         [](const testing::TestParamInfo<RejectCase>& test) {
                              std::string n;
-                             for (const char* p = info.param.what; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             for (const char* p = test.param.what; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return n;
                          });
 
@@ -107,7 +107,8 @@ TEST(MotionReader, ClassifiesEachKind) {
         EXPECT_EQ(r.track.totalTicks(), 15);
         EXPECT_EQ(trackFlagsOfKind(r.track.kind()), row.flags);
         EXPECT_EQ(r.track.value(3, row.n - 1), 4000 * row.n);
-        for (int j = 0; j < row.n; ++j) EXPECT_EQ(r.track.locatorIndexes()[j], row.first + j);
+        for (int j = 0; j < row.n; ++j)
+            EXPECT_EQ(r.track.locatorIndexes()[static_cast<std::size_t>(j)], row.first + j);
     }
 }
 

@@ -51,10 +51,11 @@ TEST(TimeAxis, StepsAndPixelsMeetAtEveryLengthAndZoom) {
         }
     }
     // Ticks, samples and LED steps of the longest performance.
-    const std::int64_t seconds = kMaxLedSteps / kLedStepsPerSecond;
+    const std::int64_t seconds = kMaxLedSteps / kLedStepsPerSecond / 4 * 4;  // a whole number of ticks
     EXPECT_EQ(axis::tickToX(seconds * kMsPerSecond / kMsPerTick, kZoom1), seconds * kZoom1);
     EXPECT_EQ(axis::xToSample(seconds * kZoom1, kZoom1), seconds * kSampleRate);
-    EXPECT_EQ(axis::ledStepToX(kMaxLedSteps, kZoom1), seconds * kZoom1);
+    EXPECT_EQ(axis::ledStepToX(seconds * kLedStepsPerSecond, kZoom1), seconds * kZoom1);
+    EXPECT_EQ(axis::xToLedStep(seconds * kZoom1 - 1, kZoom1), seconds * kLedStepsPerSecond - 1);
     EXPECT_EQ(axis::toPixels(std::int64_t{1} << 40), INT32_MAX);
 }
 

@@ -281,7 +281,7 @@ TEST(AudioFile, LoadsWaveAndMidiAndRefusesOtherFiles) {
     ASSERT_TRUE(music);
     EXPECT_FALSE(music->silent);
     EXPECT_EQ(music->durationMs, 1000);
-    EXPECT_EQ(music->pcm.size(), static_cast<std::size_t>(music->sampleRate) * music->frameBytes());
+    EXPECT_EQ(music->pcm.size(), static_cast<std::size_t>(music->sampleRate * music->frameBytes()));
     // The note sounds: some sample is far from silence.
     int loudest = 0;
     for (std::size_t i = 0; i + 1 < music->pcm.size(); i += 2)

@@ -28,7 +28,7 @@ struct MotionImage {
     // in column c at keyframe i is (i + 1) * 1000 * (c + 1) with durations of 5.
     static MotionImage of(int first, int n, int k) {
         MotionImage m;
-        for (int c = 0; c < n; ++c) m.locators.emplace_back(kJointLocators[first + c]);
+        for (int c = 0; c < n; ++c) m.locators.emplace_back(kJointLocators[static_cast<std::size_t>(first + c)]);
         for (int i = 0; i < k; ++i) {
             std::vector<std::int32_t> kf{i == 0 ? 0 : 5};
             for (int c = 0; c < n; ++c) kf.push_back((i + 1) * 1000 * (c + 1));
@@ -57,7 +57,7 @@ struct MotionImage {
         if (padding) u16(0);
         u16(static_cast<unsigned>(sectionWord0));
         u16(static_cast<unsigned>(sectionWord1));
-        u16(static_cast<unsigned>(keyframes.size() * (n + 4) * 4 + 6 + dataSizeDelta));
+        u16(static_cast<std::uint32_t>(static_cast<std::int64_t>(keyframes.size() * (n + 4) * 4 + 6) + dataSizeDelta));
         for (const auto& kf : keyframes) {
             u32(static_cast<std::uint32_t>(kf[0]));
             u32(0); u32(0); u32(0);
