@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(rm::succeeded(viewer::loadModel(context, file)));
     for (int j = 0; j < viewer::kViewerJointCount; ++j) {
         const int rest = viewer::ViewerJointTable[static_cast<std::size_t>(j)].rest;
-        FUZZ_CHECK(context.jointValues[static_cast<std::size_t>(j)] == (context.jointFrames[j] ? rest : 0));
+        FUZZ_CHECK(context.jointValues[static_cast<std::size_t>(j)] == (context.jointFrames[static_cast<std::size_t>(j)] ? rest : 0));
         viewer::setJoint(context, j, rest + 40);
         viewer::setJoint(context, j, rest);
     }
