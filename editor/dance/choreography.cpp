@@ -27,7 +27,7 @@ const Pose kLying{Frame{
 
 Pose Pose::set(Channel channel, double degrees) const {
     Pose p = *this;
-    p.m_v[channel] = valueFromDegrees(degrees);
+    p.m_v[static_cast<std::size_t>(channel)] = valueFromDegrees(degrees);
     return p;
 }
 

@@ -69,7 +69,7 @@ TEST(AudioCommand, ParsesTheCommandFormats) {
 
 struct Device : ::testing::Test {
     std::int64_t now = 0;
-    AudioDevice device{[this](const std::string& path, int& error) -> std::optional<AudioClip> {
+    AudioDevice device{[](const std::string& path, int& error) -> std::optional<AudioClip> {
                            if (path.find("missing") != std::string::npos) {
                                error = AUDIO_ERR_FILE_NOT_FOUND;
                                return std::nullopt;
