@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "model/debug_output.h"
-
 // A broken invariant is a finding: stop loudly so libFuzzer keeps the input.
 #define FUZZ_CHECK(cond)                                                          \
     do {                                                                          \
@@ -14,9 +12,3 @@
             std::abort();                                                         \
         }                                                                         \
     } while (0)
-
-// Diagnostics for rejected files would only slow the run down.
-inline void silenceDebugOutput() {
-    static const bool done = (rova::setDebugSink([](std::string_view) {}), true);
-    (void)done;
-}

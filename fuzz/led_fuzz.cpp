@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "quiet_model.h"
 #include "model/led_file.h"
 
 using namespace rova;

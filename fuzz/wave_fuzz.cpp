@@ -1,5 +1,6 @@
 // WAVE reader and MIDI detection: accepted samples must lie inside the file.
 #include "fuzz_check.h"
+#include "quiet_model.h"
 #include "model/audio_file.h"
 
 using namespace rova;

@@ -19,7 +19,8 @@ JsonWriter& JsonWriter::value(double d) {
 
 void JsonWriter::string(std::string_view s) {
     m_out << '"';
-    for (unsigned char c : s) {
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case '"': m_out << "\\\""; break;
         case '\\': m_out << "\\\\"; break;

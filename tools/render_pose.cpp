@@ -9,9 +9,11 @@
 #include <string_view>
 #include <utility>
 
+#include <QImage>
+
 #include "VirtRova.h"
+#include "image_file.h"
 #include "joints.h"
-#include "png_writer.h"
 
 namespace rova::tool {
 namespace {
@@ -27,20 +29,20 @@ struct OffscreenWindow {
     HostWindow host() {
         HostWindow w{};
         w.user = this;
-        w.clientSize = [](void* user, std::int32_t* width, std::int32_t* height) {
-            *width = self(user).width;
-            *height = self(user).height;
+        w.clientSize = [](void* user, std::int32_t* outWidth, std::int32_t* outHeight) {
+            *outWidth = self(user).width;
+            *outHeight = self(user).height;
         };
-        w.present = [](void* user, const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
+        w.present = [](void* user, const std::uint8_t* rgba, std::int32_t imageWidth, std::int32_t imageHeight,
                        std::int32_t stride) {
             OffscreenWindow& s = self(user);
-            s.picture.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-            for (int y = 0; y < height; ++y) {
+            s.picture.resize(static_cast<std::size_t>(imageWidth) * static_cast<std::size_t>(imageHeight) * 4);
+            for (int y = 0; y < imageHeight; ++y) {
                 const std::uint8_t* row = rgba + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-                std::copy(row, row + 4 * width, s.picture.begin() + static_cast<std::ptrdiff_t>(y) * 4 * width);
+                std::copy(row, row + 4 * imageWidth, s.picture.begin() + static_cast<std::ptrdiff_t>(y) * 4 * imageWidth);
             }
-            s.pictureWidth = width;
-            s.pictureHeight = height;
+            s.pictureWidth = imageWidth;
+            s.pictureHeight = imageHeight;
         };
         w.messageBox = [](void* user, const char* text, const char* caption) {
             std::string_view t(text);
@@ -156,8 +158,13 @@ int renderPose(const std::vector<std::string>& args, std::ostream& err) {
     HandleMessages(viewer, &host, VR_WM_PAINT, 0, 0, &result);
     Destroy(viewer);
 
-    if (window.picture.empty() ||
-        !writePng(output, window.picture.data(), window.pictureWidth, window.pictureHeight, window.pictureWidth * 4)) {
+    // The picture is opaque: its alpha bytes are dropped.
+    const QImage picture = window.picture.empty()
+                               ? QImage()
+                               : QImage(window.picture.data(), window.pictureWidth, window.pictureHeight,
+                                        window.pictureWidth * 4, QImage::Format_RGBA8888)
+                                     .convertToFormat(QImage::Format_RGB888);
+    if (!savePng(picture, output)) {
         err << "rova-tool: cannot write " << output << "\n";
         return 1;
     }

@@ -27,7 +27,7 @@ const Pose kLying{Frame{
 
 Pose Pose::set(Channel channel, double degrees) const {
     Pose p = *this;
-    p.m_v[channel] = valueFromDegrees(degrees);
+    p.m_v[static_cast<std::size_t>(channel)] = valueFromDegrees(degrees);
     return p;
 }
 
@@ -63,7 +63,7 @@ Script& Script::to(const Pose& pose, int frames) {
         const double t = static_cast<double>(i) / frames;
         const double ease = t * t * (3.0 - 2.0 * t);
         Frame f;
-        for (int c = 0; c < kChannelCount; ++c) {
+        for (std::size_t c = 0; c < f.size(); ++c) {
             const double delta = static_cast<double>(target[c]) - from[c];
             f[c] = static_cast<std::int32_t>(from[c] + std::llround(delta * ease));
         }

@@ -19,7 +19,7 @@ bool hasText(Bytes b, std::size_t at, const char* text) {
 bool parseWave(Bytes b, CWaveTrack& track) {
     if (b.size() < kMinHeader || !hasText(b, 0, "RIFF") || !hasText(b, 8, "WAVEfmt ")) return false;
     if (b.size() < kMinWaveFile) return false;
-    if (le16(b, 20) != 1 || le16(b, 22) != 1 || le32(b, 24) != 8000 || le16(b, 34) != 8) return false;
+    if (le16(b, 20) != 1 || le16(b, 22) != 1 || le32(b, 24) != kSampleRate || le16(b, 34) != 8) return false;
 
     // Chunks are walked by their declared lengths, without padding to even sizes;
     // a chunk header or a data chunk that runs past the end rejects the file.
@@ -53,7 +53,9 @@ bool isMidiAudio(Bytes file) { return hasText(file, 0, "MThd"); }
 
 int ledStepsForAudio(int samples) {
     if (samples <= 0) return 0;
-    return static_cast<int>((static_cast<std::int64_t>(samples) * 12 + 132) / 8000);
+    // A step counts once all but 11 of its 666 2/3 samples are there.
+    constexpr std::int64_t kShortfall = 132;  // 11 samples, in twelfths of a sample
+    return static_cast<int>((static_cast<std::int64_t>(samples) * kLedStepsPerSecond + kShortfall) / kSampleRate);
 }
 
 void resetLedTrackToAudio(CLedTrack& track, int samples) {

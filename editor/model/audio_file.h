@@ -13,7 +13,8 @@ bool readWave(Bytes file, CWaveTrack& track);
 // A file that begins with "MThd" is taken as MIDI audio without further checks.
 bool isMidiAudio(Bytes file);
 
-// LED steps that fit audio of the given sample count: (samples * 12 + 132) / 8000.
+// LED steps that fit audio of the given sample count: (samples * 12 + 132) / 8000,
+// so a step counts once all but 11 of its samples are there.
 int ledStepsForAudio(int samples);
 
 // Sizes the eye LED track to the audio, every step dark, and marks it modified.

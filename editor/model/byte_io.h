@@ -1,4 +1,5 @@
-// Bounds-checked reading of byte images and checked little/big-endian writing.
+// Bounds-checked reading of byte images and checked little/big-endian writing;
+// the one place that knows byte orders.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +8,7 @@
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace rova {
 
@@ -61,6 +63,16 @@ inline std::uint32_t be32(Bytes b, std::size_t at) {
            (static_cast<std::uint32_t>(b[at + 2]) << 8) | static_cast<std::uint32_t>(b[at + 3]);
 }
 
+// Stores the n low bytes of v at p, least significant first.
+inline void storeLe(std::uint8_t* p, std::uint32_t v, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+// Appends the n low bytes of v, least significant first.
+inline void appendLe(std::vector<std::uint8_t>& out, std::uint32_t v, std::size_t n) {
+    out.resize(out.size() + n);
+    storeLe(out.data() + out.size() - n, v, n);
+}
+
 // Sequential binary writer that remembers the first failure of its stream.
 class ByteWriter {
 public:
@@ -73,12 +85,13 @@ public:
     }
     bool u8(std::uint8_t v) { return bytes(&v, 1); }
     bool le16(std::uint16_t v) {
-        const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+        std::uint8_t b[2];
+        storeLe(b, v, 2);
         return bytes(b, 2);
     }
     bool le32(std::uint32_t v) {
-        const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+        std::uint8_t b[4];
+        storeLe(b, v, 4);
         return bytes(b, 4);
     }
     bool be16(std::uint16_t v) {

@@ -1,5 +1,7 @@
 #include "channels.h"
 
+#include <algorithm>
+
 namespace rova {
 
 const std::array<ChannelInfo, kChannelCount> kChannelInfo = {{
@@ -46,9 +48,8 @@ const std::array<std::string_view, kLocatorCount> kJointLocators = {{
 }};
 
 int findLocator(std::string_view text) {
-    for (int i = 0; i < kLocatorCount; ++i)
-        if (kJointLocators[i] == text) return i;
-    return -1;
+    const auto at = std::find(kJointLocators.begin(), kJointLocators.end(), text);
+    return at == kJointLocators.end() ? -1 : static_cast<int>(at - kJointLocators.begin());
 }
 
 double degreesFromValue(std::int32_t value) {

@@ -9,9 +9,12 @@ namespace rova {
 
 constexpr int kChannelCount = 18;
 constexpr int kLocatorCount = 19;      // one more than channels: an unsupported tail joint
-constexpr int kTicksPerStep = 5;       // a time step is 5 motion ticks (80 ms)
-constexpr int kSamplesPerTick = 128;   // a motion tick is 16 ms at 8000 Hz
+constexpr int kMsPerSecond = 1000;
+constexpr int kMsPerTick = 16;                          // a motion tick
+constexpr int kTicksPerStep = 5;                        // a time step is 5 motion ticks
+constexpr int kMsPerStep = kTicksPerStep * kMsPerTick;  // 80 ms
 constexpr int kSampleRate = 8000;
+constexpr int kSamplesPerTick = kSampleRate * kMsPerTick / kMsPerSecond;  // 128
 constexpr int kLedStepsPerSecond = 12;
 constexpr int kMicroRadPerWholeDegree = 17453;
 constexpr std::int32_t kNoValue = INT32_MIN;  // 0x80000000: no value at this time or channel

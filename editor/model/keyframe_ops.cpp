@@ -28,21 +28,21 @@ int align(CMotionTrack& track) {
     for (int k = 0; k < track.keyframeCount(); ++k) {
         const int d = track.duration(k);
         std::int64_t aligned = d;
-        if (d != 0 && d % 5 != 0) {
-            std::int64_t q = d / 5;
-            carry += d % 5;
-            if (carry >= 5) {
+        if (d != 0 && d % kTicksPerStep != 0) {
+            std::int64_t q = d / kTicksPerStep;
+            carry += d % kTicksPerStep;
+            if (carry >= kTicksPerStep) {
                 ++q;
-                carry -= 5;
+                carry -= kTicksPerStep;
             } else if (q == 0) {
                 q = 1;
                 carry = 0;
             }
-            aligned = 5 * q;
+            aligned = kTicksPerStep * q;
         }
         // Rounding up must not push a crafted track past the int range of times:
-        // such a duration is cut to the largest multiple of 5 that still fits.
-        if (total + aligned > INT_MAX) aligned = (INT_MAX - total) / 5 * 5;
+        // such a duration is cut to the largest multiple of a step that still fits.
+        if (total + aligned > INT_MAX) aligned = (INT_MAX - total) / kTicksPerStep * kTicksPerStep;
         total += aligned;
         if (aligned != d) {
             track.setDuration(k, static_cast<int>(aligned));
@@ -118,7 +118,7 @@ bool expand(CMotionTrack& track, int start, int length) {
     std::int64_t before = 0;
     for (int k = 0; k < count; ++k) {
         const std::int64_t d = track.duration(k);
-        const std::int64_t n = std::max<std::int64_t>(d / 5, 0);
+        const std::int64_t n = std::max<std::int64_t>(d / kTicksPerStep, 0);
         if (k > 0 && before >= from && before + d <= to && n != 1) {
             parts[static_cast<std::size_t>(k)] = n;
             added += n - 1;
@@ -188,7 +188,8 @@ void rebuildToAudio(CMotionTrack& track, int samples) {
     }
 
     const std::int64_t n = std::max(samples, 0);
-    const std::int64_t ticks = ((n + kSamplesPerTick - 1) / kSamplesPerTick + 4) / 5 * 5;
+    const std::int64_t ticks =
+        ((n + kSamplesPerTick - 1) / kSamplesPerTick + kTicksPerStep - 1) / kTicksPerStep * kTicksPerStep;
     const std::int64_t count = ticks / kTicksPerStep + 1;
     const std::size_t words = static_cast<std::size_t>(track.recordWords());
     std::vector<std::int32_t> block(static_cast<std::size_t>(count) * words, 0);

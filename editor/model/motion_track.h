@@ -121,10 +121,6 @@ struct CWaveTrack {
 
     // Length in motion ticks: ceil(samples / 128).
     int ticks() const { return (sampleCount + kSamplesPerTick - 1) / kSamplesPerTick; }
-    // LED steps that fit the audio.
-    int ledSteps() const {
-        return static_cast<int>((static_cast<std::int64_t>(sampleCount) * 12 + 132) / 8000);
-    }
 };
 
 // MIDI audio has no content of its own; the document keeps the bytes for playback.

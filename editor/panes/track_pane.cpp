@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/keyframe_ops.h"
+#include "panes/time_axis.h"
 
 namespace rova {
 namespace {
@@ -60,7 +61,7 @@ void CAudioPane::draw(QPainter& p, const PaneDrawInfo& info) {
         const int mid = m_top + 20;
         QPoint at(info.contentLeft, mid);
         for (int i = info.firstColumn; i <= info.lastColumn; ++i) {
-            const std::int64_t index = static_cast<std::int64_t>(i) * 8000 / pixels;
+            const std::int64_t index = axis::xToSample(i, pixels);
             if (index >= m_track.sampleCount) break;
             const int sample = m_track.samples[index];
             const QPoint to(info.contentLeft + i, mid + ((sample - 128) * 40) / 256);
@@ -73,7 +74,7 @@ void CAudioPane::draw(QPainter& p, const PaneDrawInfo& info) {
 }
 
 void CAudioPane::getExtent(int& width, int& steps) const {
-    width = static_cast<int>((static_cast<std::int64_t>(pps()) * m_track.sampleCount + 7999) / 8000);
+    width = axis::toPixels(axis::samplesWidth(m_track.sampleCount, pps()));
     steps = 0;
 }
 
@@ -89,21 +90,22 @@ void CLedPane::draw(QPainter& p, const PaneDrawInfo& info) {
     const int width = std::max(1, pixels / 12);
     const QColor colour = m_bit == 0 ? QColor(0, 255, 0) : QColor(255, 0, 0);
     // Only the steps that can reach the visible columns are drawn.
-    const std::int64_t from = std::max<std::int64_t>(0, static_cast<std::int64_t>(info.firstColumn) * 12 / pixels - 1);
-    const std::int64_t to = std::min<std::int64_t>(m_track.length(), static_cast<std::int64_t>(info.lastColumn + 1) * 12 / pixels + 1);
+    const std::int64_t from = std::max<std::int64_t>(0, axis::xToLedStep(info.firstColumn, pixels) - 1);
+    const std::int64_t to =
+        std::min<std::int64_t>(m_track.length(), axis::xToLedStep(std::int64_t{info.lastColumn} + 1, pixels) + 1);
     for (std::int64_t i = from; i < to; ++i)
         if (m_track.steps[static_cast<std::size_t>(i)] & mask())
-            p.fillRect(static_cast<int>(info.contentLeft + i * pixels / 12), m_top, width, m_height, colour);
+            p.fillRect(axis::toPixels(info.contentLeft + axis::ledStepToX(i, pixels)), m_top, width, m_height, colour);
 }
 
 void CLedPane::getExtent(int& width, int& steps) const {
-    width = static_cast<int>((static_cast<std::int64_t>(m_track.length()) * pps() + 11) / 12);
+    width = axis::toPixels(axis::ledStepsWidth(m_track.length(), pps()));
     steps = 0;
 }
 
 bool CLedPane::onRightButtonDown(int x, int /*y*/, unsigned /*keyState*/) {
     if (x < 0) return false;
-    const std::int64_t i = static_cast<std::int64_t>(x) * 12 / pps();
+    const std::int64_t i = axis::xToLedStep(x, pps());
     if (i >= m_track.length()) return false;
     auto& step = m_track.steps[static_cast<std::size_t>(i)];
     s_light = !(step & mask());
@@ -116,7 +118,7 @@ bool CLedPane::onRightButtonDown(int x, int /*y*/, unsigned /*keyState*/) {
 
 void CLedPane::onRightDrag(int x, int /*y*/) {
     if (m_track.length() == 0) return;
-    const std::int64_t at = std::clamp<std::int64_t>(static_cast<std::int64_t>(x) * 12 / pps(), 0, m_track.length() - 1);
+    const std::int64_t at = std::clamp<std::int64_t>(axis::xToLedStep(x, pps()), 0, m_track.length() - 1);
     const int from = static_cast<int>(std::min<std::int64_t>(s_anchor, at));
     const int to = static_cast<int>(std::max<std::int64_t>(s_anchor, at));
     bool changed = false;
@@ -155,9 +157,9 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const int count = m_track.keyframeCount();
     int lo = 0, hi = count;
     while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (column(m_track.keyframeTime(mid)) < drawInfo.firstColumn) lo = mid + 1;
-        else hi = mid;
+        const int probe = (lo + hi) / 2;
+        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn) lo = probe + 1;
+        else hi = probe;
     }
     const int from = std::max(0, lo - 1);
     // Consecutive lines of one pen are drawn together, in their order, so the
@@ -176,7 +178,7 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     for (int k = from; k < count; ++k) {
         const double d = degreesFromValue(m_track.value(k, m_column));
         const std::int64_t x = column(m_track.keyframeTime(k));
-        const QPoint here(static_cast<int>(drawInfo.contentLeft + x), yOf(d));
+        const QPoint here(axis::toPixels(drawInfo.contentLeft + x), yOf(d));
         if (k > from) {
             const double speed = std::abs(d - previousDegrees) * 125 / (2.0 * m_track.duration(k));
             const bool outOfRange = d < lowLimit || d > highLimit;
@@ -203,9 +205,11 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
 
 void CChannelPane::getExtent(int& width, int& steps) const {
     const std::int64_t total = m_track.totalTicks();
-    width = static_cast<int>((static_cast<std::int64_t>(pps()) * total * 2 + 124) / 125);
-    steps = static_cast<int>((total + 4) / 5);
+    width = axis::toPixels(axis::ticksWidth(total, pps()));
+    steps = axis::toPixels((total + kTicksPerStep - 1) / kTicksPerStep);
 }
+
+std::int64_t CChannelPane::column(std::int64_t ticks) const { return axis::tickToX(ticks, pps()); }
 
 int CChannelPane::hitTest(int x) const {
     for (int k = 0; k < m_track.keyframeCount(); ++k)
@@ -227,12 +231,15 @@ bool CChannelPane::setValueFromY(int k, int y) {
     return true;
 }
 
+// A press between keyframes still takes the drag: the moves and the release
+// that follow set the keyframes they pass over.
 bool CChannelPane::onRightButtonDown(int x, int y, unsigned /*keyState*/) {
     if (x < 0) return false;
     const int k = hitTest(x);
-    if (k < 0) return false;
-    setValueFromY(k, y);
-    m_view->setTimeSelection(-1, 0);
+    if (k >= 0) {
+        setValueFromY(k, y);
+        if (m_view) m_view->setTimeSelection(-1, 0);
+    }
     return true;
 }
 

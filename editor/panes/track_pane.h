@@ -144,7 +144,7 @@ public:
 
 private:
     const ChannelInfo& info() const { return kChannelInfo[static_cast<std::size_t>(getJoint())]; }
-    std::int64_t column(std::int64_t ticks) const { return ticks * pps() * 2 / 125; }
+    std::int64_t column(std::int64_t ticks) const;
 
     CMotionTrack& m_track;
     int m_column;

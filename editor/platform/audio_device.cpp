@@ -54,9 +54,11 @@ std::string extensionOf(const std::string& path) {
 
 std::optional<AudioCommand> parseAudioCommand(std::string_view text, int& error) {
     error = AUDIO_ERR_UNRECOGNIZED_COMMAND;
+    // No command format has a quote after the path, so the path runs to the
+    // last quote and may itself hold quotes.
     const std::size_t open = text.find('"');
-    const std::size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
-    if (close == std::string_view::npos || close == open + 1) return std::nullopt;
+    const std::size_t close = text.rfind('"');
+    if (open == std::string_view::npos || close <= open + 1) return std::nullopt;
     const auto verb = words(text.substr(0, open));
     const auto rest = words(text.substr(close + 1));
     if (verb.size() != 1) return std::nullopt;

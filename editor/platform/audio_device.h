@@ -46,13 +46,14 @@ inline constexpr int kAudioReplySize = 64;
 struct AudioCommand {
     enum Verb { OPEN, SET_TIME_FORMAT, PLAY, STATUS_MODE, STATUS_POSITION, CLOSE };
     Verb verb = OPEN;
-    std::string device;  // the path between the quotes
+    std::string device;  // the path between the first and the last quote
     int from = 0;
     std::optional<int> to;  // play: none plays to the end
 };
 
 // Parses exactly the command formats above (words without regard to case,
-// any run of blanks between them). On failure error holds the result to give.
+// any run of blanks between them); the path runs from the first quote to the
+// last. On failure error holds the result to give.
 std::optional<AudioCommand> parseAudioCommand(std::string_view text, int& error);
 
 // Decoded sound: interleaved PCM, unsigned 8-bit or signed 16-bit.

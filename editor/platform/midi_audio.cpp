@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <filesystem>
 #include <map>
 
 namespace rova {
 namespace {
+
+constexpr std::int64_t kMaxMs = std::numeric_limits<std::int64_t>::max();
 
 std::uint32_t be(Bytes b, std::size_t at, int n) {
     std::uint32_t v = 0;
@@ -104,7 +107,10 @@ std::optional<std::int64_t> midiDurationMs(Bytes b) {
         const int fps = -static_cast<std::int8_t>(division >> 8);
         const int perFrame = static_cast<int>(division & 0xff);
         if (fps <= 0 || perFrame == 0) return std::nullopt;
-        return static_cast<std::int64_t>(endTick * 1000 / (static_cast<std::uint64_t>(fps) * perFrame));
+        const auto ticksPerSecond = static_cast<std::uint64_t>(fps) * static_cast<std::uint64_t>(perFrame);
+        const std::uint64_t seconds = endTick / ticksPerSecond;
+        if (seconds > static_cast<std::uint64_t>(kMaxMs / 1000)) return kMaxMs;
+        return static_cast<std::int64_t>(seconds * 1000 + endTick % ticksPerSecond * 1000 / ticksPerSecond);
     }
     // Quarter notes: sum each stretch of ticks at the tempo in force.
     long double us = 0;
@@ -117,7 +123,9 @@ std::optional<std::int64_t> midiDurationMs(Bytes b) {
         tempo = t;
     }
     us += static_cast<long double>(endTick - at) * tempo / division;
-    return static_cast<std::int64_t>(us / 1000);
+    // Millions of the longest pauses at the slowest tempo pass what milliseconds can count.
+    const long double ms = us / 1000;
+    return ms >= static_cast<long double>(kMaxMs) ? kMaxMs : static_cast<std::int64_t>(ms);
 }
 
 std::string findSoundFont() {
@@ -136,6 +144,7 @@ std::string findSoundFont() {
 bool renderMidi(Bytes file, const std::string& soundFont, int sampleRate, std::int64_t durationMs,
                 std::vector<std::uint8_t>& pcm) {
     pcm.clear();
+    if (sampleRate <= 0 || durationMs < 0 || durationMs > kMaxMs / sampleRate) return false;
     // The synthesizer's loader complains loudly about files of other kinds.
     {
         char head[12] = {};

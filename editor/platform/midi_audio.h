@@ -12,7 +12,8 @@
 namespace rova {
 
 // Milliseconds from the start to the last event of the longest track, with the
-// tempo changes of every track applied; none when the file is no Standard MIDI File.
+// tempo changes of every track applied, at most the largest std::int64_t; none
+// when the file is no Standard MIDI File.
 std::optional<std::int64_t> midiDurationMs(Bytes file);
 
 // The SoundFont to render with: $ROVA_SOUNDFONT when set (empty means none),

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "model/channels.h"
 #include "player/player_window.h"
 #include "player/window_messages.h"
 
@@ -46,8 +47,9 @@ bool CPlayerLink::onViewerKey(int key) {
 }
 
 bool CPlayerLink::jointNotify(void*, int joint, int value) {
-    // The paws and ears have no channel: they move freely.
-    if (joint >= 18) return true;
+    // The paws and ears have no channel: they move freely. No joint lies below 0.
+    if (joint < 0) return false;
+    if (joint >= kChannelCount) return true;
     PlayerClient* view = playerLink().m_activeView;
     return view ? view->onViewerJointValue(joint, value) : false;
 }

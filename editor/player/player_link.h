@@ -33,7 +33,9 @@ public:
     // A key pressed in the player window: the arrows go to the active view
     // (or beep without one) and count as handled; other keys are the viewer's.
     bool onViewerKey(int virtualKey);
-    // The viewer's notify callback.
+    // The viewer's notify callback: channel joints 0..17 go to the active view
+    // (false without one), the paws and ears (18 and up) move freely, and a
+    // negative joint is refused.
     static bool jointNotify(void* context, int joint, int value);
 
     PlayerClient* activeView() const { return m_activeView; }

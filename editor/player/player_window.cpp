@@ -8,6 +8,7 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/qt_messages.h"
 #include "player/player_link.h"
@@ -46,33 +47,32 @@ CPlayerWindow::CPlayerWindow(CPlayerLink& link)
 }
 
 CPlayerWindow* CPlayerWindow::create(const QRect& rect, CPlayerLink& link) {
-    auto* window = new CPlayerWindow(link);
+    // Ours until the viewer is attached; then the window deletes itself on close.
+    std::unique_ptr<CPlayerWindow> window(new CPlayerWindow(link));
     window->move(rect.topLeft());
     window->resize(rect.size());
     window->show();
     if (!window->windowHandle()) {
         tell(link, kMsgWindowCreate);
-        delete window;
         return nullptr;
     }
     ViewerApi& api = viewerApi();
-    void* viewer = api.Create();
+    auto destroy = [&api](void* context) { api.Destroy(context); };
+    // Declared after the window, so a failed attach destroys the viewer first.
+    std::unique_ptr<void, decltype(destroy)> viewer(api.Create(), destroy);
     if (!viewer) {
         tell(link, kMsgNoViewer);
-        delete window;
         return nullptr;
     }
-    if (!api.Attach(viewer, window)) {
+    if (!api.Attach(viewer.get(), window.get())) {
         tell(link, kMsgAttach);
-        api.Destroy(viewer);  // also destroys the window
-        delete window;
         return nullptr;
     }
-    window->m_viewer = viewer;
-    api.SetCursor(viewer, &window->m_dragCursor);
-    api.SetNotifyProc(viewer, &CPlayerLink::jointNotify);
+    window->m_viewer = viewer.release();
+    api.SetCursor(window->m_viewer, &window->m_dragCursor);
+    api.SetNotifyProc(window->m_viewer, &CPlayerLink::jointNotify);
     window->update();
-    return window;
+    return window.release();
 }
 
 CPlayerWindow::~CPlayerWindow() {

@@ -21,7 +21,7 @@ CMotionTrack motionWithKeyframesAt(const std::vector<int>& steps, std::int32_t f
     }
     CMotionTrack t;
     std::array<int, kChannelCount> locators{};
-    for (int c = 0; c < kChannelCount; ++c) locators[c] = c;
+    for (std::size_t c = 0; c < locators.size(); ++c) locators[c] = static_cast<int>(c);
     t.assign(MOTION_FULL_BODY, kChannelCount, locators, std::move(block), static_cast<int>(steps.size()));
     t.setFirstChannel(0);
     return t;

@@ -63,6 +63,7 @@ Frame first(const DanceStep& s) { return frameOf(s, 0); }
 Frame last(const DanceStep& s) { return frameOf(s, s.frameCount - 1); }
 
 double deg(std::int32_t v) { return degreesFromValue(v); }
+const ChannelInfo& info(int c) { return kChannelInfo[static_cast<std::size_t>(c)]; }
 
 // Degrees of channel c over the whole step.
 std::vector<double> track(const DanceStep& s, int c) {
@@ -100,15 +101,15 @@ TEST(DanceTable, EntriesNamesCategoriesAndCountsInMenuOrder) {
     const auto& steps = danceSteps();
     int total = 0;
     int perCategory[kDanceCategoryCount] = {};
-    for (int i = 0; i < kDanceStepCount; ++i) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
         ASSERT_NE(steps[i].name, nullptr);
         EXPECT_STREQ(steps[i].name, kExpected[i].name);
         EXPECT_EQ(steps[i].category, kExpected[i].category);
         EXPECT_EQ(steps[i].frameCount, kExpected[i].frames);
-        EXPECT_EQ(danceStepForCommand(kFirstDanceCommand + i), &steps[i]);
+        EXPECT_EQ(danceStepForCommand(kFirstDanceCommand + static_cast<int>(i)), &steps[i]);
         total += steps[i].frameCount;
-        ++perCategory[steps[i].category];
+        ++perCategory[static_cast<std::size_t>(steps[i].category)];
     }
     EXPECT_EQ(total, 5462);
     EXPECT_EQ(std::vector<int>(perCategory, perCategory + 5), (std::vector<int>{52, 19, 5, 4, 3}));
@@ -144,11 +145,11 @@ TEST(DanceTable, ReferenceFramesAreExact) {
 // out to it, and no further.
 TEST(DanceTable, EveryValueWithinItsChannelLimits) {
     for (int c = 0; c < kChannelCount; ++c) {
-        const double lower = std::min<double>(kChannelInfo[c].lower, deg(kLyingRef[c]));
-        const double upper = std::max<double>(kChannelInfo[c].upper, deg(kLyingRef[c]));
+        const double lower = std::min<double>(info(c).lower, deg(kLyingRef[static_cast<std::size_t>(c)]));
+        const double upper = std::max<double>(info(c).upper, deg(kLyingRef[static_cast<std::size_t>(c)]));
         for (const DanceStep& s : danceSteps()) {
-            EXPECT_GE(least(s, c), lower) << s.name << " " << kChannelInfo[c].name;
-            EXPECT_LE(most(s, c), upper) << s.name << " " << kChannelInfo[c].name;
+            EXPECT_GE(least(s, c), lower) << s.name << " " << info(c).name;
+            EXPECT_LE(most(s, c), upper) << s.name << " " << info(c).name;
         }
     }
 }
@@ -157,10 +158,10 @@ TEST(DanceTable, NoChannelMovesFasterThanItsHighestSpeed) {
     for (const DanceStep& s : danceSteps())
         for (int c = 0; c < kChannelCount; ++c) {
             const auto t = track(s, c);
-            const double perFrame = kChannelInfo[c].maxSpeed * 0.08;
+            const double perFrame = info(c).maxSpeed * 0.08;
             for (std::size_t f = 1; f < t.size(); ++f)
                 ASSERT_LE(std::fabs(t[f] - t[f - 1]), perFrame)
-                    << s.name << " " << kChannelInfo[c].name << " frame " << f;
+                    << s.name << " " << info(c).name << " frame " << f;
         }
 }
 

@@ -22,9 +22,7 @@ struct Chunk {
     std::int64_t declaredDelta = 0;  // added to the true length in the header
 };
 
-void put32(ByteVec& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+void put32(ByteVec& b, std::uint32_t v) { appendLe(b, v, 4); }
 
 ByteVec fmtBody(unsigned tag = 1, unsigned channels = 1, std::uint32_t rate = 8000, unsigned bits = 8) {
     ByteVec b = {static_cast<std::uint8_t>(tag), 0, static_cast<std::uint8_t>(channels), 0};

@@ -4,11 +4,6 @@
 
 using namespace rova;
 
-TEST(Channels, PaneHeightsDeriveFromRangeUnlessGiven) {
-    const int expected[kChannelCount] = {30, 44, 14, 32, 58, 26, 43, 58, 26, 43, 58, 26, 43, 58, 26, 43, 32, 32};
-    for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(kChannelInfo[c].height(), expected[c]) << kChannelInfo[c].name;
-}
-
 TEST(Channels, LocatorLookupIsExactAndCaseSensitive) {
     EXPECT_EQ(findLocator("PRM:/r0/c0-Joint:j0"), 0);
     EXPECT_EQ(findLocator("PRM:/r5/c0/c1/c2-Joint:j2"), LRPawY);

@@ -103,7 +103,7 @@ TEST(GenerateEyes, ThresholdSixtyThreeNeedsTheExtremes) {
 TEST(GenerateMouth, LevelsRampOneKeyframeAtATime) {
     // Keyframe k's window: 640 samples from 1280 after the previous keyframe's time.
     Audio a(5120);
-    for (int k = 1; k <= 4; ++k) a.fill(640 * (k - 1) + 1280, 640, 255);
+    for (std::size_t k = 1; k <= 4; ++k) a.fill(640 * (k - 1) + 1280, 640, 255);
     a.fill(640 * 4 + 1280, 128, 255);  // keyframe 5: exactly 20 %, quiet
     a.fill(0, 1280, 255);              // before every window: no effect
     CMotionTrack m = headTrack(8);

@@ -86,15 +86,18 @@ static std::vector<RejectCase> rejectCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MotionReaderRejects, testing::ValuesIn(rejectCases()),
-                         [](const testing::TestParamInfo<RejectCase>& info) {
+                         [](const testing::TestParamInfo<RejectCase>& test) {
                              std::string n;
-                             for (const char* p = info.param.what; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             for (const char* p = test.param.what; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return n;
                          });
 
 TEST(MotionReader, ClassifiesEachKind) {
     struct { int first, n; MotionKind kind; unsigned flags; } rows[] = {
-        {0, 18, MOTION_FULL_BODY, 0x70}, {0, 4, MOTION_HEAD, 0x10}, {4, 12, MOTION_LEGS, 0x20}, {16, 2, MOTION_TAIL, 0x40}};
+        {.first = 0, .n = 18, .kind = MOTION_FULL_BODY, .flags = TRACK_MOTION},
+        {.first = 0, .n = 4, .kind = MOTION_HEAD, .flags = TRACK_HEAD},
+        {.first = 4, .n = 12, .kind = MOTION_LEGS, .flags = TRACK_LEGS},
+        {.first = 16, .n = 2, .kind = MOTION_TAIL, .flags = TRACK_TAIL}};
     for (const auto& row : rows) {
         auto r = read(MotionImage::of(row.first, row.n, 4).bytes());
         ASSERT_TRUE(r.ok) << row.n;
@@ -104,7 +107,8 @@ TEST(MotionReader, ClassifiesEachKind) {
         EXPECT_EQ(r.track.totalTicks(), 15);
         EXPECT_EQ(trackFlagsOfKind(r.track.kind()), row.flags);
         EXPECT_EQ(r.track.value(3, row.n - 1), 4000 * row.n);
-        for (int j = 0; j < row.n; ++j) EXPECT_EQ(r.track.locatorIndexes()[j], row.first + j);
+        for (int j = 0; j < row.n; ++j)
+            EXPECT_EQ(r.track.locatorIndexes()[static_cast<std::size_t>(j)], row.first + j);
     }
 }
 

@@ -13,7 +13,7 @@ CMotionTrack makeTrack(MotionKind kind, const std::vector<std::vector<std::int32
     for (const auto& k : keys) {
         block.push_back(k[0]);
         block.insert(block.end(), {7, 8, 9});
-        for (int c = 0; c < n; ++c) block.push_back(c + 1 < static_cast<int>(k.size()) ? k[c + 1] : 0);
+        for (int c = 0; c < n; ++c) block.push_back(c + 1 < static_cast<int>(k.size()) ? k[static_cast<std::size_t>(c) + 1] : 0);
     }
     CMotionTrack t;
     std::array<int, kChannelCount> loc{};

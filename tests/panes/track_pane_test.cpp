@@ -185,7 +185,10 @@ TEST(ChannelPane, RightPressSetsInnerKeyframesFromYClampedAndClearsTheTimeRange)
     EXPECT_EQ(t.value(0, HeadY), 0);
     EXPECT_EQ(view.selLength, 0);
     EXPECT_FALSE(t.isModified());
-    EXPECT_FALSE(head.onRightButtonDown(5, 5, 0));  // between keyframes
+    view.setTimeSelection(3, 2);
+    EXPECT_TRUE(head.onRightButtonDown(5, 5, 0));  // between keyframes: takes the drag, changes nothing
+    EXPECT_EQ(view.selLength, 2);
+    EXPECT_FALSE(t.isModified());
     EXPECT_FALSE(head.onRightButtonDown(-1, 5, 0));
     // Above the top of the pane: the upper limit, not more.
     ASSERT_TRUE(head.onRightButtonDown(20, -50, 0));
@@ -197,6 +200,28 @@ TEST(ChannelPane, RightPressSetsInnerKeyframesFromYClampedAndClearsTheTimeRange)
     EXPECT_EQ(t.value(4, HeadY), valueFromDegrees(-18.5));
     EXPECT_TRUE(t.isModified());
     EXPECT_EQ(view.bands.back(), std::make_pair(100, 30));
+}
+
+// A tail-only motion at 100 px/s: a press that hits no keyframe, then a
+// release over keyframe 2 (x 16) sets that keyframe.
+TEST(ChannelPane, PressBetweenKeyframesThenReleaseOnOneSetsIt) {
+    FakeView view;
+    view.pps = 100;
+    CMotionTrack t;
+    std::vector<std::int32_t> block;
+    for (int k = 0; k < 6; ++k) block.insert(block.end(), {k == 0 ? 0 : 5, 0, 0, 0, 0, 0});
+    std::array<int, kChannelCount> loc{};
+    t.assign(MOTION_TAIL, 2, loc, std::move(block), 6);
+    t.setFirstChannel(TailY);
+    CChannelPane tailY(t, 0);
+    tailY.attach(&view, 0);
+    ASSERT_TRUE(tailY.onRightButtonDown(100, 5, 0));
+    EXPECT_FALSE(t.isModified());
+    tailY.onRightDrag(16, 5);
+    EXPECT_TRUE(t.isModified());
+    EXPECT_GT(t.value(2, 0), 0);
+    EXPECT_EQ(t.value(1, 0), 0);
+    EXPECT_EQ(t.value(3, 0), 0);
 }
 
 TEST(ChannelPane, DigitKeysSetLevelsOverTheSelection) {

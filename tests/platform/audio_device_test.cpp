@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <limits>
 
 #include "platform/audio_device.h"
 #include "platform/midi_audio.h"
@@ -18,43 +20,56 @@ using TimePoint = std::chrono::steady_clock::time_point;
 
 TEST(AudioCommand, ParsesTheCommandFormats) {
     struct Case {
-        const char* text;
+        const char* text;  // with @ for the quoted path
         int error;
         AudioCommand::Verb verb;
         int from;
         std::optional<int> to;
     };
     const Case cases[] = {
-        {"open \"/a b/P.WAV\"", 0, AudioCommand::OPEN, 0, {}},
-        {"set \"/a b/P.WAV\" time format milliseconds", 0, AudioCommand::SET_TIME_FORMAT, 0, {}},
-        {"play \"/a b/P.WAV\" from 800 to 1600", 0, AudioCommand::PLAY, 800, 1600},
-        {"play \"/a b/P.WAV\" from 800", 0, AudioCommand::PLAY, 800, {}},
-        {"status \"/a b/P.WAV\" mode", 0, AudioCommand::STATUS_MODE, 0, {}},
-        {"status \"/a b/P.WAV\" position", 0, AudioCommand::STATUS_POSITION, 0, {}},
-        {"close \"/a b/P.WAV\"", 0, AudioCommand::CLOSE, 0, {}},
-        {"  PLAY  \"/a b/P.WAV\"   From 0 TO 80 ", 0, AudioCommand::PLAY, 0, 80},
-        {"play \"/a b/P.WAV\" from -80", AUDIO_ERR_BAD_INTEGER, {}, 0, {}},
-        {"play \"/a b/P.WAV\"", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"open \"/a b/P.WAV\" alias snd", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
-        {"open \"/a/P.WAV", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
+        {"open @", 0, AudioCommand::OPEN, 0, {}},
+        {"set @ time format milliseconds", 0, AudioCommand::SET_TIME_FORMAT, 0, {}},
+        {"play @ from 800 to 1600", 0, AudioCommand::PLAY, 800, 1600},
+        {"play @ from 800", 0, AudioCommand::PLAY, 800, {}},
+        {"status @ mode", 0, AudioCommand::STATUS_MODE, 0, {}},
+        {"status @ position", 0, AudioCommand::STATUS_POSITION, 0, {}},
+        {"close @", 0, AudioCommand::CLOSE, 0, {}},
+        {"  PLAY  @   From 0 TO 80 ", 0, AudioCommand::PLAY, 0, 80},
+        {"play @ from -80", AUDIO_ERR_BAD_INTEGER, {}, 0, {}},
+        {"play @", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
+        {"open @ alias snd", AUDIO_ERR_UNRECOGNIZED_COMMAND, {}, 0, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+    // The path runs from the first quote to the last: quotes inside it, blanks
+    // and letters beyond ASCII are all part of the name.
+    const char* const paths[] = {"/a b/P.WAV", "/tmp/q\"uote dir/Bounce.WAV", "/x/\"\"/\"P\".WAV",
+                                 "/home/J\u00f6rg/\u30c0\u30f3\u30b9/Tanz.WAV"};
+    for (const char* path : paths) {
+        for (const Case& c : cases) {
+            std::string text = c.text;
+            text.replace(text.find('@'), 1, std::string("\"") + path + "\"");
+            SCOPED_TRACE(text);
+            int error = -1;
+            const auto parsed = parseAudioCommand(text, error);
+            EXPECT_EQ(error, c.error);
+            ASSERT_EQ(parsed.has_value(), c.error == 0);
+            if (!parsed) continue;
+            EXPECT_EQ(parsed->verb, c.verb);
+            EXPECT_EQ(parsed->device, path);
+            EXPECT_EQ(parsed->from, c.from);
+            EXPECT_EQ(parsed->to, c.to);
+        }
+    }
+    for (const char* text : {"open \"/a/P.WAV", "open \"\"", "open /a/P.WAV", "play \"/a\" from 1 \"2\""}) {
+        SCOPED_TRACE(text);
         int error = -1;
-        const auto parsed = parseAudioCommand(c.text, error);
-        EXPECT_EQ(error, c.error);
-        ASSERT_EQ(parsed.has_value(), c.error == 0);
-        if (!parsed) continue;
-        EXPECT_EQ(parsed->verb, c.verb);
-        EXPECT_EQ(parsed->device, "/a b/P.WAV");
-        EXPECT_EQ(parsed->from, c.from);
-        EXPECT_EQ(parsed->to, c.to);
+        EXPECT_FALSE(parseAudioCommand(text, error));
+        EXPECT_EQ(error, AUDIO_ERR_UNRECOGNIZED_COMMAND);
     }
 }
 
 struct Device : ::testing::Test {
     std::int64_t now = 0;
-    AudioDevice device{[this](const std::string& path, int& error) -> std::optional<AudioClip> {
+    AudioDevice device{[](const std::string& path, int& error) -> std::optional<AudioClip> {
                            if (path.find("missing") != std::string::npos) {
                                error = AUDIO_ERR_FILE_NOT_FOUND;
                                return std::nullopt;
@@ -123,20 +138,23 @@ TEST_F(Device, AnswersErrorsAndCutsReplies) {
 
 // ---- files --------------------------------------------------------------
 
+// A MIDI file of one track holding the given bytes.
+std::vector<std::uint8_t> midiFile(std::uint16_t division, const std::vector<std::uint8_t>& track) {
+    const auto n = static_cast<std::uint32_t>(track.size());
+    std::vector<std::uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
+                                   static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division),
+                                   'M', 'T', 'r', 'k', static_cast<std::uint8_t>(n >> 24),
+                                   static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                                   static_cast<std::uint8_t>(n)};
+    f.insert(f.end(), track.begin(), track.end());
+    return f;
+}
+
 // A MIDI file of one track made of the given events.
 std::vector<std::uint8_t> midi(std::uint16_t division, const std::vector<std::vector<std::uint8_t>>& events) {
     std::vector<std::uint8_t> track;
     for (const auto& e : events) track.insert(track.end(), e.begin(), e.end());
-    const auto n = static_cast<std::uint32_t>(track.size());
-    const std::uint8_t head[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
-                                 static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division),
-                                 'M', 'T', 'r', 'k', static_cast<std::uint8_t>(n >> 24),
-                                 static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                                 static_cast<std::uint8_t>(n)};
-    std::vector<std::uint8_t> f(sizeof head + track.size());
-    std::copy(std::begin(head), std::end(head), f.begin());
-    std::copy(track.begin(), track.end(), f.begin() + sizeof head);
-    return f;
+    return midiFile(division, track);
 }
 
 const std::vector<std::uint8_t> kEnd = {0x00, 0xff, 0x2f, 0x00};
@@ -167,6 +185,62 @@ TEST(MidiDuration, FollowsTheTempoMap) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(midiDurationMs(c.file), c.ms);
     }
+}
+
+// A sound in a folder whose name holds a quote, blanks and other letters
+// opens and plays through the real loader.
+// A file of millions of the longest pauses at the slowest tempo and one tick a
+// quarter lasts longer than milliseconds can count: the length saturates, and
+// such music is timed but not rendered.
+TEST(MidiDuration, SaturatesLengthsBeyondRange) {
+    constexpr std::uint64_t kPauses = 3'000'000;
+    constexpr std::uint64_t kLongestPause = (1u << 28) - 1;
+    // The slowest tempo, a program change, then the longest pauses repeating it.
+    auto track = [&](bool slowest) {
+        std::vector<std::uint8_t> t;
+        if (slowest) t = {0x00, 0xff, 0x51, 0x03, 0xff, 0xff, 0xff};
+        t.insert(t.end(), {0x00, 0xc0, 0x00});
+        t.reserve(t.size() + kPauses * 5 + kEnd.size());
+        for (std::uint64_t i = 0; i < kPauses; ++i) t.insert(t.end(), {0xff, 0xff, 0xff, 0x7f, 0x00});
+        t.insert(t.end(), kEnd.begin(), kEnd.end());
+        return t;
+    };
+    const auto file = midiFile(1, track(true));
+    ASSERT_GT(file.size(), 15'000'000u);
+    EXPECT_EQ(midiDurationMs(file), std::numeric_limits<std::int64_t>::max());
+
+    // SMPTE, 24 frames of one tick: long, but exact.
+    EXPECT_EQ(midiDurationMs(midiFile(static_cast<std::uint16_t>(0xe801), track(false))),
+              static_cast<std::int64_t>(kPauses * kLongestPause * 1000 / 24));
+
+    TempDir dir;
+    dir.write("Long.MID", file);
+    int error = 0;
+    std::vector<std::string> notices;
+    const auto clip = loadAudioFile(dir / "Long.MID", findSoundFont(), error,
+                                    [&](std::string_view s) { notices.emplace_back(s); });
+    ASSERT_TRUE(clip);
+    EXPECT_TRUE(clip->silent);
+    EXPECT_EQ(clip->durationMs, std::numeric_limits<std::int64_t>::max());
+    EXPECT_THAT(notices, ::testing::ElementsAre("MIDI audio longer than 20 minutes plays silent"));
+}
+
+TEST(AudioFile, PlaysFromAFolderWithQuotesInItsName) {
+    TempDir dir;
+    const std::string folder = "q\"uote d\u00efr \"x\"";
+    std::filesystem::create_directories(dir.path() / folder);
+    dir.write(folder + "/Bounce.WAV", waveImage(8000));
+    const std::string path = dir / (folder + "/Bounce.WAV");
+    AudioDevice device([](const std::string& p, int& error) { return loadAudioFile(p, "", error); },
+                       [](const AudioClip&) { return std::make_unique<SilentOutput>(); });
+    const std::string quoted = "\"" + path + "\"";
+    EXPECT_EQ(device.sendString("open " + quoted, nullptr, 0), AUDIO_OK);
+    EXPECT_TRUE(device.isOpen(path));
+    EXPECT_EQ(device.sendString("set " + quoted + " time format milliseconds", nullptr, 0), AUDIO_OK);
+    EXPECT_EQ(device.sendString("play " + quoted + " from 0 to 1000", nullptr, 0), AUDIO_OK);
+    EXPECT_EQ(device.sendString("play " + quoted + " from 0 to 1001", nullptr, 0), AUDIO_ERR_OUT_OF_RANGE);
+    EXPECT_EQ(device.sendString("close " + quoted, nullptr, 0), AUDIO_OK);
+    EXPECT_EQ(device.openCount(), 0u);
 }
 
 TEST(AudioFile, LoadsWaveAndMidiAndRefusesOtherFiles) {
@@ -207,7 +281,7 @@ TEST(AudioFile, LoadsWaveAndMidiAndRefusesOtherFiles) {
     ASSERT_TRUE(music);
     EXPECT_FALSE(music->silent);
     EXPECT_EQ(music->durationMs, 1000);
-    EXPECT_EQ(music->pcm.size(), static_cast<std::size_t>(music->sampleRate) * music->frameBytes());
+    EXPECT_EQ(music->pcm.size(), static_cast<std::size_t>(music->sampleRate * music->frameBytes()));
     // The note sounds: some sample is far from silence.
     int loudest = 0;
     for (std::size_t i = 0; i + 1 < music->pcm.size(); i += 2)

@@ -60,7 +60,7 @@ void expectFollowsTheClock(const std::vector<Sample>& s, int from, int to) {
     for (std::size_t i = 1; i < s.size(); ++i) EXPECT_GE(s[i].position, s[i - 1].position);
     const std::int64_t offset = s[moved].wall - (s[moved].position - from);
     for (std::size_t i = moved; i + 1 < s.size(); ++i)
-        EXPECT_NEAR(s[i].position - from, s[i].wall - offset, 150) << "at " << s[i].wall << " ms";
+        EXPECT_NEAR(static_cast<double>(s[i].position - from), static_cast<double>(s[i].wall - offset), 150) << "at " << s[i].wall << " ms";
     EXPECT_GE(s.back().wall - offset, to - from - 150);
 }
 

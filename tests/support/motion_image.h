@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/byte_io.h"
 #include "model/channels.h"
 
 namespace rova::test {
@@ -27,7 +28,7 @@ struct MotionImage {
     // in column c at keyframe i is (i + 1) * 1000 * (c + 1) with durations of 5.
     static MotionImage of(int first, int n, int k) {
         MotionImage m;
-        for (int c = 0; c < n; ++c) m.locators.emplace_back(kJointLocators[first + c]);
+        for (int c = 0; c < n; ++c) m.locators.emplace_back(kJointLocators[static_cast<std::size_t>(first + c)]);
         for (int i = 0; i < k; ++i) {
             std::vector<std::int32_t> kf{i == 0 ? 0 : 5};
             for (int c = 0; c < n; ++c) kf.push_back((i + 1) * 1000 * (c + 1));
@@ -39,8 +40,8 @@ struct MotionImage {
     std::vector<std::uint8_t> bytes() const {
         std::vector<std::uint8_t> b;
         auto u8 = [&](unsigned v) { b.push_back(static_cast<std::uint8_t>(v)); };
-        auto u16 = [&](unsigned v) { u8(v & 0xff); u8((v >> 8) & 0xff); };
-        auto u32 = [&](std::uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+        auto u16 = [&](std::uint32_t v) { appendLe(b, v, 2); };
+        auto u32 = [&](std::uint32_t v) { appendLe(b, v, 4); };
         auto pascal = [&](const std::string& s) { u8(static_cast<unsigned>(s.size())); b.insert(b.end(), s.begin(), s.end()); };
         const std::size_t n = locators.size();
         const std::string creator = "ROVA Editor", design = "QTM-410";
@@ -56,7 +57,7 @@ struct MotionImage {
         if (padding) u16(0);
         u16(static_cast<unsigned>(sectionWord0));
         u16(static_cast<unsigned>(sectionWord1));
-        u16(static_cast<unsigned>(keyframes.size() * (n + 4) * 4 + 6 + dataSizeDelta));
+        u16(static_cast<std::uint32_t>(static_cast<std::int64_t>(keyframes.size() * (n + 4) * 4 + 6) + dataSizeDelta));
         for (const auto& kf : keyframes) {
             u32(static_cast<std::uint32_t>(kf[0]));
             u32(0); u32(0); u32(0);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/byte_io.h"
+
 namespace rova::test {
 
 // An 8000 Hz mono 8-bit PCM file of `samples` bytes (a ramp), optionally with
@@ -15,8 +17,8 @@ inline std::vector<std::uint8_t> waveImage(std::size_t samples, bool extraChunk 
     auto text = [&](const char* s) {
         for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(s[i]));
     };
-    auto u16 = [&](unsigned v) { b.push_back(v & 0xff); b.push_back((v >> 8) & 0xff); };
-    auto u32 = [&](std::uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+    auto u16 = [&](std::uint32_t v) { appendLe(b, v, 2); };
+    auto u32 = [&](std::uint32_t v) { appendLe(b, v, 4); };
     text("RIFF");
     u32(0);
     text("WAVE");
@@ -31,8 +33,7 @@ inline std::vector<std::uint8_t> waveImage(std::size_t samples, bool extraChunk 
     text("data");
     u32(static_cast<std::uint32_t>(samples));
     for (std::size_t i = 0; i < samples; ++i) b.push_back(static_cast<std::uint8_t>(128 + (i % 64)));
-    const auto riff = static_cast<std::uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(riff >> (8 * i));
+    storeLe(b.data() + 4, static_cast<std::uint32_t>(b.size() - 8), 4);
     return b;
 }
 

@@ -107,16 +107,16 @@ TEST_F(DeviceTest, EachFailingResizeStepShowsItsMessage) {
         bool grow;
         std::string message;
     } table[] = {
-        {Call::CreateViewport, false, viewportFailed},
-        {Call::SetBack, false, viewportFailed},
-        {Call::CreateDevice, true,
+        {.call = Call::CreateViewport, .grow = false, .message = viewportFailed},
+        {.call = Call::SetBack, .grow = false, .message = viewportFailed},
+        {.call = Call::CreateDevice, .grow = true, .message =
          kBox + "Creating a device from HWND failed while rebuilding device.\nGeneric failure.\r\n"},
-        {Call::SetDither, true, rebuildFailed},
-        {Call::SetQuality, true, rebuildFailed},
-        {Call::SetTextureQuality, true, rebuildFailed},
-        {Call::SetShades, true, rebuildFailed},
-        {Call::CreateViewport, true, rebuildFailed},
-        {Call::SetBack, true, rebuildFailed},
+        {.call = Call::SetDither, .grow = true, .message = rebuildFailed},
+        {.call = Call::SetQuality, .grow = true, .message = rebuildFailed},
+        {.call = Call::SetTextureQuality, .grow = true, .message = rebuildFailed},
+        {.call = Call::SetShades, .grow = true, .message = rebuildFailed},
+        {.call = Call::CreateViewport, .grow = true, .message = rebuildFailed},
+        {.call = Call::SetBack, .grow = true, .message = rebuildFailed},
     };
     attach();
     int shrink = 0;
@@ -142,10 +142,10 @@ TEST_F(DeviceTest, ActivateAndPaintFailures) {
         bool paint;
         std::string message;
     } table[] = {
-        {Call::QueryWinDevice, false, kBox + "Failed to create Windows device to handle WM_ACTIVATE.\n\r\n"},
-        {Call::HandleActivate, false, kBox + "Failed to handle WM_ACTIVATE.\n\r\n"},
-        {Call::QueryWinDevice, true, kBox + "Failed to create Windows device to handle WM_PAINT.\n\r\n"},
-        {Call::HandlePaint, true, kBox + "Failed to handle WM_PAINT.\n\r\n"},
+        {.call = Call::QueryWinDevice, .paint = false, .message = kBox + "Failed to create Windows device to handle WM_ACTIVATE.\n\r\n"},
+        {.call = Call::HandleActivate, .paint = false, .message = kBox + "Failed to handle WM_ACTIVATE.\n\r\n"},
+        {.call = Call::QueryWinDevice, .paint = true, .message = kBox + "Failed to create Windows device to handle WM_PAINT.\n\r\n"},
+        {.call = Call::HandlePaint, .paint = true, .message = kBox + "Failed to handle WM_PAINT.\n\r\n"},
     };
     for (const auto& row : table) {
         window.messages.clear();

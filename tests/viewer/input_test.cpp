@@ -56,12 +56,12 @@ TEST_F(InputTest, ClicksSelectTheNearestJointFrameAboveThePart) {
         int joint;  // the joint a drag then moves, -1: the whole model turns
         bool fromBehind;
     } table[] = {
-        {"frm-FL_Forearm", "frm-FL_Forearm", 9, false},
-        {"frm-FL_Foot", "frm-FL_Forearm", 9, false},
-        {"frm-FR_Paw", "frm-FR_Paw", 18, false},
-        {"frm-Head", "frm-Head", 1, false},
-        {"ROVA", "", -1, false},             // the body: the model frame, the whole model
-        {"frm-cyl3", "frm-cyl1", 16, true},  // the tail's tip: the tail joint
+        {.clicked = "frm-FL_Forearm", .selected = "frm-FL_Forearm", .joint = 9, .fromBehind = false},
+        {.clicked = "frm-FL_Foot", .selected = "frm-FL_Forearm", .joint = 9, .fromBehind = false},
+        {.clicked = "frm-FR_Paw", .selected = "frm-FR_Paw", .joint = 18, .fromBehind = false},
+        {.clicked = "frm-Head", .selected = "frm-Head", .joint = 1, .fromBehind = false},
+        {.clicked = "ROVA", .selected = "", .joint = -1, .fromBehind = false},             // the body: the model frame, the whole model
+        {.clicked = "frm-cyl3", .selected = "frm-cyl1", .joint = 16, .fromBehind = true},  // the tail's tip: the tail joint
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.clicked);

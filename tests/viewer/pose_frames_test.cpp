@@ -35,7 +35,7 @@ std::size_t count(const std::string& text, const std::string& what) {
 }
 
 TEST(PoseFramesTest, PrintsEveryFrameInModelCoordinates) {
-    if (!viewer::findResource(viewer::kModelResourceType, viewer::kModelResourceName)) GTEST_SKIP();
+    ASSERT_TRUE(viewer::findResource(viewer::kModelResourceType, viewer::kModelResourceName));
     const ToolRun rest = run({});
     ASSERT_EQ(rest.code, 0) << rest.err;
     EXPECT_EQ(count(rest.out, "\"origin\""), 38u);

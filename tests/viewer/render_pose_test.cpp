@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
+#include <QString>
+
+#include "image_file.h"
 #include "render_pose.h"
 
 namespace rova::tool {
@@ -19,12 +23,6 @@ int run(const std::vector<std::string>& args, std::string* err = nullptr) {
     return code;
 }
 
-std::uint32_t bigEndian(const std::string& s, std::size_t at) {
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
-    return v;
-}
-
 TEST(RenderPoseTest, WritesAPngOfTheAskedSize) {
     const std::string path = ::testing::TempDir() + "render_pose_test.png";
     std::string err;
@@ -33,14 +31,22 @@ TEST(RenderPoseTest, WritesAPngOfTheAskedSize) {
                   &err),
               0)
         << err;
-    std::ifstream in(path, std::ios::binary);
-    const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QImage png;
+    ASSERT_TRUE(png.load(QString::fromStdString(path), "PNG"));
     std::remove(path.c_str());
-    ASSERT_GT(png.size(), 64 * 48 * 3u);
-    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(png.substr(12, 4), "IHDR");
-    EXPECT_EQ(bigEndian(png, 16), 64u);
-    EXPECT_EQ(bigEndian(png, 20), 48u);
+    EXPECT_EQ(png.size(), QSize(64, 48));
+    EXPECT_FALSE(png.hasAlphaChannel());
+}
+
+// A picture that cannot be made or written leaves the previous file as it was.
+TEST(RenderPoseTest, AFailedWriteKeepsThePreviousFile) {
+    EXPECT_EQ(run({"-o", "/nonexistent-folder/x.png"}), 1);
+    const std::string path = ::testing::TempDir() + "render_pose_keep.png";
+    std::ofstream(path) << "previous";
+    EXPECT_FALSE(savePng(QImage(), path));
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous");
+    std::remove(path.c_str());
 }
 
 TEST(RenderPoseTest, UsageErrors) {
@@ -53,7 +59,6 @@ TEST(RenderPoseTest, UsageErrors) {
         {"-o", "x.png", "--frobnicate"},
     };
     for (const auto& args : bad) EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args.back());
-    EXPECT_EQ(run({"-o", "/nonexistent-folder/x.png"}), 1);
 }
 
 }  // namespace

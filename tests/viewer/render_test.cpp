@@ -48,7 +48,7 @@ TEST(RasterTest, TrianglesSharingEdgesLeaveNoGaps) {
     int checked = 0;
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
-            if (std::hypot(2 * x + 1 - cx, 2 * y + 1 - cy) > inner) continue;
+            if (std::hypot(static_cast<float>(2 * x + 1) - cx, static_cast<float>(2 * y + 1) - cy) > inner) continue;
             ++checked;
             ASSERT_EQ(p[y * 64 + x], rm::packColor(255, 255, 255)) << x << "," << y;
         }

@@ -93,8 +93,8 @@ protected:
         if (GetParam() == Source::TestModel) {
             m_file = readFile(ROVA_TEST_MODEL);
             ASSERT_FALSE(m_file.empty());
-        } else if (!findResource(kModelResourceType, kModelResourceName)) {
-            GTEST_SKIP() << "this build carries no model";
+        } else {
+            ASSERT_TRUE(findResource(kModelResourceType, kModelResourceName)) << "the library carries no model";
         }
     }
     // The shipped model comes through loadModel(context), from the resource.
@@ -105,7 +105,7 @@ private:
 };
 
 INSTANTIATE_TEST_SUITE_P(Models, ModelTest, ::testing::Values(Source::TestModel, Source::Shipped),
-                         [](const auto& info) { return info.param == Source::TestModel ? "Test" : "Shipped"; });
+                         [](const auto& test) { return test.param == Source::TestModel ? "Test" : "Shipped"; });
 
 TEST_P(ModelTest, LoadsEveryFrameWithItsMesh) {
     Robot r = robot();
@@ -205,7 +205,7 @@ void expectNear(Vec3 a, Vec3 b, float tol, const std::string& what) {
 TEST_P(ModelTest, LoadedModelIsInItsModelledPose) {
     Robot r = robot();
     ASSERT_EQ(r.loaded, rm::kOk);
-    for (int j = 0; j < kViewerJointCount; ++j) EXPECT_EQ(r.context.jointValues[j], kRest[j]) << j;
+    for (std::size_t j = 0; j < std::size(kRest); ++j) EXPECT_EQ(r.context.jointValues[j], kRest[j]) << j;
     for (const FrameRow& row : kFrames) {
         const Frame* f = r.frame(row.name);
         ASSERT_TRUE(f);
@@ -218,7 +218,7 @@ TEST_P(ModelTest, LoadedModelIsInItsModelledPose) {
         expectNear(f->transform().z, want.z, 1e-3f, row.name);
     }
     // Each joint holds its table frame; a pair's two joints hold the same one.
-    for (int j = 0; j < kViewerJointCount; ++j) {
+    for (std::size_t j = 0; j < ViewerJointTable.size(); ++j) {
         const auto& row = ViewerJointTable[j];
         const Frame* expected = r.frame(row.pair == Pair::Second ? ViewerJointTable[j - 1].frame : row.frame);
         EXPECT_EQ(r.context.jointFrames[j].get(), expected) << j;
@@ -283,7 +283,7 @@ TEST_P(ModelTest, LeftAndRightLimbsMirrorEachOther) {
     for (const auto& limb : limbs) {
         for (const std::array<int, 3>& values : {std::array{-60, 20, 100}, std::array{45, -5, -20}}) {
             const int joints[] = {limb.legY, limb.legX, limb.pawY};
-            for (int k = 0; k < 3; ++k) {
+            for (std::size_t k = 0; k < values.size(); ++k) {
                 // The right limb's joints come three rows before the left's.
                 setJoint(r.context, joints[k], values[k]);
                 setJoint(r.context, joints[k] - 3, values[k]);
@@ -368,7 +368,7 @@ TEST_P(ModelTest, ExtremeAndOutOfRangeJointsAreSafe) {
     for (int j = 0; j < kViewerJointCount; ++j) {
         for (std::int32_t v : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}) {
             setJoint(r.context, j, v);
-            const Vec3 p = r.inModel(r.context.jointFrames[j].get(), {1, 1, 1});
+            const Vec3 p = r.inModel(r.context.jointFrames[static_cast<std::size_t>(j)].get(), {1, 1, 1});
             EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << j;
         }
     }
@@ -417,7 +417,7 @@ TEST(SceneTest, ModelThatFailsToLoadLeavesNothingBehind) {
 TEST(SceneTest, LibraryCarriesTheModelFile) {
     const auto resource = findResource("MODELX", "ROVA");
     const std::vector<std::uint8_t> file = readFile(ROVA_SHIPPED_MODEL);
-    if (file.empty()) GTEST_SKIP() << "no model file in the source tree";
+    ASSERT_FALSE(file.empty()) << "no model file in the source tree";
     ASSERT_TRUE(resource);
     EXPECT_TRUE(std::equal(resource->begin(), resource->end(), file.begin(), file.end()));
     EXPECT_FALSE(findResource("MODELX", "OTHER"));

@@ -156,7 +156,7 @@ protected:
         }
         EXPECT_FALSE(found.empty()) << name << " does not show";
         if (found.empty()) return centre;
-        const double mx = static_cast<double>(sx) / n, my = static_cast<double>(sy) / n;
+        const double mx = static_cast<double>(sx) / static_cast<double>(n), my = static_cast<double>(sy) / static_cast<double>(n);
         return *std::min_element(found.begin(), found.end(), [&](Pixel a, Pixel b) {
             return std::hypot(a.x - mx, a.y - my) < std::hypot(b.x - mx, b.y - my);
         });
