@@ -20,9 +20,6 @@ const QColor kAlarmPen(255, 0, 0);
 
 }  // namespace
 
-bool CLedPane::s_light = false;
-int CLedPane::s_anchor = 0;
-
 void CTrackPane::draw(QPainter& p, const PaneDrawInfo& info) {
     p.fillRect(0, m_top, info.contentRight, m_height, Qt::black);
 }
@@ -108,9 +105,9 @@ bool CLedPane::onRightButtonDown(int x, int /*y*/, unsigned /*keyState*/) {
     const std::int64_t i = axis::xToLedStep(x, pps());
     if (i >= m_track.length()) return false;
     auto& step = m_track.steps[static_cast<std::size_t>(i)];
-    s_light = !(step & mask());
-    step = static_cast<std::uint8_t>(s_light ? step | mask() : step & ~mask());
-    s_anchor = static_cast<int>(i);
+    m_light = !(step & mask());
+    step = static_cast<std::uint8_t>(m_light ? step | mask() : step & ~mask());
+    m_anchor = static_cast<int>(i);
     m_track.modified = true;
     redrawRow();
     return true;
@@ -119,12 +116,12 @@ bool CLedPane::onRightButtonDown(int x, int /*y*/, unsigned /*keyState*/) {
 void CLedPane::onRightDrag(int x, int /*y*/) {
     if (m_track.length() == 0) return;
     const std::int64_t at = std::clamp<std::int64_t>(axis::xToLedStep(x, pps()), 0, m_track.length() - 1);
-    const int from = static_cast<int>(std::min<std::int64_t>(s_anchor, at));
-    const int to = static_cast<int>(std::max<std::int64_t>(s_anchor, at));
+    const int from = static_cast<int>(std::min<std::int64_t>(m_anchor, at));
+    const int to = static_cast<int>(std::max<std::int64_t>(m_anchor, at));
     bool changed = false;
     for (int i = std::max(0, from); i <= to && i < m_track.length(); ++i) {
         auto& step = m_track.steps[static_cast<std::size_t>(i)];
-        const auto next = static_cast<std::uint8_t>(s_light ? step | mask() : step & ~mask());
+        const auto next = static_cast<std::uint8_t>(m_light ? step | mask() : step & ~mask());
         if (next != step) {
             step = next;
             changed = true;

@@ -118,8 +118,8 @@ private:
     CLedTrack& m_track;
     int m_bit;
     // One press at a time: all LED panes share the paint mode and the anchor.
-    static bool s_light;
-    static int s_anchor;
+    bool m_light = false;  // what the stroke paints: on or off
+    int m_anchor = 0;      // the LED step where the stroke began
 };
 
 class CChannelPane : public CTrackPane {

@@ -66,7 +66,7 @@ bool CJointStream::decode(const CMotionTrack& motion) {
 
 bool CJointStream::sendStep(ViewerApi& api, void* viewer, int s) {
     if (s < 0 || s >= m_steps) return false;
-    ViewerJointRange range{m_first, m_channels, &m_poses[static_cast<std::size_t>(s) * m_channels]};
+    ViewerJointRange range{m_first, m_channels, &m_poses[static_cast<std::size_t>(s) * static_cast<std::size_t>(m_channels)]};
     return api.SetJoints(viewer, range) > 0;
 }
 

@@ -39,7 +39,7 @@ public:
     int channelCount() const { return m_channels; }
     int firstChannel() const { return m_first; }
     int stepCount() const { return m_steps; }
-    const std::int32_t* pose(int s) const { return &m_poses[static_cast<std::size_t>(s) * m_channels]; }
+    const std::int32_t* pose(int s) const { return &m_poses[static_cast<std::size_t>(s) * static_cast<std::size_t>(m_channels)]; }
 
 private:
     int m_channels = 0;

@@ -54,6 +54,10 @@ bool CPlayerLink::jointNotify(void*, int joint, int value) {
     return view ? view->onViewerJointValue(joint, value) : false;
 }
 
+void CPlayerLink::onViewerMouseReleased() {
+    if (m_activeView) m_activeView->viewerDragEnded();
+}
+
 void CPlayerLink::setActiveView(PlayerClient* view) {
     if (view == m_activeView) return;
     PlayerClient* previous = m_activeView;

@@ -20,6 +20,8 @@ public:
     virtual bool onViewerJointValue(int channel, int degrees) = 0;
     // The view became or stopped being the active view (its highlight changes).
     virtual void activeViewChanged(bool active) = 0;
+    // The mouse button that dragged joints was released: the drag is one edit.
+    virtual void viewerDragEnded() {}
 };
 
 class CPlayerLink {
@@ -33,6 +35,8 @@ public:
     // A key pressed in the player window: the arrows go to the active view
     // (or beep without one) and count as handled; other keys are the viewer's.
     bool onViewerKey(int virtualKey);
+    // A mouse button was released in the player window: ends the active view's joint drag.
+    void onViewerMouseReleased();
     // The viewer's notify callback: channel joints 0..17 go to the active view
     // (false without one), the paws and ears (18 and up) move freely, and a
     // negative joint is refused.

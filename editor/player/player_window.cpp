@@ -229,6 +229,10 @@ void CPlayerWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void CPlayerWindow::mouseReleaseEvent(QMouseEvent* event) {
+    // Whatever the viewer does with the release, a joint drag ends with it.
+    struct DragEnd {
+        ~DragEnd() { playerLink().onViewerMouseReleased(); }
+    } dragEnd;
     const QPoint at = event->position().toPoint();
     const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonUp
                              : event->button() == Qt::RightButton ? win::kWmRButtonUp

@@ -163,7 +163,7 @@ QMenu* CMainFrame::buildPopup(const MenuPopup& popup) {
 }
 
 QAction* CMainFrame::action(int id) const {
-    if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST) return m_mruActions[id - ID_FILE_MRU_FIRST];
+    if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST) return m_mruActions[static_cast<std::size_t>(id - ID_FILE_MRU_FIRST)];
     const auto it = m_actions.find(id);
     return it == m_actions.end() ? nullptr : it->second;
 }

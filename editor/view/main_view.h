@@ -66,7 +66,7 @@ public:
     // Sets the zoom factor (within its limits) and lays the view out anew.
     void setZoom(int zoom);
     // The joint dragged on the player window: the edit ends when the drag does.
-    void viewerDragEnded();
+    void viewerDragEnded() override;
 
     const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
     int zoom() const { return m_zoom; }

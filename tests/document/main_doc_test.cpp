@@ -111,7 +111,7 @@ static std::vector<OpenCase> openCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DocumentOpen, testing::ValuesIn(openCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(DocumentChannels, ValueAtCoversOnlyTheTrackChannels) {
     TempDir dir;

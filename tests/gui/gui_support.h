@@ -145,7 +145,7 @@ struct Shell {
         };
         app.commands().add(std::make_unique<CFunctionCommand>(
             onView(ID_EDIT_REDUCE), [testView](CommandContext& c) { ++testView(c)->reduces; },
-            [testView](CommandContext& c, CCmdUI& ui) { ui.enable(testView(c)->hasSelection); }));
+            [testView](CommandContext& c, CCmdUI& state) { state.enable(testView(c)->hasSelection); }));
         app.commands().add(std::make_unique<CFunctionCommand>(
             onView(ID_VIEW_ZOOM_IN), [testView](CommandContext& c) { ++testView(c)->zoomIns; }));
         started = app.initInstance(arguments);

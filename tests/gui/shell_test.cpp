@@ -339,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, CloseAll,
                          testing::Values(CloseAllCase{"Cancel", {ShellDialogs::SaveAnswer::Cancel}, 2, false},
                                          CloseAllCase{"No", {ShellDialogs::SaveAnswer::No}, 0, false},
                                          CloseAllCase{"Yes", {ShellDialogs::SaveAnswer::Yes}, 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Shell, AFailedSaveKeepsEveryWindowOpen) {
     Performances files;

@@ -16,6 +16,8 @@ struct View : PlayerClient {
         return true;
     }
     void activeViewChanged(bool) override {}
+    int dragEnds = 0;
+    void viewerDragEnded() override { ++dragEnds; }
 };
 
 TEST(PlayerLink, OnlyChannelJointsReachTheView) {
@@ -34,6 +36,15 @@ TEST(PlayerLink, OnlyChannelJointsReachTheView) {
     EXPECT_EQ(view.joints, (std::vector<std::pair<int, int>>{{0, 5}, {17, 5}}));
     playerLink().forgetView(&view);
     EXPECT_FALSE(CPlayerLink::jointNotify(nullptr, 3, 5));  // no active view
+}
+
+TEST(PlayerLink, AReleaseInThePlayerEndsTheActiveViewsDrag) {
+    View view;
+    playerLink().onViewerMouseReleased();  // no active view: nothing to end
+    playerLink().setActiveView(&view);
+    playerLink().onViewerMouseReleased();
+    EXPECT_EQ(view.dragEnds, 1);
+    playerLink().forgetView(&view);
 }
 
 }  // namespace
