@@ -267,7 +267,7 @@ TEST(PasteSpecial, RefusalsInOrder) {
     auto block = [](std::int32_t n, std::size_t size) {
         std::vector<std::uint8_t> b(size, 0);
         if (size >= 8)
-            for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(n) >> (8 * i));
+            for (std::size_t i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(n) >> (8 * i));
         return b;
     };
     for (const auto& bad : {block(0, 8), block(-2, 8 + 144), block(2, 8 + 72), block(1, 8 + 144), block(1, 4),

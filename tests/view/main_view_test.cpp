@@ -31,7 +31,8 @@ TEST(ViewLayout, PanesStackFromTheTracks) {
     // Audio + separator, two LED panes with two separators, 18 channels with 18 separators.
     ASSERT_EQ(v.panes().size(), 2u + 4u + 36u);
     int expected = 40 + 2 + 8 + 1 + 8 + 2;
-    for (int c = 0; c < 18; ++c) expected += kChannelInfo[c].height() + ((c == 3 || c == 6 || c == 9 || c == 12 || c == 15 || c == 17) ? 2 : 1);
+    for (std::size_t c = 0; c < kChannelInfo.size(); ++c)
+        expected += kChannelInfo[c].height() + ((c == 3 || c == 6 || c == 9 || c == 12 || c == 15 || c == 17) ? 2 : 1);
     EXPECT_EQ(v.totalHeight(), expected);
     EXPECT_EQ(v.lastStep(), 13);
     int joint = -1;
