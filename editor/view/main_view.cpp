@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "panes/time_axis.h"
 #include "player/player_link.h"
 #include "player/viewer_api.h"
 #include "player/window_messages.h"
@@ -55,21 +56,11 @@ CMainView::~CMainView() {
 
 CMainDoc& CMainView::doc() const { return document().doc(); }
 
-// Products in 64 bits: a long performance at a high zoom passes 32 bits.
-int CMainView::stepX(int g) const {
-    return kLabelColumnWidth +
-           static_cast<int>(((640 * static_cast<std::int64_t>(g) - 320) * pixelsPerSecond()) / 8000);
-}
+int CMainView::stepX(int g) const { return kLabelColumnWidth + axis::toPixels(axis::stepToX(g, pixelsPerSecond())); }
 
-int CMainView::stepsWidth(int n) const {
-    return static_cast<int>((static_cast<std::int64_t>(pixelsPerSecond()) * n * 640) / 8000);
-}
+int CMainView::stepsWidth(int n) const { return axis::toPixels(axis::stepsWidth(n, pixelsPerSecond())); }
 
-int CMainView::pixelToStep(int x, int pps) {
-    const std::int64_t cell = static_cast<std::int64_t>(pps) * 640;
-    const std::int64_t step = (static_cast<std::int64_t>(x) * 8000 + cell / 2) / cell;
-    return static_cast<int>(std::clamp<std::int64_t>(step, 0, INT32_MAX));
-}
+int CMainView::pixelToStep(int x, int pps) { return axis::toPixels(axis::pixelToStep(x, pps)); }
 
 void CMainView::onInitialUpdate() {
     endRightDrag();
@@ -120,9 +111,7 @@ void CMainView::updateLayout() {
     m_lastStep = steps;
     updateScrollBars();
     if (hasSelection())
-        horizontalScrollBar()->setValue(
-            static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(pixelsPerSecond()) * m_selStart * 10 / 125,
-                                                      0, INT32_MAX)));
+        horizontalScrollBar()->setValue(std::max(0, axis::toPixels(axis::stepsWidth(m_selStart, pixelsPerSecond()))));
 }
 
 QSize CMainView::drawingSize() const { return {m_contentWidth + 84, m_totalHeight}; }

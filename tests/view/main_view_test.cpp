@@ -25,6 +25,26 @@ TEST(ViewGeometry, DefaultZoomCellsAndClicks) {
     EXPECT_EQ(v.selStart(), v.lastStep());
 }
 
+TEST(ViewGeometry, ClicksAndCellsOfALongPerformanceAtZoomOne) {
+    // The longest motion an eye track can follow (65535 LED steps, 91 minutes)
+    // at a thousand pixels a second: positions pass 32 bits in their products.
+    Editor e;
+    auto m = MotionImage::of(0, 4, 2);
+    m.keyframes[1][0] = 65535 * 1000 / 12 / 16 / 5 * 5;  // ticks, on the 5-tick grid
+    e.files.dir.write("L.MTN", m.bytes());
+    CMainView& v = e.openPath(e.files.dir / "L.MTN", "L");
+    v.setZoom(1);
+    ASSERT_EQ(v.pixelsPerSecond(), 1000);
+    for (const int seconds : {200, 280, 400, 5400}) {
+        SCOPED_TRACE(seconds);
+        const int step = seconds * 1000 / 80;
+        v.onLButtonDown({kLabelColumnWidth + seconds * 1000, 0}, false);
+        EXPECT_EQ(v.selStart(), step);
+        EXPECT_EQ(v.stepX(step), kLabelColumnWidth + seconds * 1000 - 40);
+        EXPECT_EQ(v.stepsWidth(step), seconds * 1000);
+    }
+}
+
 TEST(ViewLayout, PanesStackFromTheTracks) {
     Editor e;
     CMainView& v = e.open("P", 14);  // 65 ticks
