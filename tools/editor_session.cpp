@@ -12,6 +12,7 @@
 #include "shell/document.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
+#include "image_file.h"
 #include "json_writer.h"
 #include "player/window_messages.h"
 #include "view/main_view.h"
@@ -261,7 +262,7 @@ bool EditorSession::renderView(const QString& file, int width, int height) {
         painter.translate(-view->horizontalScroll(), -view->verticalScroll());
         view->onDraw(painter);
     }
-    return image.save(file, "PNG");
+    return savePng(image, file.toStdString());
 }
 
 }  // namespace rova::tool

@@ -8,7 +8,6 @@ namespace rova {
 namespace {
 
 constexpr double kDegreesPerMicroRadian = 180 * 3.183098861837907e-7;
-constexpr int kViewerChannelJoints = 18;
 // Sleep after the last pose, before the sound is closed.
 constexpr int kSettleMs = 5;
 // How often the audio device is asked for its position between poses.
@@ -90,7 +89,7 @@ bool playPerformance(const std::optional<std::string>& audioPath, const CMotionT
     int lastShown = start;
     if (viewer) {
         cx.viewerApi.SelectJoint(viewer, -1);
-        cx.viewerApi.SetJointsVisible(viewer, 0, kViewerChannelJoints, false);
+        cx.viewerApi.SetJointsVisible(viewer, 0, kChannelCount, false);
         cx.viewerApi.SetJointsVisible(viewer, stream.firstChannel(), stream.channelCount(), true);
         stream.sendStep(cx.viewerApi, viewer, start);
         if (start < stream.stepCount()) cx.host.poseSent(start, 0);

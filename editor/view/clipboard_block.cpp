@@ -1,13 +1,12 @@
 #include "view/clipboard_block.h"
 
+#include "model/byte_io.h"
+#include "model/channels.h"
+
 namespace rova {
 namespace {
 
-constexpr int kChannels = 18;
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+void put32(std::uint8_t* p, std::uint32_t v) { storeLe(p, v, 4); }
 
 std::uint32_t get32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -23,7 +22,7 @@ void fillClipboardBlock(std::vector<std::uint8_t>& block, std::uint32_t flags, i
     put32(p + 4, static_cast<std::uint32_t>(steps));
     p += kClipboardHeaderBytes;
     for (int i = 0; i < steps; ++i)
-        for (int c = 0; c < kChannels; ++c, p += 4) put32(p, static_cast<std::uint32_t>(valueAt(i, c)));
+        for (int c = 0; c < kChannelCount; ++c, p += 4) put32(p, static_cast<std::uint32_t>(valueAt(i, c)));
 }
 
 std::optional<ClipboardMotion> ClipboardMotion::parse(const std::uint8_t* data, std::size_t size) {
@@ -40,7 +39,7 @@ std::uint32_t ClipboardMotion::flags() const { return get32(m_data); }
 
 std::int32_t ClipboardMotion::value(int step, int channel) const {
     const std::size_t at = kClipboardHeaderBytes +
-                           (static_cast<std::size_t>(step) * kChannels + static_cast<std::size_t>(channel)) * 4;
+                           (static_cast<std::size_t>(step) * static_cast<std::size_t>(kChannelCount) + static_cast<std::size_t>(channel)) * 4;
     return static_cast<std::int32_t>(get32(m_data + at));
 }
 

@@ -19,6 +19,12 @@ namespace rova {
 namespace {
 
 const QColor kGridColour(64, 64, 64);
+// Blank pixels right of the longest track, so its end stays clear of the edge.
+constexpr int kRightMargin = 50;
+// The drawing is wider than the content by the label column plus a margin of ten.
+constexpr int kDrawingSlack = kLabelColumnWidth + 10;
+// A band is invalidated across every x the window can show (the largest a window coordinate gets).
+constexpr int kWholeBandWidth = 32700;
 const QColor kHighlightPattern(192, 192, 192);  // the light-grey brush
 
 // The extension rule: a range grows toward i, or shrinks back toward its start.
@@ -107,14 +113,14 @@ void CMainView::updateLayout() {
         widest = std::max(widest, w);
         steps = std::max(steps, s);
     }
-    m_contentWidth = widest + 50;
+    m_contentWidth = widest + kRightMargin;
     m_lastStep = steps;
     updateScrollBars();
     if (hasSelection())
         horizontalScrollBar()->setValue(std::max(0, axis::toPixels(axis::stepsWidth(m_selStart, pixelsPerSecond()))));
 }
 
-QSize CMainView::drawingSize() const { return {m_contentWidth + 84, m_totalHeight}; }
+QSize CMainView::drawingSize() const { return {m_contentWidth + kDrawingSlack, m_totalHeight}; }
 
 void CMainView::updateScrollBars() {
     const QSize size = drawingSize();
@@ -207,7 +213,7 @@ void CMainView::pushPoseToViewer() {
 }
 
 void CMainView::invalidateBand(int top, int height) {
-    viewport()->update(QRect(0, top - verticalScrollBar()->value(), 32700, height));
+    viewport()->update(QRect(0, top - verticalScrollBar()->value(), kWholeBandWidth, height));
 }
 
 CTrackPane* CMainView::hitTestRow(int y, int& index) const {

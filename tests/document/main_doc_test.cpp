@@ -79,34 +79,37 @@ static std::vector<OpenCase> openCases() {
     auto extraTail = MotionImage::of(0, 18, 2);
     extraTail.locators[14] = std::string(kJointLocators[15]);
     extraTail.locators[17] = std::string(kJointLocators[18]);
+    constexpr unsigned kWaveBody = TRACK_WAVE | TRACK_MOTION;
+    constexpr unsigned kMidiBody = TRACK_MIDI | TRACK_MOTION;
+    constexpr unsigned kFull = kWaveBody | TRACK_LEDS;
     return {
-        {"FullSet", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.MTN", true, 0x75, {}},
-        {"OpenedThroughAnySibling", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.LED", true, 0x75, {}},
-        {"MidiWhenWaveMissing", {{"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, 0x72, {}},
-        {"EmptyWaveCountsMissing", {{"P.WAV", {}}, {"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, 0x72, {}},
-        {"WaveWinsOverMidi", {{"P.WAV", wav}, {"P.MID", midiImage()}}, "P.MID", true, 0x01, {}},
-        {"WaveNamedFileHoldingMidi", {{"P.WAV", midiImage()}}, "P.WAV", true, 0x02, {}},
-        {"OnlyWave", {{"P.WAV", waveImage(100, true)}}, "P.WAV", true, 0x01, {}},
-        {"HeadMotionAlone", {{"P.MTN", motionImage(0, 4, 2)}}, "P.MTN", true, 0x10,
+        {"FullSet", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.MTN", true, kFull, {}},
+        {"OpenedThroughAnySibling", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", mtn}}, "P.LED", true, kFull, {}},
+        {"MidiWhenWaveMissing", {{"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, kMidiBody, {}},
+        {"EmptyWaveCountsMissing", {{"P.WAV", {}}, {"P.MID", midiImage()}, {"P.MTN", mtn}}, "P.MTN", true, kMidiBody, {}},
+        {"WaveWinsOverMidi", {{"P.WAV", wav}, {"P.MID", midiImage()}}, "P.MID", true, TRACK_WAVE, {}},
+        {"WaveNamedFileHoldingMidi", {{"P.WAV", midiImage()}}, "P.WAV", true, TRACK_MIDI, {}},
+        {"OnlyWave", {{"P.WAV", waveImage(100, true)}}, "P.WAV", true, TRACK_WAVE, {}},
+        {"HeadMotionAlone", {{"P.MTN", motionImage(0, 4, 2)}}, "P.MTN", true, TRACK_HEAD,
          {"Warning: no Audio track for this motion"}},
-        {"LegsAndLeds", {{"P.LED", led}, {"P.MTN", motionImage(4, 12, 2)}}, "P.MTN", true, 0x24,
+        {"LegsAndLeds", {{"P.LED", led}, {"P.MTN", motionImage(4, 12, 2)}}, "P.MTN", true, TRACK_LEDS | TRACK_LEGS,
          {"Warning: no Audio track for this motion"}},
         {"BrokenWaveFailsWhateverElse", {{"P.WAV", kGarbage}, {"P.LED", led}, {"P.MTN", mtn}}, "P.MTN", false, 0,
          {"WAVE file is not in valid format"}},
-        {"BrokenLedDropsOnlyLeds", {{"P.WAV", wav}, {"P.LED", kGarbage}, {"P.MTN", mtn}}, "P.MTN", true, 0x71,
+        {"BrokenLedDropsOnlyLeds", {{"P.WAV", wav}, {"P.LED", kGarbage}, {"P.MTN", mtn}}, "P.MTN", true, kWaveBody,
          {"LED file is not in valid format"}},
-        {"BrokenMotionDropsOnlyMotion", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", kGarbage}}, "P.MTN", true, 0x05,
+        {"BrokenMotionDropsOnlyMotion", {{"P.WAV", wav}, {"P.LED", led}, {"P.MTN", kGarbage}}, "P.MTN", true, TRACK_WAVE | TRACK_LEDS,
          {"MOTION file is not in valid format"}},
         {"OnlyABrokenMotion", {{"P.MTN", kGarbage}}, "P.MTN", false, 0,
          {"Warning: no Audio track for this motion", "MOTION file is not in valid format",
           "Sorry, no editable tracks found"}},
-        {"ExtraTailServo", {{"P.WAV", wav}, {"P.MTN", extraTail.bytes()}}, "P.MTN", true, 0x01,
+        {"ExtraTailServo", {{"P.WAV", wav}, {"P.MTN", extraTail.bytes()}}, "P.MTN", true, TRACK_WAVE,
          {"Motion contains extra tail servo -- not supported", "MOTION file is not in valid format"}},
         {"BuiltInActionRefusedBeforeReading", {{"*P.WAV", kGarbage}}, "*P.WAV", false, 0,
          {"Editing built in actions no longer supported"}},
-        {"AlignmentWarnsWithoutModifying", {{"P.WAV", wav}, {"P.MTN", unaligned.bytes()}}, "P.MTN", true, 0x41,
+        {"AlignmentWarnsWithoutModifying", {{"P.WAV", wav}, {"P.MTN", unaligned.bytes()}}, "P.MTN", true, TRACK_WAVE | TRACK_TAIL,
          {kAligned}},
-        {"SiblingsMatchedWithoutRegardToCase", {{"p.wav", wav}, {"p.Led", led}, {"P.mtn", mtn}}, "P.mtn", true, 0x75, {}},
+        {"SiblingsMatchedWithoutRegardToCase", {{"p.wav", wav}, {"p.Led", led}, {"P.mtn", mtn}}, "P.mtn", true, kFull, {}},
     };
 }
 
