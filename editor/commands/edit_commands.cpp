@@ -84,13 +84,10 @@ public:
             ui.showMessage("Selection required");
             return;
         }
-        view.beginEdit(m_name);
+        view.beginEdit(m_name);  // its end repaints what changed
         const bool changed = m_operation(view.doc().motion(), view.selStart(), view.selLength());
         view.endEdit();
-        if (changed)
-            view.document().updateAllViews(HINT_REPAINT);
-        else
-            ui.showMessage(m_nothing);
+        if (!changed) ui.showMessage(m_nothing);
     }
 
 protected:

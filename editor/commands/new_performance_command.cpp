@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kNormaliseKey = "Settings/NormaliseLoudness";
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 // Whether two paths name files of one performance (same folder, same name).
 bool sameSet(const fs::path& a, const fs::path& b) {
     const PerformancePath pa = PerformancePath::split(a), pb = PerformancePath::split(b);

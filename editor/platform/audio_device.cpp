@@ -8,6 +8,7 @@
 
 #include "model/audio_file.h"
 #include "model/whole_file.h"
+#include "platform/files.h"
 #include "platform/midi_audio.h"
 
 namespace rova {
@@ -16,12 +17,6 @@ namespace {
 constexpr int kMidiRate = 22050;
 // Longer music is timed but not rendered: 20 minutes already take about 100 MB.
 constexpr std::int64_t kMaxRenderedMs = 20 * 60 * 1000;
-
-bool sameWord(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::vector<std::string_view> words(std::string_view s) {
     std::vector<std::string_view> out;
@@ -65,17 +60,17 @@ std::optional<AudioCommand> parseAudioCommand(std::string_view text, int& error)
 
     AudioCommand c;
     c.device = std::string(text.substr(open + 1, close - open - 1));
-    auto is = [&](std::size_t i, std::string_view w) { return i < rest.size() && sameWord(rest[i], w); };
-    if (sameWord(verb[0], "open") && rest.empty()) {
+    auto is = [&](std::size_t i, std::string_view w) { return i < rest.size() && sameIgnoringCase(rest[i], w); };
+    if (sameIgnoringCase(verb[0], "open") && rest.empty()) {
         c.verb = AudioCommand::OPEN;
-    } else if (sameWord(verb[0], "close") && rest.empty()) {
+    } else if (sameIgnoringCase(verb[0], "close") && rest.empty()) {
         c.verb = AudioCommand::CLOSE;
-    } else if (sameWord(verb[0], "set") && rest.size() == 3 && is(0, "time") && is(1, "format") &&
+    } else if (sameIgnoringCase(verb[0], "set") && rest.size() == 3 && is(0, "time") && is(1, "format") &&
                is(2, "milliseconds")) {
         c.verb = AudioCommand::SET_TIME_FORMAT;
-    } else if (sameWord(verb[0], "status") && rest.size() == 1 && (is(0, "mode") || is(0, "position"))) {
+    } else if (sameIgnoringCase(verb[0], "status") && rest.size() == 1 && (is(0, "mode") || is(0, "position"))) {
         c.verb = is(0, "mode") ? AudioCommand::STATUS_MODE : AudioCommand::STATUS_POSITION;
-    } else if (sameWord(verb[0], "play") && (rest.size() == 2 || rest.size() == 4) && is(0, "from") &&
+    } else if (sameIgnoringCase(verb[0], "play") && (rest.size() == 2 || rest.size() == 4) && is(0, "from") &&
                (rest.size() == 2 || is(2, "to"))) {
         c.verb = AudioCommand::PLAY;
         error = AUDIO_ERR_BAD_INTEGER;

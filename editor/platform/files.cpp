@@ -7,14 +7,13 @@
 #include <fstream>
 
 namespace rova {
-namespace {
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
 }
+
+namespace {
 
 fs::path temporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};

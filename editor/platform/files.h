@@ -6,6 +6,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace rova {
 
@@ -35,5 +36,8 @@ bool replaceFileSafely(const fs::path& target, const std::function<bool(std::ost
 bool copyFile(const fs::path& source, const fs::path& destination);
 
 bool fileExists(const fs::path& path);
+
+// ASCII letters compared without regard to case (the robot's file names are ASCII).
+bool sameIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace rova

@@ -17,12 +17,6 @@ namespace {
 
 constexpr const char* kExtensions[] = {"MTN", "LED", "WAV", "MID"};
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 bool present(const fs::path& p) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(p, ec));
