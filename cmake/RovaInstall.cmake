@@ -52,13 +52,13 @@ set(CPACK_PACKAGE_NAME rova-edit)
 set(CPACK_PACKAGE_VENDOR "Rova Edit developers")
 set(CPACK_PACKAGE_CONTACT "Rova Edit developers <rova-edit@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for the performances of a four-legged robot dog")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "editor for the performances of a four-legged robot dog
- Rova Edit shows the motion of the robot's 18 joints, its two eye lights and
- its sound track as bands over one time axis, edits them, and plays the
- performance in step with the sound on a 3D model of the robot.
- .
- The package holds the editor rova-editor, the headless tool rova-tool and
- the viewer library VirtRova with its header and CMake package.")
+# The long description; CPack puts the summary above it and indents it.
+set(CPACK_PACKAGE_DESCRIPTION "Rova Edit shows the motion of the robot's 18 joints, its two eye lights and
+its sound track as bands over one time axis, edits them, and plays the
+performance in step with the sound on a 3D model of the robot.
+
+The package holds the editor rova-editor, the headless tool rova-tool and
+the viewer library VirtRova with its header and CMake package.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
