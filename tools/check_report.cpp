@@ -21,7 +21,7 @@ void writeCheckReport(std::ostream& out, const std::vector<check::Problem>& prob
         p.step >= 0 ? json.value(p.step) : json.null();
         json.key("eye");
         p.eye == check::EYE_GREEN ? json.value("green") : p.eye == check::EYE_RED ? json.value("red") : json.null();
-        json.key("detail").value(p.detail);
+        json.key("detail").value(check::describe(p));
         json.endObject();
     }
     json.endArray().key("budget");

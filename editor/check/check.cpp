@@ -1,7 +1,6 @@
 #include "check/check.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 
@@ -26,16 +25,6 @@ std::int64_t ticksToMs(std::int64_t ticks) { return ticks * kMsPerTick; }
 
 int stepOfTicks(std::int64_t ticks) { return static_cast<int>(ticks / kTicksPerStep); }
 
-const char* kindNoun(MotionKind kind) {
-    switch (kind) {
-    case MOTION_FULL_BODY: return "full-body";
-    case MOTION_HEAD: return "head and mouth";
-    case MOTION_LEGS: return "legs";
-    case MOTION_TAIL: return "tail";
-    default: return "";
-    }
-}
-
 // The problems of the joints: values out of range, segments too fast.
 void checkJoints(const CMotionTrack& motion, std::vector<Problem>& out) {
     const int count = motion.keyframeCount();
@@ -55,29 +44,19 @@ void checkJoints(const CMotionTrack& motion, std::vector<Problem>& out) {
             const auto cu = static_cast<std::size_t>(c);
             const ChannelInfo& ch = kChannelInfo[static_cast<std::size_t>(first + c)];
             const double d = degreesFromValue(motion.value(k, c));
-            auto add = [&](ProblemKind kind, std::string detail) {
+            auto add = [&](ProblemKind kind, double measured, double allowed, double moved, int ticks) {
                 out.push_back({kind, first + c, k, step, EYE_NONE, ticksToMs(time), selStart,
-                               std::max(1, step - selStart + 1), std::move(detail)});
+                               std::max(1, step - selStart + 1), measured, allowed, moved, ticks});
             };
-            if (isOutOfRange(d, rules[cu])) {
-                const bool low = d < rules[cu].lowLimit;
-                add(ProblemKind::Range, format("%.2f%s is beyond the %s limit %.0f%s", d, kDeg, low ? "lower" : "upper",
-                                               static_cast<double>(low ? ch.lower : ch.upper), kDeg));
-            }
+            if (isOutOfRange(d, rules[cu]))
+                add(ProblemKind::Range, d, static_cast<double>(d < rules[cu].lowLimit ? ch.lower : ch.upper), 0, 0);
             if (k > 0) {
                 const int duration = motion.duration(k);
                 const double speed = segmentSpeed(previous[cu], d, duration);
                 const Speed kind = speedClass(speed, rules[cu]);
-                if (kind != Speed::Normal) {
-                    const double moved = std::abs(d - previous[cu]);
-                    const double top = static_cast<double>(ch.maxSpeed);
-                    std::string detail =
-                        std::isinf(speed)
-                            ? format("jumps %.1f%s in no time (top speed %.0f%s/s)", moved, kDeg, top, kDeg)
-                            : format("%.1f%s/s, %.2f x the top speed %.0f%s/s (%.1f%s in %.2f s)", speed, kDeg,
-                                     speed / top, top, kDeg, moved, kDeg, seconds(ticksToMs(duration)));
-                    add(kind == Speed::Fast ? ProblemKind::Fast : ProblemKind::Alarm, std::move(detail));
-                }
+                if (kind != Speed::Normal)
+                    add(kind == Speed::Fast ? ProblemKind::Fast : ProblemKind::Alarm, speed,
+                        static_cast<double>(ch.maxSpeed), std::abs(d - previous[cu]), duration);
             }
             previous[cu] = d;
         }
@@ -94,8 +73,7 @@ void checkSize(const CMotionTrack& motion, std::vector<Problem>& out) {
     const int step = stepOfTicks(time);
     const int last = stepOfTicks(motion.totalTicks());
     out.push_back({ProblemKind::Size, -1, k, step, EYE_NONE, ticksToMs(time), step, std::max(1, last - step + 1),
-                   format("%d keyframes; a %s motion file holds at most %d (Reduce removes editable points)",
-                          budget->keyframes, kindNoun(motion.kind()), budget->limit)});
+                   static_cast<double>(budget->keyframes), static_cast<double>(budget->limit), 0, 0});
 }
 
 void checkEyes(const CLedTrack& leds, std::vector<Problem>& out) {
@@ -117,8 +95,7 @@ void checkEyes(const CLedTrack& leds, std::vector<Problem>& out) {
             const auto step = static_cast<int>(fromMs / kMsPerStep);
             const auto lastStep = static_cast<int>((toMs - 1) / kMsPerStep);
             out.push_back({ProblemKind::ShortFlash, -1, -1, step, eye, fromMs, step, std::max(1, lastStep - step + 1),
-                           format("%s eye on for %d LED step (%" PRId64 " ms); %d or more show on the robot",
-                                  eye == EYE_GREEN ? "green" : "red", lit, toMs - fromMs, kMinFlashSteps)});
+                           static_cast<double>(lit), kMinFlashSteps, 0, static_cast<int>(toMs - fromMs)});
         }
     }
 }
@@ -135,9 +112,7 @@ void checkLength(const CMotionTrack& motion, int soundTicks, std::vector<Problem
     const int last = stepOfTicks(longerTicks + kTicksPerStep - 1);
     out.push_back({shorter ? ProblemKind::ShortMotion : ProblemKind::LongMotion, -1, -1, step, EYE_NONE,
                    ticksToMs(endTicks), step, std::max(1, last - step + (shorter ? 0 : 1)),
-                   format("the motion ends at %.2f s, %.2f s %s the sound (%.2f s)", seconds(ticksToMs(motionTicks)),
-                          seconds(ticksToMs(shorter ? -diff : diff)), shorter ? "before" : "after",
-                          seconds(ticksToMs(soundTicks)))});
+                   static_cast<double>(motionTicks), static_cast<double>(soundTicks), 0, 0});
 }
 
 }  // namespace
@@ -168,6 +143,34 @@ const char* kindTitle(ProblemKind kind) {
     return "";
 }
 
+std::string describe(const Problem& p) {
+    switch (p.kind) {
+    case ProblemKind::Range:
+        return format("%.2f%s is beyond the %s limit %.0f%s", p.measured, kDeg, p.measured < p.allowed ? "lower" : "upper",
+                      p.allowed, kDeg);
+    case ProblemKind::Fast:
+    case ProblemKind::Alarm:
+        if (std::isinf(p.measured)) return format("jumps %.1f%s in no time (top speed %.0f%s/s)", p.moved, kDeg, p.allowed, kDeg);
+        return format("%.1f%s/s, %.2f x the top speed %.0f%s/s (%.1f%s in %.2f s)", p.measured, kDeg,
+                      p.measured / p.allowed, p.allowed, kDeg, p.moved, kDeg, seconds(ticksToMs(p.ticks)));
+    case ProblemKind::Size:
+        return format("%.0f keyframes; a motion file of this kind holds at most %.0f (Reduce removes editable points)",
+                      p.measured, p.allowed);
+    case ProblemKind::ShortFlash:
+        return format("%s eye on for %.0f LED step%s (%d ms); %.0f or more show on the robot",
+                      p.eye == EYE_RED ? "red" : "green", p.measured, p.measured == 1 ? "" : "s", p.ticks, p.allowed);
+    case ProblemKind::ShortMotion:
+    case ProblemKind::LongMotion: {
+        const auto motionTicks = static_cast<std::int64_t>(p.measured), soundTicks = static_cast<std::int64_t>(p.allowed);
+        const std::int64_t diff = motionTicks - soundTicks;
+        return format("the motion ends at %.2f s, %.2f s %s the sound (%.2f s)", seconds(ticksToMs(motionTicks)),
+                      seconds(ticksToMs(diff < 0 ? -diff : diff)), diff < 0 ? "before" : "after",
+                      seconds(ticksToMs(soundTicks)));
+    }
+    }
+    return {};
+}
+
 bool isError(ProblemKind kind) {
     return kind == ProblemKind::Range || kind == ProblemKind::Fast || kind == ProblemKind::Alarm ||
            kind == ProblemKind::Size;
@@ -185,17 +188,26 @@ std::optional<Budget> motionBudget(const CMotionTrack& motion) {
 }
 
 std::vector<Problem> checkPerformance(const CMotionTrack& motion, const CLedTrack& leds, int soundTicks) {
+    auto earlier = [](const Problem& a, const Problem& b) {
+        if (a.timeMs != b.timeMs) return a.timeMs < b.timeMs;
+        if (a.channel != b.channel) return a.channel < b.channel;
+        if (a.kind != b.kind) return a.kind < b.kind;
+        return a.eye < b.eye;
+    };
     std::vector<Problem> problems;
     checkJoints(motion, problems);
+    // The joints' problems come in keyframe order, already sorted unless
+    // keyframes share a time; the few others are sorted apart and merged in.
+    if (!std::is_sorted(problems.begin(), problems.end(), earlier))
+        std::stable_sort(problems.begin(), problems.end(), earlier);
+    const auto joints = static_cast<std::ptrdiff_t>(problems.size());
     checkSize(motion, problems);
     checkEyes(leds, problems);
     checkLength(motion, soundTicks, problems);
-    std::stable_sort(problems.begin(), problems.end(), [](const Problem& a, const Problem& b) {
-        if (a.timeMs != b.timeMs) return a.timeMs < b.timeMs;
-        if (a.kind != b.kind) return a.kind < b.kind;
-        if (a.channel != b.channel) return a.channel < b.channel;
-        return a.eye < b.eye;
-    });
+    std::stable_sort(problems.begin() + joints, problems.end(), earlier);
+    if (joints > 0 && joints < static_cast<std::ptrdiff_t>(problems.size()) &&
+        earlier(problems[static_cast<std::size_t>(joints)], problems[static_cast<std::size_t>(joints - 1)]))
+        std::inplace_merge(problems.begin(), problems.begin() + joints, problems.end(), earlier);
     return problems;
 }
 

@@ -45,10 +45,24 @@ struct Problem {
     // before to it, both included), an eye flash, the part of the longer track.
     int selStart = 0;
     int selLength = 0;
-    std::string detail;
+    // What was measured and what is allowed, for describe():
+    //   range: the value and the limit passed, in degrees;
+    //   fast, alarm: the speed and the top speed in degrees per second, with
+    //     the degrees moved over the segment's ticks;
+    //   size: keyframes used and allowed;
+    //   short-flash: LED steps lit, milliseconds lit in `ticks`;
+    //   short-motion, long-motion: the motion's and the sound's length in ticks.
+    double measured = 0;
+    double allowed = 0;
+    double moved = 0;
+    int ticks = 0;
 
     bool operator==(const Problem&) const = default;
 };
+
+// The problem in words ("55.00° is beyond the upper limit 43°"), UTF-8.
+// Made on demand: a check of a long, wild performance finds a great many.
+std::string describe(const Problem& problem);
 
 struct Budget {
     int keyframes = 0;  // used
@@ -67,7 +81,8 @@ std::optional<Budget> motionBudget(const CMotionTrack& motion);
 // sound) skips the motion-against-sound checks.
 constexpr int kNoSoundLength = -1;
 
-// Every problem of the tracks, sorted by time (then kind, channel and eye).
+// Every problem of the tracks, sorted by time (then channel, kind and eye;
+// the problems of no joint first).
 // The motion may be empty (kind 0) and the LED track may have no steps.
 std::vector<Problem> checkPerformance(const CMotionTrack& motion, const CLedTrack& leds,
                                       int soundTicks = kNoSoundLength);

@@ -20,6 +20,10 @@
 namespace rova {
 namespace {
 
+// A list of more rows would stall the program at every refresh; a wild
+// performance is better mended from its first problems anyway.
+constexpr int kMaxListed = 2000;
+
 enum Column { COL_KIND, COL_CHANNEL, COL_TIME, COL_STEP, COL_DETAIL, COL_COUNT };
 
 QString channelText(const check::Problem& p) {
@@ -104,16 +108,17 @@ void CProblemsDock::rebuild() {
     const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(m_problems.size()));
+    for (const check::Problem& p : m_problems) errors += check::isError(p.kind);
     for (const check::Problem& p : m_problems) {
+        if (items.size() >= kMaxListed) break;
         const bool error = check::isError(p.kind);
-        errors += error;
         auto* item = new QTreeWidgetItem;
         item->setIcon(COL_KIND, error ? errorIcon : warningIcon);
         item->setText(COL_KIND, check::kindTitle(p.kind));
         item->setText(COL_CHANNEL, channelText(p));
         item->setText(COL_TIME, QString::number(static_cast<double>(p.timeMs) / 1000.0, 'f', 2));
         item->setText(COL_STEP, p.step >= 0 ? QString::number(p.step) : QString());
-        item->setText(COL_DETAIL, QString::fromStdString(p.detail));
+        item->setText(COL_DETAIL, QString::fromStdString(check::describe(p)));
         item->setTextAlignment(COL_TIME, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(COL_STEP, Qt::AlignRight | Qt::AlignVCenter);
         items.push_back(item);
@@ -131,7 +136,8 @@ void CProblemsDock::rebuild() {
                                .arg(errors)
                                .arg(errors == 1 ? "" : "s")
                                .arg(warnings)
-                               .arg(warnings == 1 ? "" : "s"));
+                               .arg(warnings == 1 ? "" : "s") +
+                           (count > kMaxListed ? QString(" (the first %1 listed)").arg(kMaxListed) : QString()));
     if (previous >= 0 && previous < count) m_list->setCurrentItem(m_list->topLevelItem(previous));
     m_list->verticalScrollBar()->setValue(scroll);
     if (m_list->columnWidth(COL_KIND) < 40) {

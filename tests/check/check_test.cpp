@@ -80,7 +80,7 @@ TEST(CheckRange, OneMicroRadianBeyondEachLimit) {
             EXPECT_EQ(p.timeMs, 16000);
             EXPECT_EQ(p.selStart, 0);  // the segment from keyframe 0 to it
             EXPECT_EQ(p.selLength, 201);
-            EXPECT_NE(p.detail.find(c.side), std::string::npos) << p.detail;
+            EXPECT_NE(describe(p).find(c.side), std::string::npos) << describe(p);
         }
     }
 }
@@ -164,7 +164,7 @@ TEST(CheckSize, LimitOfEachKind) {
             EXPECT_EQ(problems[0].channel, -1);
             EXPECT_EQ(problems[0].keyframe, c.limit);  // the first one that does not fit
             EXPECT_EQ(problems[0].step, c.limit);
-            EXPECT_NE(problems[0].detail.find(std::to_string(c.limit + 1) + " keyframes"), std::string::npos);
+            EXPECT_NE(describe(problems[0]).find(std::to_string(c.limit + 1) + " keyframes"), std::string::npos);
         }
     }
     EXPECT_EQ(motionBudget(CMotionTrack{}), std::nullopt);
@@ -229,7 +229,7 @@ TEST(CheckLength, MotionAgainstSound) {
     EXPECT_TRUE(checkPerformance(CMotionTrack{}, kNoLeds, 1000).empty());  // no motion, nothing to compare
 }
 
-TEST(Check, SortedByTimeThenKindAndChannel) {
+TEST(Check, SortedByTimeThenChannelAndKind) {
     const std::int32_t far = valueFromDegrees(150);
     KeyframeRows rows = {std::vector<std::int32_t>(19, 0), std::vector<std::int32_t>(19, 0),
                          std::vector<std::int32_t>(19, 0)};
@@ -242,11 +242,11 @@ TEST(Check, SortedByTimeThenKindAndChannel) {
     const auto problems = checkPerformance(makeTrack(MOTION_FULL_BODY, rows), leds, 2000);
     // HeadY comes back down from 150 degrees in one step at 16080 ms too.
     EXPECT_EQ(kinds(problems),
-              (std::vector<ProblemKind>{ProblemKind::ShortFlash, ProblemKind::Range, ProblemKind::Range,
-                                        ProblemKind::Alarm, ProblemKind::Alarm, ProblemKind::ShortMotion}));
+              (std::vector<ProblemKind>{ProblemKind::ShortFlash, ProblemKind::Range, ProblemKind::ShortMotion,
+                                        ProblemKind::Alarm, ProblemKind::Range, ProblemKind::Alarm}));
     std::vector<int> channels;
     for (const Problem& p : problems) channels.push_back(p.channel);
-    EXPECT_EQ(channels, (std::vector<int>{-1, HeadY, TailX, HeadY, TailX, -1}));
+    EXPECT_EQ(channels, (std::vector<int>{-1, HeadY, -1, HeadY, TailX, TailX}));
 }
 
 TEST(Check, KindNamesAndStrictness) {
