@@ -1,12 +1,17 @@
 #include "commands/problems_dock.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <utility>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -78,6 +83,18 @@ CProblemsDock& CProblemsDock::showFor(CMainFrame& frame) {
     if (!dock) {
         dock = new CProblemsDock(frame);
         frame.addDockWidget(Qt::BottomDockWidgetArea, dock);
+        // The panel takes room from the window area; performance windows that
+        // now reach below it are shortened to fit, once the layout has settled.
+        QTimer::singleShot(0, &frame, [&frame] {
+            QMdiArea* area = frame.mdiArea();
+            if (!area) return;
+            const QRect visible = area->viewport()->rect();
+            for (QMdiSubWindow* window : area->subWindowList()) {
+                const QRect r = window->geometry();
+                if (window->isMaximized() || window->isMinimized() || r.bottom() <= visible.bottom()) continue;
+                window->resize(r.width(), std::max(window->minimumSizeHint().height(), visible.bottom() - r.top()));
+            }
+        });
     }
     dock->show();
     dock->raise();
@@ -95,12 +112,18 @@ void CProblemsDock::refresh(bool force) {
     if (same) return;
     m_document = document;
     m_hasDocument = document != nullptr;
-    m_problems = std::move(problems);
-    rebuild();
+    const std::vector<check::Problem> before = std::exchange(m_problems, std::move(problems));
+    rebuild(before);
 }
 
-void CProblemsDock::rebuild() {
-    const int previous = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
+void CProblemsDock::rebuild(const std::vector<check::Problem>& before) {
+    // The current row follows its problem, and goes when the problem does.
+    const int current = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
+    int previous = -1;
+    if (current >= 0 && current < static_cast<int>(before.size())) {
+        const auto it = std::find(m_problems.begin(), m_problems.end(), before[static_cast<std::size_t>(current)]);
+        if (it != m_problems.end()) previous = static_cast<int>(it - m_problems.begin());
+    }
     const int scroll = m_list->verticalScrollBar()->value();
     m_list->clear();
     int errors = 0;
@@ -138,11 +161,9 @@ void CProblemsDock::rebuild() {
                                .arg(warnings)
                                .arg(warnings == 1 ? "" : "s") +
                            (count > kMaxListed ? QString(" (the first %1 listed)").arg(kMaxListed) : QString()));
-    if (previous >= 0 && previous < count) m_list->setCurrentItem(m_list->topLevelItem(previous));
+    if (previous >= 0 && previous < m_list->topLevelItemCount()) m_list->setCurrentItem(m_list->topLevelItem(previous));
     m_list->verticalScrollBar()->setValue(scroll);
-    if (m_list->columnWidth(COL_KIND) < 40) {
-        for (int c = COL_KIND; c < COL_DETAIL; ++c) m_list->resizeColumnToContents(c);
-    }
+    for (int c = COL_KIND; c < COL_DETAIL; ++c) m_list->resizeColumnToContents(c);
 }
 
 bool CProblemsDock::goToProblem(int index) {

@@ -36,7 +36,7 @@ public:
     QTreeWidget* list() const { return m_list; }
 
 private:
-    void rebuild();
+    void rebuild(const std::vector<check::Problem>& before);
 
     CMainFrame& m_frame;
     QTreeWidget* m_list = nullptr;
