@@ -32,10 +32,10 @@ TEST(CheckCommands, ProblemsPanelListsSelectsAndFollowsEdits) {
     EXPECT_EQ(dock->windowTitle(), "Problems (16)");
     ASSERT_EQ(dock->list()->topLevelItemCount(), 16);
     // Sorted by time: the first green flash and Mouth's keyframe 0 at 0 ms.
-    EXPECT_EQ(dock->list()->topLevelItem(0)->text(0), "Out of range");
-    EXPECT_EQ(dock->list()->topLevelItem(0)->text(1), "Mouth");
-    EXPECT_EQ(dock->list()->topLevelItem(1)->text(0), "Eye flash too short");
-    EXPECT_EQ(dock->list()->topLevelItem(1)->text(1), "Green eye");
+    EXPECT_EQ(dock->list()->topLevelItem(0)->text(0), "Eye flash too short");
+    EXPECT_EQ(dock->list()->topLevelItem(0)->text(1), "Green eye");
+    EXPECT_EQ(dock->list()->topLevelItem(1)->text(0), "Out of range");
+    EXPECT_EQ(dock->list()->topLevelItem(1)->text(1), "Mouth");
     const QTreeWidgetItem* third = dock->list()->topLevelItem(3);  // Mouth at keyframe 2 (0.16 s)
     EXPECT_EQ(third->text(2), "0.16");
     EXPECT_EQ(third->text(3), "2");
@@ -63,7 +63,7 @@ TEST(CheckCommands, ProblemsPanelListsSelectsAndFollowsEdits) {
     EXPECT_EQ(dock->windowTitle(), "Problems (16)");
 
     // An eye problem selects its flash in the green eye's row.
-    ASSERT_TRUE(dock->goToProblem(1));
+    ASSERT_TRUE(dock->goToProblem(0));
     EXPECT_EQ(v.selStart(), 0);
     EXPECT_EQ(v.selLength(), 2);  // 0 to 83 ms
     ASSERT_GE(v.firstRow(), 0);
