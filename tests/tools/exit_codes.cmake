@@ -18,6 +18,12 @@ expect_exit(1 run /nonexistent-folder/x.MTN -c "bogus")
 expect_exit(2 new)
 expect_exit(2 new only-one.wav)
 expect_exit(1 new /nonexistent-folder/song.wav /nonexistent-folder/out.MTN)
+expect_exit(2 check)
+expect_exit(2 check ${EXAMPLE} --loose)
+expect_exit(2 check ${EXAMPLE} -c)
+expect_exit(2 check ${EXAMPLE} -c bogus)
+expect_exit(1 check /nonexistent-folder/x.MTN)
+expect_exit(0 check ${EXAMPLE} --strict)  # the example keeps within every limit
 
 # A headless run leaves the user's settings alone (no recent-file list written).
 set(home ${CMAKE_CURRENT_BINARY_DIR}/settings-home)
