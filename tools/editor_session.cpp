@@ -166,6 +166,7 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         m_playback.play([this] { runCommand(ID_VIEW_PLAY); }, argc == 0);
         return true;
     }
+    if (name == "cursor" || name == "play-for") return playbackVerb(name, args, error);
     if (name == "save-as") {
         if (argc != 1) return bad("save-as PATH");
         if (CDocument* doc = activeDocument()) {
@@ -246,6 +247,7 @@ void EditorSession::report(std::ostream& out, bool opened) {
         j.key("firstRow").value(view->firstRow()).key("rowCount").value(view->rowCount());
         j.endObject();
         j.key("zoom").value(view->zoom()).key("lastStep").value(view->lastStep());
+        j.key("cursor").value(view->playhead().cursor()).key("playhead").value(view->playhead().line());
     }
     if (m_playback.played()) m_playback.report(j);
     j.endObject();

@@ -29,6 +29,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addGeneratorCommands(registry);
     addViewCommands(registry);
     addPlayCommand(registry);
+    addPlaybackOptionCommands(registry);
     addWindowCommands(registry);
     addToolsCommands(registry);
     addDanceCommands(registry);
@@ -52,9 +53,9 @@ void registerEditorCommands(CommandRegistry& registry) {
           {ID_EDIT_EXPAND}}},
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
-          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_PLAY}}},
+          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_PLAY}, {ID_VIEW_LOOP_PLAYBACK}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
-        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}}},
+        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_PLAYBACK_OFFSET}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},
