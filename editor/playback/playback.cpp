@@ -238,6 +238,7 @@ bool PlaybackRun::run(const CMotionTrack& motion) {
                 m_passBase += m_passSteps * kStepMs;
                 lastPosition = m_startMs;
                 m_base = m_cx.host.clockMs() - m_startMs;
+                reach(m_passBase);
                 continue;
             }
             send("status " + m_device + " position");
