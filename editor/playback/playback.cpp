@@ -219,6 +219,7 @@ bool PlaybackRun::run(const CMotionTrack& motion) {
     std::int64_t lastPosition = m_startMs;
     m_started = m_cx.host.clockMs();
     m_base = m_started - m_startMs;
+    reach(0);  // a pose due as the sound starts
     std::optional<std::int64_t> stoppedAt;  // sound time at which the sound ended
     for (;;) {
         std::int64_t t;
