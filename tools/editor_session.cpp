@@ -9,6 +9,7 @@
 
 #include "shell/child_frame.h"
 #include "commands/editor_commands.h"
+#include "commands/playback_options.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
@@ -163,6 +164,9 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
     }
     if (name == "play") {
         if (argc > 1 || (argc == 1 && args[0] != "closed")) return bad("play [closed]");
+        // No one would press Esc to end a loop.
+        if (view && view->hasSelection() && rememberedPlaybackOptions().loop)
+            return bad("play-for MS (Loop Playback is on)");
         m_playback.play([this] { runCommand(ID_VIEW_PLAY); }, argc == 0);
         return true;
     }

@@ -85,8 +85,10 @@ TEST(ToolPlayback, CursorLoopOffsetAndPlayFor) {
 
     std::string error;
     for (const std::vector<std::string>& c : std::vector<std::vector<std::string>>{
-             {"cursor", "-1"}, {"cursor"}, {"offset", "501"}, {"offset", "x"}, {"loop", "maybe"}, {"play-for", "1s"}})
+             {"cursor", "-1"}, {"cursor"}, {"offset", "501"}, {"offset", "x"}, {"loop", "maybe"}, {"play-for", "1s"},
+             {"play"}})
         EXPECT_FALSE(s.command(c, error)) << c[0];
+    EXPECT_EQ(error, "usage: play-for MS (Loop Playback is on)");
 }
 
 }  // namespace
