@@ -251,7 +251,9 @@ void EditorSession::report(std::ostream& out, bool opened) {
         j.key("firstRow").value(view->firstRow()).key("rowCount").value(view->rowCount());
         j.endObject();
         j.key("zoom").value(view->zoom()).key("lastStep").value(view->lastStep());
-        j.key("cursor").value(view->playhead().cursor()).key("playhead").value(view->playhead().line());
+        // Only when there are: a report without them reads as before.
+        if (view->playhead().cursor() >= 0) j.key("cursor").value(view->playhead().cursor());
+        if (view->playhead().line() >= 0) j.key("playhead").value(view->playhead().line());
     }
     if (m_playback.played()) m_playback.report(j);
     j.endObject();
