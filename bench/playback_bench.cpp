@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -112,11 +113,14 @@ struct NoDialogs : ShellDialogs {
     QString chooseSaveName(QWidget*, const QString&) override { return {}; }
 };
 
-// Counts the repaints of the view during the playback.
+// Counts the repaints of the view during the playback and the columns they cover.
 struct PaintCounter : QObject {
     int paints = 0;
+    double columns = 0;
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() != QEvent::Paint) return false;
+        ++paints;
+        columns += static_cast<QPaintEvent*>(event)->rect().width();
         return false;
     }
 };
@@ -143,6 +147,7 @@ void BM_TenSecondPlaybackWithPlayhead(benchmark::State& state) {
     std::vector<double> late;
     double cpu = 0, wall = 0;
     int paints = 0, turns = 0;
+    double columns = 0;
     for (auto _ : state) {
         view->selectAll();
         view->setTimeSelection(0, kSteps);
@@ -168,6 +173,7 @@ void BM_TenSecondPlaybackWithPlayhead(benchmark::State& state) {
         view->viewport()->removeEventFilter(&counter);
         view->horizontalScrollBar()->disconnect();
         paints += counter.paints;
+        columns += counter.columns;
         setPlaybackServices(nullptr);
         for (const auto& [step, at] : host.sent) {
             if (step == 0) continue;  // sent before the sound starts
@@ -180,6 +186,7 @@ void BM_TenSecondPlaybackWithPlayhead(benchmark::State& state) {
     state.counters["poses"] = static_cast<double>(late.size());
     state.counters["paints"] = paints;
     state.counters["page_turns"] = turns;
+    state.counters["columns_per_paint"] = paints ? columns / paints : 0;
     if (!late.empty()) {
         state.counters["median_late_ms"] = late[late.size() / 2];
         state.counters["worst_late_ms"] = late.back();
