@@ -364,7 +364,8 @@ void CMainView::onDraw(QPainter& p) {
 // ---- mouse --------------------------------------------------------------
 
 void CMainView::onLButtonDown(QPoint doc, bool shift) {
-    m_rightDragPane = nullptr;
+    // A right drag cut short by this press ends, and its edit with it.
+    endRightDrag();
     makeActive();
     const int step = std::min(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), m_lastStep);
     if (!shift) {
@@ -387,7 +388,7 @@ void CMainView::onLButtonUp() {
 }
 
 void CMainView::onCtrlButtonDown(QPoint doc) {
-    m_rightDragPane = nullptr;
+    endRightDrag();
     makeActive();
     m_dragMode = DragMode::None;
     m_playhead.press(*this, doc);
