@@ -9,6 +9,7 @@
 
 #include "shell/child_frame.h"
 #include "commands/editor_commands.h"
+#include "commands/playback_options.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
@@ -163,9 +164,13 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
     }
     if (name == "play") {
         if (argc > 1 || (argc == 1 && args[0] != "closed")) return bad("play [closed]");
+        // No one would press Esc to end a loop.
+        if (view && view->hasSelection() && rememberedPlaybackOptions().loop)
+            return bad("play-for MS (Loop Playback is on)");
         m_playback.play([this] { runCommand(ID_VIEW_PLAY); }, argc == 0);
         return true;
     }
+    if (name == "cursor" || name == "play-for") return playbackVerb(name, args, error);
     if (name == "save-as") {
         if (argc != 1) return bad("save-as PATH");
         if (CDocument* doc = activeDocument()) {
@@ -246,6 +251,9 @@ void EditorSession::report(std::ostream& out, bool opened) {
         j.key("firstRow").value(view->firstRow()).key("rowCount").value(view->rowCount());
         j.endObject();
         j.key("zoom").value(view->zoom()).key("lastStep").value(view->lastStep());
+        // Only when there are: a report without them reads as before.
+        if (view->playhead().cursor() >= 0) j.key("cursor").value(view->playhead().cursor());
+        if (view->playhead().line() >= 0) j.key("playhead").value(view->playhead().line());
     }
     if (m_playback.played()) m_playback.report(j);
     j.endObject();

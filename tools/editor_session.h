@@ -58,6 +58,8 @@ private:
     bool runCommand(int id);
     // A verb of the command registry, with the dialogs' answers from its arguments.
     bool runVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
+    // `cursor STEP` and `play-for MS`.
+    bool playbackVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
 
     // Settings of the run live in a folder of its own that goes with it: a
     // headless run leaves the user's recent files and choices alone.

@@ -1,5 +1,6 @@
 #include "tool_playback.h"
 
+#include <algorithm>
 #include <array>
 #include <thread>
 
@@ -46,10 +47,12 @@ struct PoseViewer : WindowlessViewer {
     }
 };
 
-// Waits by sleeping: nothing else runs in a headless run, and no one presses Esc.
+// Waits by sleeping: nothing else runs in a headless run; Esc goes down at
+// escapeAt when that is set.
 struct SleepingHost : PlaybackHost {
     void* viewer = nullptr;
     const Clock::time_point epoch = Clock::now();
+    std::int64_t escapeAt = -1;
     std::vector<std::pair<std::int64_t, int>> poses;
 
     void* getViewer() override { return viewer; }
@@ -58,8 +61,11 @@ struct SleepingHost : PlaybackHost {
     std::int64_t clockMs() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - epoch).count();
     }
-    void waitUntil(std::int64_t ms) override { std::this_thread::sleep_until(epoch + std::chrono::milliseconds(ms)); }
-    bool escapeDown() override { return false; }
+    void waitUntil(std::int64_t ms) override {
+        if (escapeAt >= 0) ms = std::min(ms, escapeAt);
+        std::this_thread::sleep_until(epoch + std::chrono::milliseconds(ms));
+    }
+    bool escapeDown() override { return escapeAt >= 0 && clockMs() >= escapeAt; }
     void poseSent(int step, std::int64_t ms) override { poses.emplace_back(ms, step); }
 };
 
@@ -75,8 +81,9 @@ ToolPlayback::ToolPlayback() : m_parts(std::make_unique<Parts>()) {}
 
 ToolPlayback::~ToolPlayback() = default;
 
-void ToolPlayback::play(const std::function<void()>& runPlay, bool playerOpen) {
+void ToolPlayback::play(const std::function<void()>& runPlay, bool playerOpen, std::int64_t escAfterMs) {
     m_parts->host.viewer = playerOpen ? &m_parts->viewer : nullptr;
+    m_parts->host.escapeAt = escAfterMs >= 0 ? m_parts->host.clockMs() + escAfterMs : -1;
     const PlaybackServices services{&m_parts->audio, &m_parts->host, &m_parts->viewer};
     setPlaybackServices(&services);
     runPlay();

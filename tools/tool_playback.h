@@ -19,8 +19,9 @@ public:
     ToolPlayback();
     ~ToolPlayback();
 
-    // Runs the Play command through runPlay with the player window open or closed.
-    void play(const std::function<void()>& runPlay, bool playerOpen);
+    // Runs the Play command through runPlay with the player window open or
+    // closed; Esc goes down escAfterMs after it began (never when negative).
+    void play(const std::function<void()>& runPlay, bool playerOpen, std::int64_t escAfterMs = -1);
     bool played() const { return m_played; }
     // "playback": {"commands": [...], "poses": [[ms since the sound started, step], ...]}
     void report(JsonWriter& j) const;

@@ -15,6 +15,7 @@
 #include "platform/qt_audio.h"
 #include "player/player_link.h"
 #include "commands/editor_commands.h"
+#include "commands/playback_options.h"
 #include "view/main_view.h"
 
 namespace rova {
@@ -131,6 +132,27 @@ bool QtPlaybackHost::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
+// The playback's host with the view's playhead following the steps shown.
+class PlayheadHost : public PlaybackHost {
+public:
+    PlayheadHost(PlaybackHost& host, CMainView& view) : m_host(host), m_view(view) {}
+    void* getViewer() override { return m_host.getViewer(); }
+    void showPlayer() override { m_host.showPlayer(); }
+    void refreshPlayer() override { m_host.refreshPlayer(); }
+    std::int64_t clockMs() override { return m_host.clockMs(); }
+    void waitUntil(std::int64_t ms) override { m_host.waitUntil(ms); }
+    bool escapeDown() override { return m_host.escapeDown(); }
+    void poseSent(int step, std::int64_t ms) override { m_host.poseSent(step, ms); }
+    void stepShown(int step) override {
+        m_host.stepShown(step);
+        m_view.playhead().showStep(m_view, step);
+    }
+
+private:
+    PlaybackHost& m_host;
+    CMainView& m_view;
+};
+
 class CPlayCommand : public CViewCommand {
 public:
     CPlayCommand()
@@ -147,10 +169,17 @@ public:
             return;
         }
         int start = 0, count = doc.motion().totalTicks() / kTicksPerStep;
+        PlaybackOptions options = rememberedPlaybackOptions();
         if (view.hasSelection()) {
             start = view.selStart();
             count = view.selLength();
+        } else if (view.playhead().cursor() >= 0) {
+            // From the cursor to the end.
+            start = view.playhead().cursor();
+            count = std::max(0, count - start);
         }
+        // Only a selection is looped: a play to the end ends there.
+        options.loop = options.loop && view.hasSelection();
         WaitCursor wait;
 
         // The sibling the document read its sound from, whatever the case of its
@@ -164,7 +193,7 @@ public:
         }
 
         QtPlaybackHost program;
-        PlaybackHost& host = g_services && g_services->host ? *g_services->host : program;
+        PlayheadHost host(g_services && g_services->host ? *g_services->host : program, view);
         AudioCommands& sound = g_services && g_services->audio ? *g_services->audio : systemAudio();
         ViewerApi& api = g_services && g_services->viewerApi ? *g_services->viewerApi : viewerApi();
         struct Guard {
@@ -175,7 +204,7 @@ public:
             Guard& operator=(const Guard&) = delete;
         } guard(m_playing);
         const bool ok =
-            playPerformance(audio, doc.motion(), start, count, host.getViewer(), {sound, api, host, doc.ui()});
+            playPerformance(audio, doc.motion(), start, count, host.getViewer(), {sound, api, host, doc.ui()}, options);
         if (!ok) doc.ui().showMessage("Error playing selected performance");
     }
 

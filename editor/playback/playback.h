@@ -71,7 +71,22 @@ public:
         (void)step;
         (void)msSinceStart;
     }
+    // The step the playback shows now (for the playhead), with or without a viewer.
+    virtual void stepShown(int step) { (void)step; }
 };
+
+// How a playback runs beyond its range: whether it starts again at the range's
+// start each time the sound reaches its end (until Esc), and how many
+// milliseconds after its step's time on the sound clock each pose goes out (a
+// device that plays late wants a positive offset; with a negative one the
+// first poses go out before the sound starts). Without sound the offset has
+// nothing to shift against and is not used.
+struct PlaybackOptions {
+    bool loop = false;
+    int offsetMs = 0;
+};
+
+inline constexpr int kMaxPlaybackOffsetMs = 500;
 
 struct PlaybackContext {
     AudioCommands& audio;
@@ -82,8 +97,9 @@ struct PlaybackContext {
 
 // Plays count steps from start with the sound of audioPath (none: by the clock
 // alone, which needs the viewer). True when the playback ran, also when Esc
-// ended it; false, after its message, when it could not start.
+// ended it; false, after its message, when it could not start. The offset is
+// kept within ±kMaxPlaybackOffsetMs.
 bool playPerformance(const std::optional<std::string>& audioPath, const CMotionTrack& motion, int start, int count,
-                     void* viewer, const PlaybackContext& context);
+                     void* viewer, const PlaybackContext& context, const PlaybackOptions& options = {});
 
 }  // namespace rova

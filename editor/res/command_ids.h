@@ -26,6 +26,9 @@ enum CommandId : int {
     ID_EDIT_UNDO_ACTION = 33000,
     ID_EDIT_REDO_ACTION = 33001,
     ID_FILE_NEW_FROM_SOUND = 33002,
+    // Playback: looping a selection and the sound device's offset.
+    ID_VIEW_LOOP_PLAYBACK = 33030,
+    ID_TOOLS_PLAYBACK_OFFSET = 33031,
     ID_TOOLS_CHECK_PERFORMANCE = 33040,
     ID_TOOLS_CLAMP_TO_LIMITS = 33041,
     ID_FILE_OPEN = 57601,

@@ -195,6 +195,7 @@ void CMainView::selectRows(int first, int count, bool notifyViewer) {
 }
 
 void CMainView::setTimeSelection(int start, int length) {
+    m_playhead.clear(*this);
     // The old highlight goes as well as the new one comes.
     invalidateHighlighted();
     m_selStart = start;
@@ -357,12 +358,14 @@ void CMainView::onDraw(QPainter& p) {
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
     }
+    m_playhead.draw(p, *this, clip);
 }
 
 // ---- mouse --------------------------------------------------------------
 
 void CMainView::onLButtonDown(QPoint doc, bool shift) {
-    m_rightDragPane = nullptr;
+    // A right drag cut short by this press ends, and its edit with it.
+    endRightDrag();
     makeActive();
     const int step = std::min(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), m_lastStep);
     if (!shift) {
@@ -379,7 +382,17 @@ void CMainView::onLButtonDown(QPoint doc, bool shift) {
     }
 }
 
-void CMainView::onLButtonUp() { m_dragMode = DragMode::None; }
+void CMainView::onLButtonUp() {
+    m_dragMode = DragMode::None;
+    m_playhead.release();
+}
+
+void CMainView::onCtrlButtonDown(QPoint doc) {
+    endRightDrag();
+    makeActive();
+    m_dragMode = DragMode::None;
+    m_playhead.press(*this, doc);
+}
 
 void CMainView::endRightDrag() {
     if (!m_rightDragPane) return;
@@ -412,6 +425,7 @@ void CMainView::onRButtonUp(QPoint doc) {
 }
 
 void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
+    if (m_playhead.drag(*this, doc, leftDown)) return;
     if (m_rightDragPane) {
         if (rightDown)
             m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
@@ -439,7 +453,8 @@ void CMainView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const QPoint doc = toDocument(event->position().toPoint());
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-    if (event->button() == Qt::LeftButton) onLButtonDown(doc, shift);
+    if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier)) onCtrlButtonDown(doc);
+    else if (event->button() == Qt::LeftButton) onLButtonDown(doc, shift);
     else if (event->button() == Qt::RightButton) onRButtonDown(doc, shift);
 }
 
@@ -466,7 +481,8 @@ void CMainView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainView::onKeyDown(int key) {
-    if (!hasSelection()) {
+    // Space plays from the cursor as well as the selection.
+    if (!hasSelection() && !(key == win::kVkSpace && m_playhead.cursor() >= 0)) {
         if (key == win::kVkRight) {
             selectRows(0, static_cast<int>(m_panes.size()), true);
             setTimeSelection(0, 1);

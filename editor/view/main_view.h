@@ -9,6 +9,7 @@
 #include "document/edit_history.h"
 #include "panes/track_pane.h"
 #include "shell/view.h"
+#include "view/playhead.h"
 
 namespace rova {
 
@@ -60,6 +61,10 @@ public:
     void onRButtonDown(QPoint doc, bool shift);
     void onRButtonUp(QPoint doc);
     void onMouseMove(QPoint doc, bool leftDown, bool rightDown);
+    // Ctrl with the left button: the cursor, scrubbed while the button is down.
+    void onCtrlButtonDown(QPoint doc);
+    CPlayhead& playhead() { return m_playhead; }
+    const CPlayhead& playhead() const { return m_playhead; }
 
     // Selects every row and step.
     void selectAll();
@@ -122,6 +127,7 @@ private:
     QRect m_clip;  // the document area being painted; empty for the whole drawing
     DragMode m_dragMode = DragMode::None;
     bool m_viewerDrag = false;  // an edit from the player window's joint drag is open
+    CPlayhead m_playhead;
 };
 
 }  // namespace rova

@@ -22,6 +22,7 @@ struct VirtualHost : PlaybackHost {
     std::function<void()> duringWait;
     std::vector<std::string> calls;  // showPlayer, refreshPlayer
     std::vector<std::pair<std::int64_t, int>> poses;  // [ms since start, step]
+    std::vector<int> shown;  // the steps the playhead was given
     int waits = 0;
 
     void* getViewer() override { return viewer; }
@@ -41,6 +42,7 @@ struct VirtualHost : PlaybackHost {
     }
     bool escapeDown() override { return escape; }
     void poseSent(int step, std::int64_t ms) override { poses.emplace_back(ms, step); }
+    void stepShown(int step) override { shown.push_back(step); }
 
     std::vector<int> steps() const {
         std::vector<int> s;

@@ -59,4 +59,37 @@ TEST(ToolPlayback, ReportsCommandsAndPoses) {
     EXPECT_EQ(error, "usage: play [closed]");
 }
 
+TEST(ToolPlayback, CursorLoopOffsetAndPlayFor) {
+    TempDir dir;
+    dir.write("P.WAV", rova::test::waveImage(8000));  // 1 s
+    dir.write("P.MTN", MotionImage::of(16, 2, 8).bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    ASSERT_TRUE(run(s, {"cursor", "3"}));
+    EXPECT_THAT(report(s), HasSubstr("\"selection\": {\"start\": -1, \"length\": 0,"));
+    EXPECT_THAT(report(s), HasSubstr("\"cursor\": 3, \"playhead\": 3"));
+
+    // A looped selection with the poses 160 ms early, stopped by Esc.
+    for (const std::vector<std::string>& c : std::vector<std::vector<std::string>>{
+             {"offset", "-160"}, {"loop", "on"}, {"select", "1", "2"}, {"play-for", "500"}})
+        ASSERT_TRUE(run(s, c));
+    const std::string out = report(s);
+    const std::string wav = "\\\"" + std::filesystem::absolute(dir / "P.WAV").string() + "\\\"";
+    const std::string range = "\"play " + wav + " from 80 to 240\"";
+    std::size_t plays = 0;
+    for (std::size_t at = out.find(range); at != std::string::npos; at = out.find(range, at + 1)) ++plays;
+    EXPECT_GE(plays, 2u);
+    EXPECT_THAT(out, HasSubstr("\"poses\": [[-160, 1], ["));
+    EXPECT_THAT(out, HasSubstr("\"close " + wav + "\"]"));
+    EXPECT_THAT(out, Not(HasSubstr("\"cursor\"")));  // the selection took it
+    EXPECT_THAT(out, HasSubstr("\"lastStep\": 7, \"playhead\": "));
+
+    std::string error;
+    for (const std::vector<std::string>& c : std::vector<std::vector<std::string>>{
+             {"cursor", "-1"}, {"cursor"}, {"offset", "501"}, {"offset", "x"}, {"loop", "maybe"}, {"play-for", "1s"},
+             {"play"}})
+        EXPECT_FALSE(s.command(c, error)) << c[0];
+    EXPECT_EQ(error, "usage: play-for MS (Loop Playback is on)");
+}
+
 }  // namespace

@@ -154,6 +154,25 @@ TEST(Undo, KeysAndSelectionsThatChangeNothingAddNoStep) {
     EXPECT_EQ(v.doc().history().size(), 0u);
 }
 
+TEST(Undo, ALeftPressDuringARightDragEndsItsEdit) {
+    for (const bool ctrl : {false, true}) {
+        SCOPED_TRACE(ctrl ? "Ctrl+press" : "press");
+        Editor e;
+        CMainView& v = e.open("P", 14);
+        const int row = rowOfJoint(v, HeadX);
+        v.onRButtonDown(centreOf(v, row, 3), false);
+        v.onMouseMove(centreOf(v, row, 3) + QPoint(0, 5), false, true);
+        if (ctrl) v.onCtrlButtonDown(centreOf(v, row, 5));
+        else v.onLButtonDown(centreOf(v, row, 5), false);
+        v.onLButtonUp();
+        v.onRButtonUp(centreOf(v, row, 5));
+        ASSERT_EQ(v.doc().history().size(), 1u);
+        selectSteps(v, 3, 4);
+        v.onKeyDown('9');
+        EXPECT_EQ(v.doc().history().size(), 2u);  // its own step, not part of the drag
+    }
+}
+
 TEST(Undo, SaveMovesTheSavePointAndUndoAfterItModifiesAgain) {
     Editor e;
     CMainView& v = e.open("P", 14);
