@@ -32,6 +32,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addWindowCommands(registry);
     addToolsCommands(registry);
     addDanceCommands(registry);
+    addBeatCommands(registry);
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
@@ -52,9 +53,9 @@ void registerEditorCommands(CommandRegistry& registry) {
           {ID_EDIT_EXPAND}}},
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
-          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_PLAY}}},
+          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
-        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}}},
+        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_BEATS}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},

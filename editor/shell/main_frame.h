@@ -63,6 +63,7 @@ public:
     QToolBar* toolBar() const { return m_toolBar; }
     QLabel* readyLabel() const { return m_ready; }
     QLabel* indicator(int index) const { return m_indicators[index]; }
+    QLabel* tempoField() const { return m_tempo; }
 
     // A menu item that runs a command.
     QAction* addCommandItem(QMenu* menu, int id, const QString& text);
@@ -86,6 +87,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_ready = nullptr;
     QLabel* m_indicators[3] = {};
+    QLabel* m_tempo = nullptr;  // the active window's tempo
     std::map<int, QAction*> m_actions;
     std::map<int, QString> m_menuTexts;  // the menus' own texts, for commands that rename their item
     QAction* m_mruPlaceholder = nullptr;
