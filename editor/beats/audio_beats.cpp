@@ -221,8 +221,9 @@ BeatGrid beatsFromSamples(Bytes samples) {
         local[i] = static_cast<float>((sum[b] - sum[a]) / static_cast<double>(b - a));
     }
     std::vector<float> sorted = local;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(n * 95 / 100), sorted.end());
-    const double loud = sorted[n * 95 / 100];
+    // The loud level: near the top, as a slow pulse is loud only briefly each beat.
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(n * 995 / 1000), sorted.end());
+    const double loud = sorted[n * 995 / 1000];
     // A sound at the 8-bit floor has no pulse.
     if (loud < 1e-5) return grid;
     const double quiet = loud * kQuietRatio * kQuietRatio;  // levels are squared

@@ -20,37 +20,18 @@ constexpr const char* kSnapToBeatsKey = "Settings/SnapToBeats";
 const QColor kBeatColour(205, 180, 235);
 const QColor kDownbeatColour(140, 80, 200);
 
-// The settings are read once a run and kept, as the windows paint often.
-struct BeatSettings {
-    bool loaded = false;
-    bool show = true;
-    bool snap = false;
-};
-BeatSettings& settings() {
-    static BeatSettings s;
-    if (!s.loaded) {
-        QSettings stored(kSettingsOrganization, kSettingsApplication);
-        s.show = stored.value(kShowBeatsKey, true).toBool();
-        s.snap = stored.value(kSnapToBeatsKey, false).toBool();
-        s.loaded = true;
-    }
-    return s;
+bool stored(const char* key, bool otherwise) {
+    return QSettings(kSettingsOrganization, kSettingsApplication).value(key, otherwise).toBool();
 }
 
 void store(const char* key, bool on) { QSettings(kSettingsOrganization, kSettingsApplication).setValue(key, on); }
 
 }  // namespace
 
-bool CBeatTrack::showBeats() { return settings().show; }
-bool CBeatTrack::snapToBeats() { return settings().snap; }
-void CBeatTrack::setShowBeats(bool on) {
-    settings().show = on;
-    store(kShowBeatsKey, on);
-}
-void CBeatTrack::setSnapToBeats(bool on) {
-    settings().snap = on;
-    store(kSnapToBeatsKey, on);
-}
+bool CBeatTrack::showBeats() { return stored(kShowBeatsKey, true); }
+bool CBeatTrack::snapToBeats() { return stored(kSnapToBeatsKey, false); }
+void CBeatTrack::setShowBeats(bool on) { store(kShowBeatsKey, on); }
+void CBeatTrack::setSnapToBeats(bool on) { store(kSnapToBeatsKey, on); }
 
 void CBeatTrack::reset(const CMainDoc& doc, std::function<void()> ready,
                        const std::function<void(const QString&)>& note) {

@@ -36,7 +36,9 @@ TEST(BeatAccuracy, SteadyPulsesFrom60To180Bpm) {
             EXPECT_NEAR(g.bpm, trueBpm, trueBpm * 0.01);
             EXPECT_GE(rate, 0.95);
             // Nothing in the intro but the pad and noise.
-            if (s.intro > 0 && !g.beatsMs.empty()) EXPECT_GE(g.beatsMs.front(), s.intro * 1000 - 20);
+            if (s.intro > 0 && !g.beatsMs.empty()) {
+                EXPECT_GE(g.beatsMs.front(), s.intro * 1000 - 20);
+            }
         }
     }
 }
