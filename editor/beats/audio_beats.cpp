@@ -18,7 +18,7 @@ constexpr int kHop = 64;      // 8 ms a frame of the envelope
 constexpr int kWindow = 256;  // 32 ms of spectrum
 constexpr double kFrameMs = 1000.0 * kHop / kRate;
 // Where, from a frame's index, the onset lies that makes it peak: measured on clicks.
-constexpr double kOnsetDelayMs = 14.0;
+constexpr double kOnsetDelayMs = 18.0;
 constexpr double kMinTrackedBpm = 40.0, kMaxTrackedBpm = 240.0;
 // How much a beat may be stretched or squeezed against the tempo, as in
 // tempo-constrained beat tracking: larger keeps the beats more even.
@@ -197,6 +197,18 @@ std::vector<double> trackBeats(const std::vector<float>& flux, double period) {
         if (beats.size() >= kMaxBeats) break;
     }
     std::reverse(beats.begin(), beats.end());
+    // The chain runs on through the sound's first and last moments; beats
+    // there without an onset of their own (a fading end) are dropped.
+    if (beats.size() >= 3) {
+        std::vector<double> strengths;
+        for (double b : beats) strengths.push_back(onset[static_cast<std::size_t>(std::lround(b))]);
+        std::nth_element(strengths.begin(), strengths.begin() + static_cast<long>(strengths.size() / 2), strengths.end());
+        const double weak = 0.2 * strengths[strengths.size() / 2];
+        while (beats.size() > 1 && onset[static_cast<std::size_t>(std::lround(beats.back()))] < weak) beats.pop_back();
+        std::size_t first = 0;
+        while (first + 1 < beats.size() && onset[static_cast<std::size_t>(std::lround(beats[first]))] < weak) ++first;
+        beats.erase(beats.begin(), beats.begin() + static_cast<long>(first));
+    }
     return beats;
 }
 
@@ -235,7 +247,9 @@ BeatGrid beatsFromSamples(Bytes samples) {
     for (double frame : trackBeats(flux, period)) {
         const auto at = static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)));
         if (local[at] < quiet) continue;
-        const long ms = std::lround(frame * kFrameMs + kFrameMs - kOnsetDelayMs);
+        long ms = std::lround(frame * kFrameMs + kFrameMs - kOnsetDelayMs);
+        // An onset in the very first frames is a beat at the start.
+        if (ms < 0 && ms > -static_cast<long>(kOnsetDelayMs)) ms = 0;
         if (ms < 0) continue;
         if (!grid.beatsMs.empty() && ms <= grid.beatsMs.back()) continue;
         grid.beatsMs.push_back(static_cast<int>(ms));
