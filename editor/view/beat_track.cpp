@@ -1,5 +1,6 @@
 #include "view/beat_track.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPainter>
 #include <QPointer>

@@ -18,6 +18,10 @@ expect_exit(1 run /nonexistent-folder/x.MTN -c "bogus")
 expect_exit(2 new)
 expect_exit(2 new only-one.wav)
 expect_exit(1 new /nonexistent-folder/song.wav /nonexistent-folder/out.MTN)
+expect_exit(2 beats)
+expect_exit(2 beats a b)
+expect_exit(1 beats /nonexistent-folder/x.MTN)
+expect_exit(0 beats ${EXAMPLE})
 
 # A headless run leaves the user's settings alone (no recent-file list written).
 set(home ${CMAKE_CURRENT_BINARY_DIR}/settings-home)

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "beats/beat_sounds.h"
+#include "player/window_messages.h"
 #include "view/beat_track.h"
 #include "view/beats_dialog.h"
 #include "view/view_support.h"
