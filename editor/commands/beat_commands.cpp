@@ -54,7 +54,7 @@ public:
         if (m_scripted) {
             choice = *m_scripted;
             m_scripted.reset();
-        } else {
+        } else if (beatsDialog()) {
             choice = beatsDialog()(&view, track.detected(), track.manual());
         }
         if (!choice) return;

@@ -1,6 +1,10 @@
 // Beats in the performance view: the grid of the sound and of NAME.BPM, the
 // lines, the tempo field, snapping by mouse and keys, and the Beats command.
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 
 #include "beats/beat_sounds.h"
@@ -120,6 +124,7 @@ TEST(ViewBeats, BeatsDialogWritesAndRemovesTheBpmFile) {
     beats::BeatGrid shown;
     std::optional<beats::BpmSetting> shownManual;
     std::optional<BeatsChoice> answer = BeatsChoice{beats::BpmSetting{100.0, 240}};
+    const BeatsDialogFunction real = beatsDialog();
     beatsDialog() = [&](QWidget*, const beats::BeatGrid& detected, const std::optional<beats::BpmSetting>& manual) {
         shown = detected;
         shownManual = manual;
@@ -142,7 +147,7 @@ TEST(ViewBeats, BeatsDialogWritesAndRemovesTheBpmFile) {
     ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
     EXPECT_FALSE(std::filesystem::exists(bpm));
     EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
-    beatsDialog() = nullptr;
+    beatsDialog() = real;
 }
 
 TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
@@ -158,4 +163,35 @@ TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
     EXPECT_EQ(n.beatGrid().source, beats::BeatSource::Midi);
     EXPECT_THAT(e.frame().statusBar()->currentMessage().toStdString(), testing::HasSubstr("N.BPM"));
     EXPECT_TRUE(e.ui.messages.empty());
+}
+
+TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
+    Editor e;
+    beats::BeatGrid detected;
+    detected.source = beats::BeatSource::Audio;
+    detected.bpm = 123.4;
+    detected.beatsMs = {240, 726};
+    // Editing a field sets the beats by hand.
+    whenModal([](QWidget* dialog) {
+        dialog->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    auto choice = beatsDialog()(nullptr, detected, std::nullopt);
+    ASSERT_TRUE(choice);
+    ASSERT_TRUE(choice->manual);
+    EXPECT_EQ(*choice->manual, (beats::BpmSetting{97.5, 240}));
+    // Detect goes back to the detected beats.
+    whenModal([](QWidget* dialog) {
+        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 150.0);
+        dialog->findChild<QPushButton*>("detect")->click();
+        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 123.4);
+        EXPECT_EQ(dialog->findChild<QSpinBox*>("offset")->value(), 240);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    choice = beatsDialog()(nullptr, detected, beats::BpmSetting{150.0, 10});
+    ASSERT_TRUE(choice);
+    EXPECT_FALSE(choice->manual);
+    // Cancel.
+    whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    EXPECT_FALSE(beatsDialog()(nullptr, detected, std::nullopt));
 }
