@@ -37,8 +37,13 @@ struct Owned {
     Owned& operator=(const Owned&) = delete;
 };
 
-// The tracker's own beats give the first guess of the period, in frames.
+// The tracker's own beats give the first guess of the period, in frames;
+// the first minute and a half is enough for a guess, which the whole sound's
+// autocorrelation then checks.
+constexpr std::size_t kGuessSamples = 90 * kRate;
+
 double trackerPeriod(Bytes samples) {
+    samples = samples.first(std::min(samples.size(), kGuessSamples));
     Owned<aubio_tempo_t, del_aubio_tempo> tempo(new_aubio_tempo("default", kWindow, kHop, kRate));
     Owned<fvec_t, del_fvec> in(new_fvec(kHop)), out(new_fvec(1));
     if (!tempo.p || !in.p || !out.p) return 0;
@@ -240,7 +245,8 @@ BeatGrid beatsFromSamples(Bytes samples) {
     if (loud < 1e-5) return grid;
     const double quiet = loud * kQuietRatio * kQuietRatio;  // levels are squared
 
-    const std::vector<double> acf = autocorrelation(flux, static_cast<int>(std::ceil(2 * 60000.0 / kMinTrackedBpm / kFrameMs)));
+    // Lags up to the slowest tempo's period and the margin refinePeak searches.
+    const std::vector<double> acf = autocorrelation(flux, static_cast<int>(std::ceil(1.1 * 60000.0 / kMinTrackedBpm / kFrameMs)));
     const double period = choosePeriod(acf, trackerPeriod(samples));
     if (period <= 0) return grid;
 
