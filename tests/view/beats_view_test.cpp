@@ -195,3 +195,21 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
     whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     EXPECT_FALSE(beatsDialog()(nullptr, detected, std::nullopt));
 }
+
+TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    ASSERT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
+    // Replace Audio with a click track at 100 BPM; the tracks are kept.
+    const auto sound = pulseSound(Pattern::Clicks, 100, 12, 0, 3);
+    auto wave = waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    e.files.dir.write("new.wav", wave);
+    e.ui.files.push_back(e.files.dir / "new.wav");
+    e.ui.answers = {true, false};
+    ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    const beats::BeatGrid& g = v.beatGrid();
+    EXPECT_EQ(g.source, beats::BeatSource::Audio);
+    EXPECT_NEAR(g.bpm, 100.0, 1.0);
+    EXPECT_EQ(v.tempoText(), "100 BPM");
+}
