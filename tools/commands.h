@@ -11,5 +11,7 @@ int cmdInfo(const std::vector<std::string>& args);
 int cmdRun(const std::vector<std::string>& args);
 int cmdRenderView(const std::vector<std::string>& args);
 int cmdPoseFrames(const std::vector<std::string>& args);
+// `check FILE [-c COMMAND]... [--strict]`: the performance check as JSON.
+int cmdCheck(const std::vector<std::string>& args);
 
 }  // namespace rova::tool

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         {"render-view", rova::tool::cmdRenderView},
         {"render-pose", rova::tool::cmdRenderPose},
         {"pose-frames", rova::tool::cmdPoseFrames},
+        {"check", rova::tool::cmdCheck},
     };
     const auto it = argc >= 2 ? commands.find(argv[1]) : commands.end();
     if (it == commands.end()) {

@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
+    // The installed desktop entry: lets the desktop match our windows to its
+    // name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("rova-editor"));
     // The program ends when its main frame closes, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
     rova::QtMessages messages;

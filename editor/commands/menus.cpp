@@ -32,6 +32,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addWindowCommands(registry);
     addToolsCommands(registry);
     addDanceCommands(registry);
+    addCheckCommands(registry);
     addBeatCommands(registry);
 
     constexpr MenuItem separator{0};
@@ -55,7 +56,9 @@ void registerEditorCommands(CommandRegistry& registry) {
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
           {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
-        {"&Tools", {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_BEATS}}},
+        {"&Tools",
+         {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, separator, {ID_TOOLS_CHECK_PERFORMANCE},
+          {ID_TOOLS_CLAMP_TO_LIMITS}, separator, {ID_TOOLS_BEATS}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},
@@ -65,6 +68,7 @@ void registerEditorCommands(CommandRegistry& registry) {
         ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_OUT,      0, ID_EDIT_GENERATE_EYES, ID_EDIT_GENERATE_MOUTH, 0,
         ID_EDIT_COPY,          ID_EDIT_PASTE_SPECIAL, ID_EDIT_APPLY_MACRO, 0, ID_WINDOW_SHOW_PLAYER, ID_VIEW_PLAY,
     };
+    registry.toolbarButtons.insert(registry.toolbarButtons.end(), {0, ID_TOOLS_CHECK_PERFORMANCE});
 }
 
 }  // namespace rova

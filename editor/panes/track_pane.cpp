@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "check/segment_rules.h"
 #include "model/keyframe_ops.h"
 #include "panes/time_axis.h"
 
@@ -146,8 +147,8 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const int mid = m_top + m_height / 2;
     const double lower = ch.lower, upper = ch.upper;
     auto yOf = [&](double d) { return mid + static_cast<int>(std::trunc(half - (d - lower) * 2 * half / (upper - lower))); };
-    const float lowLimit = 1.1f * ch.lower, highLimit = 1.1f * ch.upper;
-    const float fastSpeed = 1.1f * ch.maxSpeed, alarmSpeed = 1.5f * ch.maxSpeed;
+    // The performance check judges by the same rules, so its list and these colours agree.
+    const check::ChannelRules rules(ch);
 
     // Only the segments that reach the visible columns are drawn: from the
     // keyframe before the first visible one to the first one past the right.
@@ -161,7 +162,7 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const int from = std::max(0, lo - 1);
     // Consecutive lines of one pen are drawn together, in their order, so the
     // picture is the same as drawing them one by one.
-    const QPen* pens[] = {&normal, &fast, &alarm};
+    const QPen* pens[] = {&normal, &fast, &alarm};  // indexed by check::SegmentPen
     int batchPen = 0;
     std::vector<QLine> batch;
     auto flush = [&] {
@@ -177,11 +178,7 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
         const std::int64_t x = column(m_track.keyframeTime(k));
         const QPoint here(axis::toPixels(drawInfo.contentLeft + x), yOf(d));
         if (k > from) {
-            const double speed = std::abs(d - previousDegrees) * 125 / (2.0 * m_track.duration(k));
-            const bool outOfRange = d < lowLimit || d > highLimit;
-            int pen = 0;
-            if (speed > fastSpeed) pen = speed < alarmSpeed ? 1 : 2;
-            else if (outOfRange) pen = 2;
+            const int pen = check::classifySegment(previousDegrees, d, m_track.duration(k), rules);
             if (pen != batchPen) {
                 flush();
                 batchPen = pen;

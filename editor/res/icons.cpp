@@ -219,6 +219,17 @@ QPixmap toolbarImage(int id) {
             p.setBrush(QColor(60, 180, 60));
             p.drawPolygon(QPolygonF{{4, 2}, {13, 7.5}, {4, 13}});
         });
+    case ID_TOOLS_CHECK_PERFORMANCE:  // Check Performance: a warning triangle over a list
+        return image([](QPainter& p) {
+            p.setPen(QPen(QColor(90, 90, 90), 1));
+            for (double y : {3.5, 6.5, 9.5}) p.drawLine(QPointF(1, y), QPointF(7, y));
+            p.setPen(QPen(QColor(120, 80, 0), 1));
+            p.setBrush(QColor(250, 200, 40));
+            p.drawPolygon(QPolygonF{{11, 2}, {15.5, 14}, {6.5, 14}});
+            p.setPen(QPen(QColor(30, 30, 30), 1.4));
+            p.drawLine(QPointF(11, 6), QPointF(11, 10));
+            p.drawPoint(QPointF(11, 12.3));
+        });
     default:
         return {};
     }

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "check/check_document.h"
 #include "shell/child_frame.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
@@ -110,6 +111,12 @@ bool CMainFrame::create() {
         bar->addPermanentWidget(label);
         m_indicators[i] = label;
     }
+    // The motion budget, before the lock-key indicators.
+    m_motionField = new QLabel(bar);
+    m_motionField->setObjectName("motionBudget");
+    m_motionField->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_motionField->setAlignment(Qt::AlignCenter);
+    bar->insertPermanentWidget(1, m_motionField);  // 0 is the message pane
 
     for (const Accelerator& accelerator : registry.acceleratorTable()) {
         auto* shortcut = new QShortcut(QKeySequence(accelerator.key), this);
@@ -286,6 +293,8 @@ void CMainFrame::updateCommandUI() {
         applyState(m_mruActions[static_cast<std::size_t>(i)], commandState(ID_FILE_MRU_FIRST + i), QString());
     updateTitle();
     updateIndicators();
+    updateMotionField();
+    for (const auto& listener : m_idleListeners) listener();
     if (m_tempo) {
         const CChildFrame* child = activeChild();
         m_tempo->setText(child && child->view() ? child->view()->tempoText() : QString());
@@ -347,6 +356,20 @@ void CMainFrame::updateIndicators() {
     // As on the original status bar, an indicator shows its text only while its lock is on.
     for (int i = 0; i < 3; ++i)
         if (m_indicators[i]) m_indicators[i]->setText(on[i] ? names[i] : "");
+}
+
+void CMainFrame::updateMotionField() {
+    if (!m_motionField) return;
+    const CChildFrame* child = activeChild();
+    m_motionField->setVisible(child != nullptr);
+    if (!child) return;
+    const std::optional<check::Budget> budget = check::motionBudget(child->document().doc());
+    const bool over = budget && budget->over();
+    m_motionField->setText(budget ? QString("Motion %1/%2").arg(budget->keyframes).arg(budget->limit) : "No motion");
+    m_motionField->setToolTip(budget ? QString("Keyframes used of the %1 a motion file of this kind holds").arg(budget->limit)
+                                     : QString());
+    const QString style = over ? "QLabel { color: rgb(200, 0, 0); font-weight: bold; }" : QString();
+    if (m_motionField->styleSheet() != style) m_motionField->setStyleSheet(style);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -63,6 +63,11 @@ public:
     QToolBar* toolBar() const { return m_toolBar; }
     QLabel* readyLabel() const { return m_ready; }
     QLabel* indicator(int index) const { return m_indicators[index]; }
+    // The status-bar field of the motion budget ("Motion 312/522", "No motion").
+    QLabel* motionField() const { return m_motionField; }
+    // Called whenever the commands' states are refreshed (after input and
+    // commands): panels that follow the active document refresh there.
+    void addIdleListener(std::function<void()> listener) { m_idleListeners.push_back(std::move(listener)); }
     QLabel* tempoField() const { return m_tempo; }
 
     // A menu item that runs a command.
@@ -80,6 +85,7 @@ private:
     void rebuildWindowList();
     void updateTitle();
     void updateIndicators();
+    void updateMotionField();
     void onSubWindowActivated(QMdiSubWindow* window);
 
     CEditorApp& m_app;
@@ -87,6 +93,8 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_ready = nullptr;
     QLabel* m_indicators[3] = {};
+    QLabel* m_motionField = nullptr;
+    std::vector<std::function<void()>> m_idleListeners;
     QLabel* m_tempo = nullptr;  // the active window's tempo
     std::map<int, QAction*> m_actions;
     std::map<int, QString> m_menuTexts;  // the menus' own texts, for commands that rename their item

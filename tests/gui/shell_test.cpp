@@ -115,7 +115,7 @@ TEST(Shell, ToolbarHoldsItsButtonsInOrderWithSeparators) {
     EXPECT_THAT(tips, ElementsAre("New Performance from Sound", "Open", "Save", "|", "Undo", "Redo", "|", "Zoom In",
                                   "Zoom Out", "|", "Generate Eyes (requires WAV audio)",
                                   "Generate Mouth  (requires WAV audio)", "|", "Copy", "Paste Special", "Apply Macro", "|",
-                                  "Player Window", "Play"));
+                                  "Player Window", "Play", "|", "Check Performance"));
     for (QAction* a : shell.frame().toolBar()->actions())
         if (!a->isSeparator()) {
             EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
@@ -200,7 +200,7 @@ TEST(Shell, AcceleratorKeysAreTheCommandsKeys) {
     std::sort(registered.begin(), registered.end());
     std::vector<QString> expected = {"A",      "Ctrl+A", "C",      "Ctrl+C",    "Ctrl+Ins", "E",
                                      "Ctrl+E", "U",      "Ctrl+U", "Ctrl+N",    "Ctrl+O",   "Ctrl+S",   "Ctrl+V",
-                                     "Shift+Ins", "Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z"};
+                                     "Shift+Ins", "Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "F7"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(registered, expected);
     // Each key runs its command.

@@ -11,6 +11,8 @@
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
+#include "check/check_document.h"
+#include "check_report.h"
 
 using namespace rova;
 using rova::test::ledImage;
@@ -232,4 +234,40 @@ TEST(ToolCommands, GeneratorsWithTheirThresholds) {
              {"generate-mouth"}, {"generate-mouth", "x"}, {"generate-mouth", "70"}})
         EXPECT_FALSE(s.command(bad, error)) << bad[0];
     EXPECT_EQ(error, "usage: generate-mouth T (0..63)");
+}
+
+// `rova-tool check`'s report, and `clamp` as a command of `run`.
+TEST(ToolCheck, ReportAndClamp) {
+    TempDir dir;
+    dir.write("P.WAV", rova::test::waveImage(8000));
+    dir.write("P.LED", ledImage({0, 1, 0, 2, 2}));
+    auto image = MotionImage::of(16, 2, 3);  // tail
+    image.keyframes[1][1] = valueFromDegrees(-50);  // TailY below -5.5: out of range, and far too fast
+    image.keyframes[1][2] = 0;
+    dir.write("P.MTN", image.bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    auto checkReport = [&] {
+        std::ostringstream out;
+        const auto& doc = s.activeDocument()->doc();
+        tool::writeCheckReport(out, check::checkPerformance(doc), check::motionBudget(doc));
+        return out.str();
+    };
+    // Sorted by time: TailY's keyframe 1 at 80 ms comes before the flash at 83 ms; at one
+    // time the problems of no joint come first.
+    EXPECT_EQ(checkReport(),
+              "{\"problems\": [{\"kind\": \"range\", \"channel\": 16, \"keyframe\": 1, \"step\": 1, \"eye\": null, "
+              "\"detail\": \"-50.00\xC2\xB0 is beyond the lower limit -5\xC2\xB0\"}, {\"kind\": \"alarm\", \"channel\": 16, "
+              "\"keyframe\": 1, \"step\": 1, \"eye\": null, \"detail\": \"625.7\xC2\xB0/s, 1.84 x the top speed "
+              "340\xC2\xB0/s (50.1\xC2\xB0 in 0.08 s)\"}, {\"kind\": \"short-flash\", \"channel\": null, \"keyframe\": null, "
+              "\"step\": 1, \"eye\": \"green\", \"detail\": \"green eye on for 1 LED step (83 ms); 2 or more show on the "
+              "robot\"}, {\"kind\": \"short-motion\", \"channel\": null, \"keyframe\": null, \"step\": 2, \"eye\": null, "
+              "\"detail\": \"the motion ends at 0.16 s, 0.85 s before the sound (1.01 s)\"}, {\"kind\": \"alarm\", "
+              "\"channel\": 16, \"keyframe\": 2, \"step\": 2, \"eye\": null, \"detail\": \"627.1\xC2\xB0/s, 1.84 x the top "
+              "speed 340\xC2\xB0/s (50.2\xC2\xB0 in 0.08 s)\"}], \"budget\": {\"keyframes\": 3, \"limit\": 1916}}\n");
+    std::string error;
+    ASSERT_TRUE(s.command({"select", "0", "2"}, error)) << error;
+    ASSERT_TRUE(s.command({"clamp"}, error)) << error;
+    EXPECT_EQ(s.activeDocument()->doc().motion().value(1, 0), valueFromDegrees(-5));
+    EXPECT_FALSE(s.command({"clamp", "now"}, error));
 }
