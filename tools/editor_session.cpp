@@ -263,6 +263,8 @@ void EditorSession::report(std::ostream& out, bool opened) {
 bool EditorSession::renderView(const QString& file, int width, int height) {
     CMainView* view = activeView();
     if (!view) return false;
+    // The beat lines are drawn once the sound's analysis is done: wait for it.
+    (void)view->beatGrid();
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     {

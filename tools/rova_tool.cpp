@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "beats_command.h"
 #include "commands.h"
 #include "new_performance.h"
 #include "render_pose.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&);
     const std::map<std::string, Command> commands = {
         {"info", rova::tool::cmdInfo},
+        {"beats", rova::tool::cmdBeats},
         {"new", rova::tool::cmdNew},
         {"run", rova::tool::cmdRun},
         {"render-view", rova::tool::cmdRenderView},

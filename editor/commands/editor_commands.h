@@ -28,6 +28,7 @@ void addDanceCommands(CommandRegistry& registry);
 void addPlayCommand(CommandRegistry& registry);
 void addCheckCommands(CommandRegistry& registry);
 void addPlaybackOptionCommands(CommandRegistry& registry);
+void addBeatCommands(CommandRegistry& registry);
 
 // The performance view a command works on, null when the active window has none.
 CMainView* performanceView(const CommandContext& context);

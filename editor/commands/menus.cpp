@@ -34,6 +34,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addToolsCommands(registry);
     addDanceCommands(registry);
     addCheckCommands(registry);
+    addBeatCommands(registry);
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
@@ -54,11 +55,12 @@ void registerEditorCommands(CommandRegistry& registry) {
           {ID_EDIT_EXPAND}}},
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
-          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_PLAY}, {ID_VIEW_LOOP_PLAYBACK}}},
+          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY},
+          {ID_VIEW_LOOP_PLAYBACK}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
         {"&Tools",
-         {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_PLAYBACK_OFFSET}, separator, {ID_TOOLS_CHECK_PERFORMANCE},
-          {ID_TOOLS_CLAMP_TO_LIMITS}}},
+         {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_PLAYBACK_OFFSET}, separator,
+          {ID_TOOLS_CHECK_PERFORMANCE}, {ID_TOOLS_CLAMP_TO_LIMITS}, separator, {ID_TOOLS_BEATS}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},

@@ -26,6 +26,10 @@ enum CommandId : int {
     ID_EDIT_UNDO_ACTION = 33000,
     ID_EDIT_REDO_ACTION = 33001,
     ID_FILE_NEW_FROM_SOUND = 33002,
+    // Beats: the lines, snapping to them, and the tempo set by hand.
+    ID_VIEW_SHOW_BEATS = 33020,
+    ID_VIEW_SNAP_TO_BEATS = 33021,
+    ID_TOOLS_BEATS = 33022,
     // Playback: looping a selection and the sound device's offset.
     ID_VIEW_LOOP_PLAYBACK = 33030,
     ID_TOOLS_PLAYBACK_OFFSET = 33031,

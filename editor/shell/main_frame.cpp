@@ -94,6 +94,13 @@ bool CMainFrame::create() {
     QStatusBar* bar = statusBar();
     m_ready = new QLabel("Ready", bar);
     bar->addWidget(m_ready, 1);
+    // The tempo of the active performance window.
+    m_tempo = new QLabel(bar);
+    m_tempo->setObjectName("tempo");
+    m_tempo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_tempo->setAlignment(Qt::AlignCenter);
+    m_tempo->setMinimumWidth(m_tempo->fontMetrics().horizontalAdvance("000.0 BPM") + 10);
+    bar->addPermanentWidget(m_tempo);
     const char* const names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(bar);
@@ -288,6 +295,10 @@ void CMainFrame::updateCommandUI() {
     updateIndicators();
     updateMotionField();
     for (const auto& listener : m_idleListeners) listener();
+    if (m_tempo) {
+        const CChildFrame* child = activeChild();
+        m_tempo->setText(child && child->view() ? child->view()->tempoText() : QString());
+    }
 }
 
 void CMainFrame::scheduleIdleUpdate() {

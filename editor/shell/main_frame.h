@@ -68,6 +68,7 @@ public:
     // Called whenever the commands' states are refreshed (after input and
     // commands): panels that follow the active document refresh there.
     void addIdleListener(std::function<void()> listener) { m_idleListeners.push_back(std::move(listener)); }
+    QLabel* tempoField() const { return m_tempo; }
 
     // A menu item that runs a command.
     QAction* addCommandItem(QMenu* menu, int id, const QString& text);
@@ -94,6 +95,7 @@ private:
     QLabel* m_indicators[3] = {};
     QLabel* m_motionField = nullptr;
     std::vector<std::function<void()>> m_idleListeners;
+    QLabel* m_tempo = nullptr;  // the active window's tempo
     std::map<int, QAction*> m_actions;
     std::map<int, QString> m_menuTexts;  // the menus' own texts, for commands that rename their item
     QAction* m_mruPlaceholder = nullptr;

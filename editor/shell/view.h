@@ -30,6 +30,8 @@ public:
     virtual void onDraw(QPainter& painter) = 0;
     // The extent of that drawing, for printing it on one page.
     virtual QSize drawingSize() const = 0;
+    // The tempo the status bar shows for this window ("125 BPM"), "" for none.
+    virtual QString tempoText() const { return {}; }
 
     // PlayerClient: views that edit override these.
     void onKeyDown(int virtualKey) override;

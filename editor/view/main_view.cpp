@@ -103,6 +103,7 @@ void CMainView::onInitialUpdate() {
     m_totalHeight = y;
     updateLayout();
     viewport()->update();
+    restartBeats();
 }
 
 void CMainView::updateLayout() {
@@ -322,6 +323,7 @@ void CMainView::onDraw(QPainter& p) {
         if (x > gridRight) break;
         p.fillRect(static_cast<int>(x), 0, 1, gridHeight, kGridColour);
     }
+    if (const beats::BeatGrid* beats = m_beats.gridToDraw()) drawBeatLines(p, *beats, pps, kLabelColumnWidth, clip, gridHeight);
 
     const PaneDrawInfo info{kLabelColumnWidth, right, std::max(0, clip.left() - kLabelColumnWidth),
                             clip.right() + 1 - kLabelColumnWidth};
@@ -367,7 +369,7 @@ void CMainView::onLButtonDown(QPoint doc, bool shift) {
     // A right drag cut short by this press ends, and its edit with it.
     endRightDrag();
     makeActive();
-    const int step = std::min(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), m_lastStep);
+    const int step = snapped(std::min(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), m_lastStep));
     if (!shift) {
         selectRows(0, static_cast<int>(m_panes.size()), true);
         setTimeSelection(step, 1);
@@ -443,7 +445,7 @@ void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
         if (extend(first, count, row)) selectRows(first, count, true);
     }
     if (m_dragMode == DragMode::Time || m_dragMode == DragMode::RowsAndTime) {
-        const int step = std::clamp(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), 0, m_lastStep);
+        const int step = snapped(std::clamp(pixelToStep(doc.x() - kLabelColumnWidth, pixelsPerSecond()), 0, m_lastStep));
         int start = m_selStart, length = m_selLength;
         if (extend(start, length, step)) setTimeSelection(start, length);
     }
@@ -494,12 +496,15 @@ void CMainView::onKeyDown(int key) {
             if (CMainFrame* frame = app->mainFrame()) frame->executeCommand(ID_VIEW_PLAY);
         return;
     }
+    // With Snap to Beats the arrows go from beat to beat.
+    const bool byBeat = CBeatTrack::snapToBeats() && !beatGrid().empty();
     if (key == win::kVkLeft && m_selStart > 0) {
-        setTimeSelection(m_selStart - 1, 1);
+        setTimeSelection(byBeat ? beats::previousBeatStep(beatGrid(), m_selStart) : m_selStart - 1, 1);
         return;
     }
     if (key == win::kVkRight) {
-        const int p = std::min(m_selStart + m_selLength, m_lastStep);
+        const int p = byBeat ? beats::nextBeatStep(beatGrid(), m_selStart + m_selLength - 1, m_lastStep)
+                             : std::min(m_selStart + m_selLength, m_lastStep);
         if (!(p == m_selStart && m_selLength == 1)) setTimeSelection(p, 1);
         return;
     }
@@ -519,6 +524,10 @@ void CMainView::onKeyDown(int key) {
 void CMainView::selectAll() {
     selectRows(0, static_cast<int>(m_panes.size()), true);
     setTimeSelection(0, m_lastStep + 1);
+}
+
+int CMainView::snapped(int step) {
+    return CBeatTrack::snapToBeats() ? beats::snapStepToBeat(beatGrid(), step, m_lastStep) : step;
 }
 
 void CMainView::setZoom(int zoom) {

@@ -6,10 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "beats/beat_grid.h"
 #include "document/edit_history.h"
 #include "panes/track_pane.h"
 #include "shell/view.h"
 #include "view/playhead.h"
+#include "view/beat_track.h"
 
 namespace rova {
 
@@ -73,6 +75,12 @@ public:
     // The joint dragged on the player window: the edit ends when the drag does.
     void viewerDragEnded() override;
 
+    // The performance's beats: the NAME.BPM setting if any, else the analysed
+    // ones (waiting for the analysis when it still runs); empty without sound.
+    const beats::BeatGrid& beatGrid() { return m_beats.grid(); }
+    CBeatTrack& beatTrack() { return m_beats; }
+    QString tempoText() const override { return m_beats.tempoText(); }
+
     const std::vector<std::unique_ptr<CTrackPane>>& panes() const { return m_panes; }
     int zoom() const { return m_zoom; }
     int lastStep() const { return m_lastStep; }
@@ -113,6 +121,10 @@ private:
     QPoint toDocument(QPoint viewportPoint) const;
     void endRightDrag();
     bool stepHistory(bool redo);
+    // A step moved to the step nearest a beat while Snap to Beats is on.
+    int snapped(int step);
+    // Analyses the document's sound anew (after the open and a new sound).
+    void restartBeats();
 
     std::vector<std::unique_ptr<CTrackPane>> m_panes;
     int m_totalHeight = 0;
@@ -128,6 +140,7 @@ private:
     DragMode m_dragMode = DragMode::None;
     bool m_viewerDrag = false;  // an edit from the player window's joint drag is open
     CPlayhead m_playhead;
+    mutable CBeatTrack m_beats;
 };
 
 }  // namespace rova

@@ -24,6 +24,10 @@ expect_exit(2 check ${EXAMPLE} -c)
 expect_exit(2 check ${EXAMPLE} -c bogus)
 expect_exit(1 check /nonexistent-folder/x.MTN)
 expect_exit(0 check ${EXAMPLE} --strict)  # the example keeps within every limit
+expect_exit(2 beats)
+expect_exit(2 beats a b)
+expect_exit(1 beats /nonexistent-folder/x.MTN)
+expect_exit(0 beats ${EXAMPLE})
 
 # A headless run leaves the user's settings alone (no recent-file list written).
 set(home ${CMAKE_CURRENT_BINARY_DIR}/settings-home)

@@ -1,0 +1,112 @@
+// The sound's beats as the editor uses them: from either kind of sound file,
+// from a manual setting, kept in NAME.BPM, snapped to, and worked out off the
+// calling thread.
+#include "beats/beats.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/audio_file.h"
+#include "model/channels.h"
+
+namespace rova::beats {
+
+BeatGrid beatsForSound(Bytes audioFile) {
+    if (isMidiAudio(audioFile)) return beatsFromMidi(audioFile);
+    CWaveTrack wave;
+    if (!readWave(audioFile, wave) || wave.sampleCount <= 0) return {};
+    return beatsFromSamples(Bytes(wave.samples, static_cast<std::size_t>(wave.sampleCount)));
+}
+
+std::int64_t soundLengthMs(Bytes audioFile) {
+    if (isMidiAudio(audioFile)) return midiLengthMs(audioFile).value_or(0);
+    CWaveTrack wave;
+    if (!readWave(audioFile, wave)) return 0;
+    return std::int64_t{wave.sampleCount} * kMsPerSecond / kSampleRate;
+}
+
+BeatGrid evenBeats(const BpmSetting& setting, std::int64_t lengthMs) {
+    BeatGrid grid;
+    grid.source = BeatSource::Manual;
+    grid.bpm = setting.bpm;
+    if (!(setting.bpm >= kMinBpm && setting.bpm <= kMaxBpm) || setting.offsetMs < 0) return grid;
+    const double interval = 60000.0 / setting.bpm;
+    const std::int64_t end = std::min<std::int64_t>(lengthMs, INT32_MAX);
+    for (std::size_t k = 0; k < kMaxBeats; ++k) {
+        const std::int64_t at = setting.offsetMs + std::llround(static_cast<double>(k) * interval);
+        if (at >= end) break;
+        grid.beatsMs.push_back(static_cast<int>(at));
+    }
+    return grid;
+}
+
+BpmSetting settingOf(const BeatGrid& grid) {
+    BpmSetting setting;
+    if (grid.bpm >= kMinBpm && grid.bpm <= kMaxBpm) setting.bpm = std::round(grid.bpm * 10) / 10;
+    if (!grid.beatsMs.empty()) setting.offsetMs = std::max(0, grid.beatsMs.front());
+    return setting;
+}
+
+// ---- snapping -----------------------------------------------------------------
+
+std::size_t firstBeatAtOrAfter(const std::vector<int>& beatsMs, std::int64_t ms) {
+    return static_cast<std::size_t>(
+        std::lower_bound(beatsMs.begin(), beatsMs.end(), ms, [](int b, std::int64_t t) { return b < t; }) -
+        beatsMs.begin());
+}
+
+namespace {
+
+// The time step nearest to a beat (steps are centred on their time).
+int stepOfBeat(int ms) { return static_cast<int>((std::int64_t{ms} + kMsPerStep / 2) / kMsPerStep); }
+
+}  // namespace
+
+int snapStepToBeat(const BeatGrid& grid, int step, int lastStep) {
+    const auto& beats = grid.beatsMs;
+    if (beats.empty()) return step;
+    const std::int64_t t = std::int64_t{step} * kMsPerStep;
+    const std::size_t i = firstBeatAtOrAfter(beats, t);
+    int beat;
+    if (i == 0) beat = beats.front();
+    else if (i == beats.size()) beat = beats.back();
+    else beat = t - beats[i - 1] <= beats[i] - t ? beats[i - 1] : beats[i];
+    return std::clamp(stepOfBeat(beat), 0, std::max(0, lastStep));
+}
+
+int nextBeatStep(const BeatGrid& grid, int step, int lastStep) {
+    // Several beats may share a step at fine tempos: the first whose step lies beyond.
+    const auto& beats = grid.beatsMs;
+    for (std::size_t i = firstBeatAtOrAfter(beats, std::int64_t{step} * kMsPerStep); i < beats.size(); ++i)
+        if (const int s = stepOfBeat(beats[i]); s > step) return std::min(s, lastStep);
+    return lastStep;
+}
+
+int previousBeatStep(const BeatGrid& grid, int step) {
+    const auto& beats = grid.beatsMs;
+    for (std::size_t i = firstBeatAtOrAfter(beats, std::int64_t{step} * kMsPerStep + kMsPerStep); i-- > 0;)
+        if (const int s = stepOfBeat(beats[i]); s < step) return s;
+    return 0;
+}
+
+// ---- analysis off the calling thread ---------------------------------------------
+
+BeatAnalysis::BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done) {
+    m_result = std::async(std::launch::async, [bytes = std::move(audioFile), done = std::move(done)] {
+                   BeatGrid grid = beatsForSound(bytes);
+                   if (done) done();
+                   return grid;
+               }).share();
+}
+
+BeatAnalysis::~BeatAnalysis() {
+    if (m_result.valid()) m_result.wait();
+}
+
+bool BeatAnalysis::ready() const {
+    return m_result.valid() && m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+const BeatGrid& BeatAnalysis::grid() const { return m_result.valid() ? m_result.get() : m_empty; }
+
+}  // namespace rova::beats

@@ -1,0 +1,106 @@
+// Finding the music's pulse: beats from a MIDI file's tempo map, from the
+// samples of an 8000 Hz sound, or from a tempo and first beat set by hand;
+// the NAME.BPM file that keeps such a setting; snapping time steps to beats.
+// Standard library (and the beat tracker's library) only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "beats/beat_grid.h"
+
+namespace rova::beats {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// The most beats a grid holds: a 300 BPM pulse over a day and a half. A
+// hostile tempo map cannot make more.
+inline constexpr std::size_t kMaxBeats = 1u << 20;
+
+// Beats of a Standard MIDI File, exact to the millisecond: every Set Tempo
+// event of every track, the division, and the time signature (4/4 when
+// absent; compound metres such as 6/8 and 12/8 count dotted beats). Beats run
+// from tick 0 to the last event; downbeats are bar starts. An empty grid when
+// the file is no Standard MIDI File or counts time in SMPTE frames.
+BeatGrid beatsFromMidi(Bytes file);
+// The music's length in milliseconds from the same tempo map; none when
+// beatsFromMidi cannot read the file.
+std::optional<std::int64_t> midiLengthMs(Bytes file);
+
+// Beats of 8000 Hz unsigned 8-bit mono samples (128 is silence), from the
+// beat tracker's onsets and tempo, placed on the onsets; quiet stretches get
+// no beats. The tempo is the inter-beat interval's median, refined by the
+// mean of the intervals near it. Downbeats are unknown.
+BeatGrid beatsFromSamples(Bytes samples);
+
+// The sound of a performance: the bytes of its audio file (WAVE or MIDI).
+// Computes synchronously; an empty grid when there is no usable sound.
+BeatGrid beatsForSound(Bytes audioFile);
+
+// The length of the sound in milliseconds (0 when there is none).
+std::int64_t soundLengthMs(Bytes audioFile);
+
+// A tempo and first beat set by hand.
+struct BpmSetting {
+    double bpm = 120.0;     // 30..300, one decimal
+    int offsetMs = 0;       // the first beat, 0 and up
+    bool operator==(const BpmSetting&) const = default;
+};
+inline constexpr double kMinBpm = 30.0;
+inline constexpr double kMaxBpm = 300.0;
+inline constexpr int kMaxOffsetMs = 24 * 3600 * 1000;
+
+// Evenly spaced beats from the setting up to lengthMs (exclusive).
+BeatGrid evenBeats(const BpmSetting& setting, std::int64_t lengthMs);
+
+// NAME.BPM: two lines, "bpm 125.0" and "offset 240".
+std::optional<BpmSetting> parseBpmFile(Bytes bytes);
+std::string formatBpmFile(const BpmSetting& setting);
+enum class BpmFileState { Missing, Read, Malformed };
+BpmFileState readBpmFile(const std::filesystem::path& path, BpmSetting& setting);
+// Written beside the target and renamed into place; false on failure (the old file stays).
+bool writeBpmFile(const std::filesystem::path& path, const BpmSetting& setting);
+
+// The tempo and the first beat of a grid as a setting (what the Beats dialog starts from).
+BpmSetting settingOf(const BeatGrid& grid);
+
+// Snapping time steps (80 ms) to beats, within 0..lastStep. With no beats
+// every step stays as it is.
+int snapStepToBeat(const BeatGrid& grid, int step, int lastStep);
+// The step of the first beat after step, lastStep when none.
+int nextBeatStep(const BeatGrid& grid, int step, int lastStep);
+// The step of the last beat before step, 0 when none.
+int previousBeatStep(const BeatGrid& grid, int step);
+
+// The index of the first beat at or after ms (beats.size() when none).
+std::size_t firstBeatAtOrAfter(const std::vector<int>& beatsMs, std::int64_t ms);
+
+// An analysis running off the calling thread on its own copy of the sound.
+class BeatAnalysis {
+public:
+    BeatAnalysis() = default;
+    // Starts analysing; done, when given, is called on the worker thread when
+    // the grid is ready.
+    explicit BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done = {});
+    ~BeatAnalysis();
+    BeatAnalysis(const BeatAnalysis&) = delete;
+    BeatAnalysis& operator=(const BeatAnalysis&) = delete;
+
+    bool started() const { return m_result.valid(); }
+    bool ready() const;
+    // The grid, waiting for the analysis when it still runs; empty when none was started.
+    const BeatGrid& grid() const;
+
+private:
+    std::shared_future<BeatGrid> m_result;
+    BeatGrid m_empty;
+};
+
+}  // namespace rova::beats

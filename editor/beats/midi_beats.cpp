@@ -1,0 +1,205 @@
+// Beats of a MIDI file from its own tempo map and time signatures.
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "beats/beats.h"
+
+namespace rova::beats {
+namespace {
+
+constexpr std::uint32_t kDefaultTempo = 500000;  // µs a quarter note: 120 BPM
+
+std::uint32_t be(Bytes b, std::size_t at, int n) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 8) | b[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+bool readVarLen(Bytes b, std::size_t& pos, std::size_t end, std::uint32_t& out) {
+    out = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (pos >= end) return false;
+        const std::uint8_t c = b[pos++];
+        out = (out << 7) | (c & 0x7fu);
+        if (!(c & 0x80)) return true;
+    }
+    return false;
+}
+
+struct Metre {
+    int numerator = 4;
+    int denominatorPower = 2;  // 2^2 = quarter notes
+};
+
+struct TempoMap {
+    std::uint64_t endTick = 0;
+    std::multimap<std::uint64_t, std::uint32_t> tempos;  // by tick, in file order
+    std::multimap<std::uint64_t, Metre> metres;
+};
+
+// One track's events; false when it is malformed.
+bool walkTrack(Bytes b, std::size_t pos, std::size_t end, TempoMap& map) {
+    std::uint64_t tick = 0;
+    std::uint8_t status = 0;
+    while (pos < end) {
+        std::uint32_t delta;
+        if (!readVarLen(b, pos, end, delta)) return false;
+        tick += delta;
+        if (pos >= end) return false;
+        const std::uint8_t first = b[pos];
+        if (first & 0x80) {
+            status = first;
+            ++pos;
+        } else if (status == 0 || status >= 0xf0) {
+            return false;
+        }
+        if (status == 0xff) {
+            if (pos >= end) return false;
+            const std::uint8_t type = b[pos++];
+            std::uint32_t length;
+            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
+            // A tempo of 0 would stop the clock; it is ignored.
+            if (type == 0x51 && length == 3 && be(b, pos, 3) > 0) map.tempos.emplace(tick, be(b, pos, 3));
+            // Numerator 1..255, denominator up to 2^6 (64th notes); others are ignored.
+            if (type == 0x58 && length >= 2 && b[pos] > 0 && b[pos + 1] <= 6)
+                map.metres.emplace(tick, Metre{b[pos], b[pos + 1]});
+            pos += length;
+            if (type == 0x2f) break;
+            status = 0;
+        } else if (status == 0xf0 || status == 0xf7) {
+            std::uint32_t length;
+            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
+            pos += length;
+            status = 0;
+        } else {
+            const std::size_t data = (status & 0xf0) == 0xc0 || (status & 0xf0) == 0xd0 ? 1 : 2;
+            if (data > end - pos) return false;
+            pos += data;
+        }
+    }
+    map.endTick = std::max(map.endTick, tick);
+    return true;
+}
+
+// Microseconds at a tick through the tempo map, walked forward in order.
+class Clock {
+public:
+    Clock(const std::multimap<std::uint64_t, std::uint32_t>& tempos, std::uint32_t division)
+        : m_division(division) {
+        // Of several tempo events at one tick the last read counts.
+        for (const auto& [tick, tempo] : tempos) {
+            if (!m_changes.empty() && m_changes.back().tick == tick) m_changes.back().tempo = tempo;
+            else m_changes.push_back({tick, tempo});
+        }
+    }
+    // Ticks may be fractional (beats of a metre that does not divide the division); calls ascend.
+    long double usAt(long double tick) {
+        while (m_next < m_changes.size() && static_cast<long double>(m_changes[m_next].tick) <= tick) {
+            const Change& c = m_changes[m_next++];
+            m_baseUs += (static_cast<long double>(c.tick) - m_baseTick) * m_tempo / m_division;
+            m_baseTick = static_cast<long double>(c.tick);
+            m_tempo = c.tempo;
+        }
+        return m_baseUs + (tick - m_baseTick) * m_tempo / m_division;
+    }
+
+private:
+    struct Change {
+        std::uint64_t tick;
+        std::uint32_t tempo;
+    };
+    std::vector<Change> m_changes;
+    std::size_t m_next = 0;
+    long double m_division;
+    long double m_baseUs = 0, m_baseTick = 0;
+    std::uint32_t m_tempo = kDefaultTempo;
+};
+
+// The tempo map of a Standard MIDI File counted in quarter notes; false for
+// anything else (SMPTE time has no quarter notes to count beats by).
+bool readTempoMap(Bytes b, std::uint32_t& division, TempoMap& map) {
+    if (b.size() < 14 || be(b, 0, 4) != 0x4d546864 /* MThd */) return false;
+    const std::uint32_t headerLength = be(b, 4, 4);
+    if (headerLength < 6 || headerLength > b.size() - 8) return false;
+    const std::uint32_t tracks = be(b, 10, 2);
+    division = be(b, 12, 2);
+    if (division == 0 || (division & 0x8000)) return false;
+    std::size_t pos = 8 + headerLength;
+    std::uint32_t found = 0;
+    while (found < tracks && b.size() - pos >= 8) {
+        const std::uint32_t id = be(b, pos, 4);
+        const std::uint32_t length = be(b, pos + 4, 4);
+        pos += 8;
+        // A track that claims more than is there is read as far as it goes.
+        const std::size_t end = pos + std::min<std::size_t>(length, b.size() - pos);
+        if (id == 0x4d54726b /* MTrk */) {
+            if (!walkTrack(b, pos, end, map)) return false;
+            ++found;
+        }
+        pos = end;
+    }
+    return found > 0;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> midiLengthMs(Bytes b) {
+    std::uint32_t division = 0;
+    TempoMap map;
+    if (!readTempoMap(b, division, map)) return std::nullopt;
+    Clock clock(map.tempos, division);
+    const long double ms = clock.usAt(static_cast<long double>(map.endTick)) / 1000;
+    return ms >= static_cast<long double>(INT32_MAX) ? INT32_MAX : static_cast<std::int64_t>(ms);
+}
+
+BeatGrid beatsFromMidi(Bytes b) {
+    BeatGrid grid;
+    std::uint32_t division = 0;
+    TempoMap map;
+    if (!readTempoMap(b, division, map)) return grid;
+
+    // The metre from each time signature on; the last of one tick counts.
+    std::vector<std::pair<std::uint64_t, Metre>> metres{{0, Metre{}}};
+    for (const auto& [tick, metre] : map.metres) {
+        if (tick >= map.endTick && tick > 0) break;
+        if (metres.back().first == tick) metres.back().second = metre;
+        else metres.emplace_back(tick, metre);
+    }
+
+    Clock clock(map.tempos, division);
+    std::vector<long double> times;  // ms, unrounded
+    grid.source = BeatSource::Midi;
+    grid.downbeatsKnown = true;
+    for (std::size_t m = 0; m < metres.size(); ++m) {
+        const auto [from, metre] = metres[m];
+        const std::uint64_t to = m + 1 < metres.size() ? metres[m + 1].first : map.endTick;
+        // A compound metre (6/8, 9/8, 12/8, ...) is felt in dotted beats of three units.
+        const bool compound = metre.numerator % 3 == 0 && metre.numerator > 3 && metre.denominatorPower >= 3;
+        const int unitsPerBeat = compound ? 3 : 1;
+        const int beatsPerBar = compound ? metre.numerator / 3 : metre.numerator;
+        const long double beatTicks =
+            static_cast<long double>(division) * 4 * unitsPerBeat / static_cast<long double>(1u << metre.denominatorPower);
+        for (std::uint64_t k = 0;; ++k) {
+            const long double tick = static_cast<long double>(from) + static_cast<long double>(k) * beatTicks;
+            if (tick >= static_cast<long double>(to) || times.size() >= kMaxBeats) break;
+            const long double ms = clock.usAt(tick) / 1000;
+            if (ms > static_cast<long double>(INT32_MAX)) break;
+            times.push_back(ms);
+            const int at = static_cast<int>(std::llround(ms));
+            grid.beatsMs.push_back(at);
+            if (k % static_cast<std::uint64_t>(beatsPerBar) == 0) grid.downbeatsMs.push_back(at);
+        }
+    }
+    // Tempo: the median beat interval, unrounded, so a steady file gives its exact tempo.
+    if (times.size() >= 2) {
+        std::vector<long double> intervals;
+        for (std::size_t i = 1; i < times.size(); ++i) intervals.push_back(times[i] - times[i - 1]);
+        std::nth_element(intervals.begin(), intervals.begin() + static_cast<long>(intervals.size() / 2), intervals.end());
+        const long double median = intervals[intervals.size() / 2];
+        if (median > 0) grid.bpm = std::round(static_cast<double>(60000 / median) * 10) / 10;
+    }
+    return grid;
+}
+
+}  // namespace rova::beats

@@ -1,0 +1,62 @@
+// `rova-tool beats FILE`: the report for MIDI, WAVE, hand-set and missing sound.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "beat_sounds.h"
+#include "beats_command.h"
+#include "support/motion_image.h"
+#include "support/temp_dir.h"
+
+namespace rova::tool {
+namespace {
+
+struct ToolRun {
+    int code;
+    std::string out, err;
+};
+
+ToolRun beats(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = runBeats(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(BeatsCommand, Reports) {
+    test::TempDir dir;
+    dir.write("M.MID", test::MidiBuilder(96).timeSignature(0, 3, 2).tempo(0, 480000).endTrack(96 * 6).bytes());
+    dir.write("M.MTN", test::MotionImage::of(0, 18, 4).bytes());
+    dir.write("S.MTN", test::MotionImage::of(0, 18, 4).bytes());
+
+    ToolRun r = beats({dir / "M.MTN"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "{\"source\": \"midi\", \"bpm\": 125.0, \"beats\": [0, 480, 960, 1440, 1920, 2400], "
+                     "\"downbeats\": [0, 1440]}\n");
+
+    dir.write("M.BPM", std::string("bpm 97.5\noffset 100\n"));
+    r = beats({dir / "M.MID"});
+    EXPECT_EQ(r.out, "{\"source\": \"manual\", \"bpm\": 97.5, \"beats\": [100, 715, 1331, 1946, 2562], \"downbeats\": null}\n");
+
+    dir.write("M.BPM", std::string("bpm 97.5\n"));
+    r = beats({dir / "M.MTN"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\"midi\""), std::string::npos);
+    EXPECT_NE(r.err.find("M.BPM is not a valid beat setting"), std::string::npos);
+
+    r = beats({dir / "S.MTN"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "{\"source\": null, \"bpm\": null, \"beats\": [], \"downbeats\": null}\n");
+    EXPECT_EQ(r.err, "Warning: no Audio track for this motion\n");
+
+    EXPECT_EQ(beats({dir / "X.MTN"}).code, 1);
+    EXPECT_EQ(beats({}).code, 2);
+}
+
+TEST(BeatsCommand, ExampleTuneAt125Bpm) {
+    const ToolRun r = beats({std::string(ROVA_SOURCE_DIR) + "/examples/Bounce.MTN"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("{\"source\": \"audio\", \"bpm\": 125.0, \"beats\": [", 0), 0u) << r.out;
+}
+
+}  // namespace
+}  // namespace rova::tool

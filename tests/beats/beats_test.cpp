@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "beat_sounds.h"
+#include "beats/beats.h"
+#include "support/temp_dir.h"
+#include "support/wave_image.h"
+
+namespace rova::beats {
+namespace {
+
+using test::MidiBuilder;
+
+std::vector<int> firstBeats(const BeatGrid& g, std::size_t n) {
+    return {g.beatsMs.begin(), g.beatsMs.begin() + static_cast<long>(std::min(n, g.beatsMs.size()))};
+}
+
+// ---- MIDI tempo maps --------------------------------------------------------
+
+struct MidiCase {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    double bpm;
+    std::vector<int> beats;      // every beat
+    std::vector<int> downbeats;  // every downbeat
+};
+
+std::vector<MidiCase> midiCases() {
+    std::vector<MidiCase> cases;
+    // No tempo and no time signature: 120 BPM in 4/4.
+    cases.push_back({"missing tempo means 120", MidiBuilder(96).note(0, 96).endTrack(768).bytes(), 120.0,
+                     {0, 500, 1000, 1500, 2000, 2500, 3000, 3500}, {0, 2000}});
+    // 125 BPM: 480000 µs a quarter.
+    cases.push_back({"one tempo", MidiBuilder(480).tempo(0, 480000).endTrack(480 * 6).bytes(), 125.0,
+                     {0, 480, 960, 1440, 1920, 2400}, {0, 1920}});
+    // 120 BPM for a bar, then 60 BPM, then 150 BPM set on a second track.
+    cases.push_back({"tempo changes across tracks",
+                     MidiBuilder(100)
+                         .tempo(0, 500000)
+                         .tempo(400, 1000000)
+                         .endTrack(800)
+                         .tempo(600, 400000)
+                         .endTrack(1000)
+                         .bytes(),
+                     120.0,
+                     {0, 500, 1000, 1500, 2000, 3000, 4000, 4400, 4800, 5200},
+                     {0, 2000, 4800}});
+    // A tempo change between beats: the beat after it comes at the new pace.
+    cases.push_back({"change inside a beat", MidiBuilder(100).tempo(50, 250000).endTrack(300).bytes(), 160.0,
+                     {0, 375, 625}, {0}});
+    cases.push_back({"3/4", MidiBuilder(96).timeSignature(0, 3, 2).tempo(0, 600000).endTrack(96 * 7).bytes(), 100.0,
+                     {0, 600, 1200, 1800, 2400, 3000, 3600}, {0, 1800, 3600}});
+    // 6/8 is felt in two dotted quarters a bar; tempo is µs per quarter note.
+    cases.push_back({"6/8 counts dotted beats", MidiBuilder(96).timeSignature(0, 6, 3).endTrack(96 * 6).bytes(), 80.0,
+                     {0, 750, 1500, 2250}, {0, 1500}});
+    // 7/8 is not compound: every eighth is a beat.
+    cases.push_back({"7/8", MidiBuilder(96).timeSignature(0, 7, 3).endTrack(48 * 8).bytes(), 240.0,
+                     {0, 250, 500, 750, 1000, 1250, 1500, 1750}, {0, 1750}});
+    // A new metre starts a bar where it stands.
+    cases.push_back({"metre change", MidiBuilder(96).timeSignature(0, 2, 2).timeSignature(96 * 3, 3, 2).endTrack(96 * 7).bytes(),
+                     120.0, {0, 500, 1000, 1500, 2000, 2500, 3000}, {0, 1000, 1500, 3000}});
+    // Rounding to the millisecond: 128 ticks a quarter at 123 BPM (487805 µs).
+    cases.push_back({"milliseconds rounded", MidiBuilder(128).tempo(0, 487805).endTrack(128 * 4).bytes(), 123.0,
+                     {0, 488, 976, 1463}, {0}});
+    return cases;
+}
+
+TEST(MidiBeats, TempoMapsGiveExactBeats) {
+    for (const MidiCase& c : midiCases()) {
+        SCOPED_TRACE(c.name);
+        const BeatGrid g = beatsFromMidi(c.file);
+        EXPECT_EQ(g.source, BeatSource::Midi);
+        EXPECT_DOUBLE_EQ(g.bpm, c.bpm);
+        EXPECT_EQ(g.beatsMs, c.beats);
+        EXPECT_TRUE(g.downbeatsKnown);
+        EXPECT_EQ(g.downbeatsMs, c.downbeats);
+    }
+}
+
+TEST(MidiBeats, LengthFollowsTheTempoMap) {
+    const auto file = MidiBuilder(100).tempo(0, 500000).tempo(400, 1000000).endTrack(800).bytes();
+    EXPECT_EQ(midiLengthMs(file), 6000);
+    EXPECT_EQ(soundLengthMs(file), 6000);
+}
+
+TEST(MidiBeats, HostileFilesGiveNoBeatsOrBoundedOnes) {
+    auto good = MidiBuilder(96).note(0, 96).endTrack(768).bytes();
+    // Cut anywhere: never a read past the end, and no beats from a broken event.
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
+        (void)beatsFromMidi(cut);
+    }
+    auto smpte = good;
+    smpte[12] = 0xe7;  // -25 frames a second
+    smpte[13] = 40;
+    EXPECT_TRUE(beatsFromMidi(smpte).empty());
+    EXPECT_TRUE(beatsFromMidi(std::vector<std::uint8_t>{'M', 'T', 'h', 'd'}).empty());
+    // The fastest tempo over the longest delta: the beat count stays bounded.
+    const auto flood = MidiBuilder(1).tempo(0, 1).endTrack(0x0fffffff).bytes();
+    const BeatGrid g = beatsFromMidi(flood);
+    EXPECT_LE(g.beatsMs.size(), kMaxBeats);
+}
+
+// ---- manual beats and NAME.BPM -----------------------------------------------
+
+TEST(ManualBeats, EvenlySpacedFromTheFirstBeat) {
+    const BeatGrid g = evenBeats({125.0, 240}, 2400);
+    EXPECT_EQ(g.source, BeatSource::Manual);
+    EXPECT_EQ(g.beatsMs, (std::vector<int>{240, 720, 1200, 1680, 2160}));
+    EXPECT_FALSE(g.downbeatsKnown);
+    // 97.5 BPM: 615.38 ms a beat, rounded from the start each time, not accumulated.
+    EXPECT_EQ(firstBeats(evenBeats({97.5, 0}, 100000), 4), (std::vector<int>{0, 615, 1231, 1846}));
+    EXPECT_EQ(evenBeats({400.0, 0}, 1000).beatsMs.size(), 0u);  // out of range: none
+}
+
+TEST(BpmFile, ParsesOnlyTheTwoLines) {
+    struct Case {
+        const char* text;
+        bool valid;
+        double bpm;
+        int offset;
+    };
+    const Case cases[] = {
+        {"bpm 125.0\noffset 240\n", true, 125.0, 240},
+        {"bpm 125.0\noffset 240", true, 125.0, 240},
+        {"bpm 97.5\r\noffset 0\r\n", true, 97.5, 0},
+        {"bpm 30\noffset 5\n", true, 30.0, 5},
+        {"bpm 300.0\noffset 86400000\n", true, 300.0, 86400000},
+        {"", false, 0, 0},
+        {"bpm 125.0\n", false, 0, 0},
+        {"offset 240\nbpm 125.0\n", false, 0, 0},
+        {"bpm 29.9\noffset 0\n", false, 0, 0},
+        {"bpm 300.1\noffset 0\n", false, 0, 0},
+        {"bpm 125.25\noffset 0\n", false, 0, 0},
+        {"bpm -125\noffset 0\n", false, 0, 0},
+        {"bpm 125.0\noffset -1\n", false, 0, 0},
+        {"bpm 125.0\noffset 86400001\n", false, 0, 0},
+        {"bpm  125.0\noffset 0\n", false, 0, 0},
+        {"bpm 125.0\noffset 0\nextra 1\n", false, 0, 0},
+        {"bpm 1e2\noffset 0\n", false, 0, 0},
+        {"bpm 125.\noffset 0\n", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string text = c.text;
+        const auto parsed = parseBpmFile(std::vector<std::uint8_t>(text.begin(), text.end()));
+        ASSERT_EQ(parsed.has_value(), c.valid);
+        if (!c.valid) continue;
+        EXPECT_DOUBLE_EQ(parsed->bpm, c.bpm);
+        EXPECT_EQ(parsed->offsetMs, c.offset);
+    }
+}
+
+TEST(BpmFile, WritesAtomicallyAndReadsBack) {
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path() / "SONG.BPM";
+    BpmSetting s;
+    EXPECT_EQ(readBpmFile(path, s), BpmFileState::Missing);
+    ASSERT_TRUE(writeBpmFile(path, {97.5, 240}));
+    EXPECT_EQ(dir.read("SONG.BPM"), (std::vector<std::uint8_t>{'b', 'p', 'm', ' ', '9', '7', '.', '5', '\n', 'o', 'f',
+                                                               'f', 's', 'e', 't', ' ', '2', '4', '0', '\n'}));
+    ASSERT_EQ(readBpmFile(path, s), BpmFileState::Read);
+    EXPECT_EQ(s, (BpmSetting{97.5, 240}));
+    // A setting outside the range is not written, and the old file stays.
+    EXPECT_FALSE(writeBpmFile(path, {301.0, 0}));
+    ASSERT_EQ(readBpmFile(path, s), BpmFileState::Read);
+    EXPECT_EQ(s.bpm, 97.5);
+    dir.write("BAD.BPM", std::string("bpm fast\noffset 0\n"));
+    EXPECT_EQ(readBpmFile(dir.path() / "BAD.BPM", s), BpmFileState::Malformed);
+    dir.write("BIG.BPM", std::string(100000, 'x'));
+    EXPECT_EQ(readBpmFile(dir.path() / "BIG.BPM", s), BpmFileState::Malformed);
+    // A folder that cannot be written: failure reported.
+    EXPECT_FALSE(writeBpmFile(dir.path() / "missing" / "X.BPM", {120.0, 0}));
+}
+
+// ---- snapping ---------------------------------------------------------------
+
+TEST(Snapping, StepsGoToTheStepNearestABeat) {
+    BeatGrid g;
+    g.beatsMs = {500, 1000, 1500, 2000};  // steps 6 (480..), 13, 19, 25
+    struct Case {
+        int step, snapped, next, previous;
+    };
+    const Case cases[] = {
+        {0, 6, 6, 0},      // before the first beat: the first; nothing before
+        {6, 6, 13, 0},     // on a beat
+        {9, 6, 13, 6},     // 720 ms: 500 is nearer than 1000
+        {16, 19, 19, 13},  // 1280 ms: nearer 1500
+        {25, 25, 40, 19},  // the last beat: next goes to the last step
+        {39, 25, 40, 25},  // after the last beat: the last
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        EXPECT_EQ(snapStepToBeat(g, c.step, 40), c.snapped);
+        EXPECT_EQ(nextBeatStep(g, c.step, 40), c.next);
+        EXPECT_EQ(previousBeatStep(g, c.step), c.previous);
+    }
+    // A snapped step never passes the last selectable one.
+    EXPECT_EQ(snapStepToBeat(g, 30, 20), 20);
+    EXPECT_EQ(nextBeatStep(g, 19, 20), 20);
+    // Without beats nothing moves.
+    EXPECT_EQ(snapStepToBeat(BeatGrid{}, 7, 40), 7);
+}
+
+TEST(Snapping, BeatsCloserThanAStepStillAdvance) {
+    BeatGrid g;
+    for (int t = 0; t < 1000; t += 50) g.beatsMs.push_back(t);  // 1200 BPM, finer than the steps
+    EXPECT_EQ(nextBeatStep(g, 3, 100), 4);
+    EXPECT_EQ(previousBeatStep(g, 3), 2);
+}
+
+// ---- the sound of a performance ------------------------------------------------
+
+TEST(SoundBeats, WaveAndMidiAndNothing) {
+    const auto sound = test::pulseSound(test::Pattern::Clicks, 120, 12, 0, 1);
+    auto wave = test::waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    const BeatGrid g = beatsForSound(wave);
+    EXPECT_EQ(g.source, BeatSource::Audio);
+    EXPECT_NEAR(g.bpm, 120.0, 1.2);
+    EXPECT_FALSE(g.downbeatsKnown);
+    EXPECT_GE(test::hitRate(g.beatsMs, sound.beatsMs, 3000), 0.95);
+    EXPECT_EQ(soundLengthMs(wave), 12000);
+
+    EXPECT_EQ(beatsForSound(MidiBuilder(96).endTrack(384).bytes()).beatsMs, (std::vector<int>{0, 500, 1000, 1500}));
+    EXPECT_TRUE(beatsForSound({}).empty());
+    EXPECT_TRUE(beatsForSound(test::waveImage(30)).empty());
+    // Silence has no pulse.
+    auto silent = test::waveImage(8000 * 10);
+    std::fill(silent.end() - 80000, silent.end(), 128);
+    EXPECT_TRUE(beatsForSound(silent).empty());
+}
+
+TEST(SoundBeats, AnalysisOffThreadGivesTheSameGrid) {
+    const auto file = MidiBuilder(96).tempo(0, 400000).endTrack(96 * 8).bytes();
+    bool called = false;
+    BeatAnalysis analysis(file, [&] { called = true; });
+    EXPECT_TRUE(analysis.started());
+    EXPECT_EQ(analysis.grid().beatsMs, beatsForSound(file).beatsMs);
+    EXPECT_TRUE(analysis.ready());
+    EXPECT_TRUE(called);
+    BeatAnalysis none;
+    EXPECT_FALSE(none.started());
+    EXPECT_TRUE(none.grid().empty());
+}
+
+}  // namespace
+}  // namespace rova::beats

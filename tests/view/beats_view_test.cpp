@@ -1,0 +1,215 @@
+// Beats in the performance view: the grid of the sound and of NAME.BPM, the
+// lines, the tempo field, snapping by mouse and keys, and the Beats command.
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+
+#include "beats/beat_sounds.h"
+#include "player/window_messages.h"
+#include "view/beat_track.h"
+#include "view/beats_dialog.h"
+#include "view/view_support.h"
+
+using namespace rova;
+using namespace rova::test;
+
+namespace {
+
+// A performance with MIDI sound at 125 BPM (a beat every 480 ms, steps 0, 6, 12, 18, 24, ...) for 8 s.
+CMainView& openMidi(Editor& e, const std::string& name = "M") {
+    e.files.dir.write(name + ".MID", MidiBuilder(96).tempo(0, 480000).endTrack(96 * 16).bytes());
+    e.files.dir.write(name + ".MTN", MotionImage::of(0, 18, 60).bytes());  // 59 steps
+    return e.openPath(e.files.dir / (name + ".MTN"), name);
+}
+
+int pixelOfStep(const CMainView& v, int step) { return v.stepX(step) + 1; }
+
+}  // namespace
+
+TEST(ViewBeats, GridOfTheSoundAndTheTempoField) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    const beats::BeatGrid& g = v.beatGrid();
+    EXPECT_EQ(g.source, beats::BeatSource::Midi);
+    ASSERT_EQ(g.beatsMs.size(), 16u);
+    EXPECT_EQ(g.beatsMs[1], 480);
+    EXPECT_EQ(v.tempoText(), "125 BPM");
+    e.frame().updateCommandUI();
+    EXPECT_EQ(e.frame().tempoField()->text(), "125 BPM");
+    // A performance without sound has no beats.
+    e.files.dir.write("Q.MTN", MotionImage::of(0, 18, 4).bytes());
+    CMainView& q = e.openPath(e.files.dir / "Q.MTN", "Q");
+    EXPECT_TRUE(q.beatGrid().empty());
+    e.frame().updateCommandUI();
+    EXPECT_EQ(e.frame().tempoField()->text(), "");
+}
+
+TEST(ViewBeats, LinesAreDrawnUnderThePanesOnlyWhenShown) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    (void)v.beatGrid();
+    v.setZoom(10);  // 100 pixels a second: the beat at 480 ms lies at x 74 + 48
+    auto render = [&] {
+        QImage image(v.drawingSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        v.onDraw(p);
+        return image;
+    };
+    EXPECT_TRUE(e.state(ID_VIEW_SHOW_BEATS).checked);
+    QImage shown = render();
+    // In the audio band (MIDI pane: no fill of its own) the line shows; at the
+    // downbeat (0 ms is the one-second line) and at beat 480 ms.
+    const int y = 10;
+    EXPECT_NE(shown.pixelColor(kLabelColumnWidth + 48, y), QColor(Qt::white));
+    EXPECT_NE(shown.pixelColor(kLabelColumnWidth + 192, y), shown.pixelColor(kLabelColumnWidth + 48, y));  // downbeat darker
+    EXPECT_TRUE(e.run(ID_VIEW_SHOW_BEATS));
+    EXPECT_FALSE(e.state(ID_VIEW_SHOW_BEATS).checked);
+    QImage hidden = render();
+    EXPECT_EQ(hidden.pixelColor(kLabelColumnWidth + 48, y), QColor(Qt::white));
+    EXPECT_TRUE(e.run(ID_VIEW_SHOW_BEATS));
+}
+
+TEST(ViewBeats, SnappingByMouseAndKeys) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    // Off: a click selects the step under it.
+    v.onLButtonDown({pixelOfStep(v, 8), 0}, false);
+    EXPECT_EQ(v.selStart(), 8);
+    EXPECT_FALSE(e.state(ID_VIEW_SNAP_TO_BEATS).checked);
+    ASSERT_TRUE(e.run(ID_VIEW_SNAP_TO_BEATS));
+    EXPECT_TRUE(e.state(ID_VIEW_SNAP_TO_BEATS).checked);
+    struct Case {
+        int clicked, selected;
+    };
+    // Beats at 0, 480, 960, ... ms lie on steps 0, 6, 12, 18, ...; the last beat (7200 ms) on step 90,
+    // beyond the motion's last step 59.
+    for (const Case c : {Case{2, 0}, Case{4, 6}, Case{8, 6}, Case{10, 12}, Case{59, 59}}) {
+        SCOPED_TRACE(c.clicked);
+        v.onLButtonDown({pixelOfStep(v, c.clicked), 0}, false);
+        EXPECT_EQ(v.selStart(), c.selected);
+        EXPECT_EQ(v.selLength(), 1);
+    }
+    // A drag's end snaps too.
+    v.onLButtonDown({pixelOfStep(v, 7), 0}, false);
+    v.onMouseMove({pixelOfStep(v, 17), 0}, true, false);
+    EXPECT_EQ(v.selStart(), 6);
+    EXPECT_EQ(v.selLength(), 13);  // steps 6..18
+    v.onLButtonUp();
+    // The arrows go from beat to beat; left from the first beat goes to step 0.
+    v.onLButtonDown({pixelOfStep(v, 12), 0}, false);
+    v.onKeyDown(win::kVkRight);
+    EXPECT_EQ(v.selStart(), 18);
+    v.onKeyDown(win::kVkLeft);
+    v.onKeyDown(win::kVkLeft);
+    EXPECT_EQ(v.selStart(), 6);
+    v.onKeyDown(win::kVkLeft);
+    EXPECT_EQ(v.selStart(), 0);
+    // After the last beat inside the motion (step 54) the right arrow stops at the last step.
+    v.onLButtonDown({pixelOfStep(v, 54), 0}, false);
+    v.onKeyDown(win::kVkRight);
+    EXPECT_EQ(v.selStart(), 59);
+    EXPECT_TRUE(e.run(ID_VIEW_SNAP_TO_BEATS));
+    v.onKeyDown(win::kVkLeft);
+    EXPECT_EQ(v.selStart(), 58);
+}
+
+TEST(ViewBeats, BeatsDialogWritesAndRemovesTheBpmFile) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    const std::filesystem::path bpm = e.files.dir.path() / "M.BPM";
+    beats::BeatGrid shown;
+    std::optional<beats::BpmSetting> shownManual;
+    std::optional<BeatsChoice> answer = BeatsChoice{beats::BpmSetting{100.0, 240}};
+    const BeatsDialogFunction real = beatsDialog();
+    beatsDialog() = [&](QWidget*, const beats::BeatGrid& detected, const std::optional<beats::BpmSetting>& manual) {
+        shown = detected;
+        shownManual = manual;
+        return answer;
+    };
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    EXPECT_EQ(shown.bpm, 125.0);
+    EXPECT_FALSE(shownManual);
+    EXPECT_EQ(e.files.dir.read("M.BPM"), std::vector<std::uint8_t>({'b', 'p', 'm', ' ', '1', '0', '0', '.', '0', '\n', 'o', 'f', 'f',
+                                                                    's', 'e', 't', ' ', '2', '4', '0', '\n'}));
+    EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Manual);
+    EXPECT_EQ(v.beatGrid().beatsMs[1], 840);
+    EXPECT_EQ(v.tempoText(), "100 BPM");
+    // Cancel changes nothing; Detect goes back to the file's beats and removes NAME.BPM.
+    answer = std::nullopt;
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    EXPECT_TRUE(shownManual);
+    EXPECT_TRUE(std::filesystem::exists(bpm));
+    answer = BeatsChoice{};
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    EXPECT_FALSE(std::filesystem::exists(bpm));
+    EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
+    beatsDialog() = real;
+}
+
+TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
+    Editor e;
+    e.files.dir.write("M.BPM", std::string("bpm 150.0\noffset 100\n"));
+    CMainView& v = openMidi(e);
+    EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Manual);
+    EXPECT_EQ(v.beatGrid().beatsMs.front(), 100);
+    EXPECT_EQ(v.tempoText(), "150 BPM");
+
+    e.files.dir.write("N.BPM", std::string("bpm 150.0\noffset soon\n"));
+    CMainView& n = openMidi(e, "N");
+    EXPECT_EQ(n.beatGrid().source, beats::BeatSource::Midi);
+    EXPECT_THAT(e.frame().statusBar()->currentMessage().toStdString(), testing::HasSubstr("N.BPM"));
+    EXPECT_TRUE(e.ui.messages.empty());
+}
+
+TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
+    Editor e;
+    beats::BeatGrid detected;
+    detected.source = beats::BeatSource::Audio;
+    detected.bpm = 123.4;
+    detected.beatsMs = {240, 726};
+    // Editing a field sets the beats by hand.
+    whenModal([](QWidget* dialog) {
+        dialog->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    auto choice = beatsDialog()(nullptr, detected, std::nullopt);
+    ASSERT_TRUE(choice);
+    ASSERT_TRUE(choice->manual);
+    EXPECT_EQ(*choice->manual, (beats::BpmSetting{97.5, 240}));
+    // Detect goes back to the detected beats.
+    whenModal([](QWidget* dialog) {
+        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 150.0);
+        dialog->findChild<QPushButton*>("detect")->click();
+        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 123.4);
+        EXPECT_EQ(dialog->findChild<QSpinBox*>("offset")->value(), 240);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    choice = beatsDialog()(nullptr, detected, beats::BpmSetting{150.0, 10});
+    ASSERT_TRUE(choice);
+    EXPECT_FALSE(choice->manual);
+    // Cancel.
+    whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    EXPECT_FALSE(beatsDialog()(nullptr, detected, std::nullopt));
+}
+
+TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    ASSERT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
+    // Replace Audio with a click track at 100 BPM; the tracks are kept.
+    const auto sound = pulseSound(Pattern::Clicks, 100, 12, 0, 3);
+    auto wave = waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    e.files.dir.write("new.wav", wave);
+    e.ui.files.push_back(e.files.dir / "new.wav");
+    e.ui.answers = {true, false};
+    ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    const beats::BeatGrid& g = v.beatGrid();
+    EXPECT_EQ(g.source, beats::BeatSource::Audio);
+    EXPECT_NEAR(g.bpm, 100.0, 1.0);
+    EXPECT_EQ(v.tempoText(), "100 BPM");
+}

@@ -1,0 +1,70 @@
+#include "beats_command.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "beats/beats.h"
+#include "document/main_doc.h"
+#include "platform/files.h"
+
+namespace rova::tool {
+namespace {
+
+const char* sourceName(beats::BeatSource s) {
+    switch (s) {
+    case beats::BeatSource::Midi: return "\"midi\"";
+    case beats::BeatSource::Audio: return "\"audio\"";
+    case beats::BeatSource::Manual: return "\"manual\"";
+    case beats::BeatSource::None: break;
+    }
+    return "null";
+}
+
+void printList(std::ostream& out, const std::vector<int>& list) {
+    out << '[';
+    for (std::size_t i = 0; i < list.size(); ++i) out << (i ? ", " : "") << list[i];
+    out << ']';
+}
+
+}  // namespace
+
+int runBeats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "usage: rova-tool beats FILE\n";
+        return 2;
+    }
+    RecordingMessages ui;
+    CMainDoc doc(ui);
+    const bool opened = doc.onOpenDocument(args[0]);
+    for (const std::string& m : ui.messages) err << m << "\n";
+    if (!opened) return 1;
+
+    beats::BeatGrid grid;
+    if (doc.trackFlags() & (TRACK_WAVE | TRACK_MIDI)) {
+        const std::filesystem::path bpmPath = PerformancePath::split(doc.pathName()).sibling("BPM");
+        beats::BpmSetting setting;
+        const beats::BpmFileState state = beats::readBpmFile(bpmPath, setting);
+        if (state == beats::BpmFileState::Read) {
+            grid = beats::evenBeats(setting, beats::soundLengthMs(doc.audioBytes()));
+        } else {
+            if (state == beats::BpmFileState::Malformed)
+                err << bpmPath.filename().string() << " is not a valid beat setting; the detected beats are shown.\n";
+            grid = beats::beatsForSound(doc.audioBytes());
+        }
+    }
+    const long tenths = std::lround(grid.bpm * 10);
+    out << "{\"source\": " << sourceName(grid.source) << ", \"bpm\": ";
+    if (grid.source == beats::BeatSource::None) out << "null";
+    else out << tenths / 10 << '.' << tenths % 10;
+    out << ", \"beats\": ";
+    printList(out, grid.beatsMs);
+    out << ", \"downbeats\": ";
+    if (grid.downbeatsKnown) printList(out, grid.downbeatsMs);
+    else out << "null";
+    out << "}\n";
+    return 0;
+}
+
+int cmdBeats(const std::vector<std::string>& args) { return runBeats(args, std::cout, std::cerr); }
+
+}  // namespace rova::tool
