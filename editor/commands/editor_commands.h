@@ -26,6 +26,7 @@ void addWindowCommands(CommandRegistry& registry);
 void addToolsCommands(CommandRegistry& registry);
 void addDanceCommands(CommandRegistry& registry);
 void addPlayCommand(CommandRegistry& registry);
+void addDanceToMusicCommand(CommandRegistry& registry);
 
 // The performance view a command works on, null when the active window has none.
 CMainView* performanceView(const CommandContext& context);

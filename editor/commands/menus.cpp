@@ -1,6 +1,7 @@
 // The menu without a performance, the performance menu and the toolbar: which
 // commands stand where. Their texts, prompts and keys are the commands' own.
 #include <cstdlib>
+#include <string_view>
 
 #include "commands/editor_commands.h"
 #include "shell/child_frame.h"
@@ -32,6 +33,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addWindowCommands(registry);
     addToolsCommands(registry);
     addDanceCommands(registry);
+    addDanceToMusicCommand(registry);
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
@@ -59,6 +61,9 @@ void registerEditorCommands(CommandRegistry& registry) {
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},
     };
+    // Dance to the Music closes the Tools menu, after a separator.
+    for (MenuPopup& popup : registry.performanceMenu)
+        if (std::string_view(popup.title) == "&Tools") popup.items.insert(popup.items.end(), {separator, {ID_TOOLS_DANCE_TO_MUSIC}});
     registry.toolbarButtons = {
         ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,
         ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_OUT,      0, ID_EDIT_GENERATE_EYES, ID_EDIT_GENERATE_MOUTH, 0,
