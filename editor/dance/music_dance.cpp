@@ -23,6 +23,7 @@ constexpr double kStepSpeedShare = 1.0;
 // The mouth is slowed to this share of its max speed.
 constexpr double kLimitSpeedShare = 0.95;
 constexpr int kRepeatGapBeats = 8;
+constexpr int kTransitionKeys = 3;  // an eased move reduces to about this many keyframes
 constexpr int kMaxReduceSpan = 64;  // keyframes one reduced segment may bridge
 
 // Largest move of a channel in one time step at its max speed, in µrad.
@@ -83,6 +84,20 @@ void appendEase(std::vector<Frame>& out, const Frame& a, const Frame& b, int n) 
     }
 }
 
+// The keyframes a step keeps once reduced within the planning tolerance.
+int reducedKeys(const DanceStep& step) {
+    std::vector<Frame> frames;
+    for (int f = 0; f < step.frameCount; ++f) frames.push_back(frameOf(step, f));
+    CMotionTrack track;
+    std::array<int, kChannelCount> locators{};
+    for (int c = 0; c < kChannelCount; ++c) locators[static_cast<std::size_t>(c)] = c;
+    track.assign(MOTION_FULL_BODY, kChannelCount, locators, {}, 0);
+    track.setFirstChannel(0);
+    writePlan(track, 0, frames);
+    reduceWithin(track, 0, step.frameCount - 1, kPlanningTolerance);
+    return track.keyframeCount();
+}
+
 struct Catalog {
     std::vector<StepTraits> steps;
     Catalog();
@@ -110,7 +125,7 @@ Catalog::Catalog() {
         }
         if (tooFast) continue;
         steps.push_back({entry, postureOf(frameOf(step, 0)), postureOf(frameOf(step, step.frameCount - 1)),
-                         step.frameCount, 0.0});
+                         step.frameCount, 0.0, reducedKeys(step)});
         meanSpeed.push_back(sum / (step.frameCount - 1));
     }
     // Liveliness by rank, so that the choice spreads over the whole library.
@@ -162,7 +177,7 @@ private:
             m_beats.begin());
     }
     int reserveAfter(Posture p) const;
-    Choice choose(const std::vector<const StepTraits*>& candidates, double posturePenalty);
+    Choice choose(const std::vector<const StepTraits*>& candidates, double posturePenalty, bool paced);
     void place(const StepTraits& s, std::size_t beat);
     void easeTo(const Frame& target, int untilStep);
 
@@ -181,6 +196,9 @@ private:
     Posture m_posture = Posture::Standing;
     std::vector<int> m_lastEnd;  // per library entry: time step its last use ended, or INT_MIN
     int m_stepsSinceChange = 0;
+    double m_keysPerStep = -1;   // the pace the file allows; < 0 when it takes a keyframe every step
+    double m_keysAhead = 0;      // keys the pace lets run ahead
+    double m_keysUsed = 0;
 };
 
 Planner::Planner(const DanceRequest& r) : m_req(r), m_random(r.seed), m_lastEnd(kDanceStepCount, INT_MIN) {
@@ -229,6 +247,14 @@ Planner::Planner(const DanceRequest& r) : m_req(r), m_random(r.seed), m_lastEnd(
             for (std::size_t j = 0; j < kPostureCount; ++j)
                 m_changeCost[i][j] = std::min(m_changeCost[i][j], m_changeCost[i][k] + m_changeCost[k][j]);
 
+    const int rangeSteps = r.endStep - r.startStep;
+    if (r.keyframeBudget <= rangeSteps) {
+        // Keep back room for the way home and the ease into what follows.
+        const double usable = std::max(0.0, 0.9 * r.keyframeBudget - 20.0);
+        m_keysPerStep = usable / std::max(rangeSteps, 1);
+        m_keysAhead = std::min(20.0, 0.1 * usable);
+    }
+
     m_pos = r.startStep;
     m_cur = r.startPose;
     m_posture = postureOf(r.startPose);
@@ -245,7 +271,7 @@ int Planner::reserveAfter(Posture p) const {
     return back + easeFrames(restingPose(m_target), clampedToLimits(*m_req.endPose)) + static_cast<int>(std::ceil(m_beatSteps));
 }
 
-Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates, double posturePenalty) {
+Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates, double posturePenalty, bool paced) {
     Choice best;
     const auto& library = danceSteps();
     for (const StepTraits* s : candidates) {
@@ -254,7 +280,12 @@ Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates
         const int ease = easeFrames(m_cur, frameOf(step, 0));
         std::size_t j = firstBeatFrom(std::max(m_pos + ease, m_pos + 1));
         const bool needsDownbeat = s->frames >= m_twoBars * m_beatSteps;
-        if (needsDownbeat && m_beats.size() > 0 && m_req.beats->downbeatsKnown)
+        // A step the file cannot take yet waits for later beats: a rest.
+        const double cost = s->keys + kTransitionKeys;
+        while (paced && m_keysPerStep >= 0 && j < m_beats.size() &&
+               m_keysUsed + cost > m_keysPerStep * (m_beats[j].step + s->frames - 1 - m_req.startStep) + m_keysAhead)
+            ++j;
+        if (needsDownbeat && m_req.beats->downbeatsKnown)
             while (j < m_beats.size() && !m_beats[j].down) ++j;
         if (j >= m_beats.size()) continue;
         const int start = m_beats[j].step;
@@ -295,6 +326,7 @@ void Planner::place(const StepTraits& s, std::size_t beat) {
     m_cur = frameOf(step, step.frameCount - 1);
     m_plan.steps.push_back({s.entry, start, step.frameCount});
     m_lastEnd[static_cast<std::size_t>(s.entry)] = m_pos;
+    m_keysUsed += s.keys + kTransitionKeys;
     if (s.start != s.end) m_stepsSinceChange = 0;
     else ++m_stepsSinceChange;
     m_posture = s.end;
@@ -304,7 +336,7 @@ DancePlan Planner::run() {
     std::vector<const StepTraits*> all;
     for (const StepTraits& s : catalog().steps) all.push_back(&s);
     while (true) {
-        const Choice c = choose(all, 1.2);
+        const Choice c = choose(all, 1.2, true);
         if (!c.traits) break;
         place(*c.traits, c.beat);
     }
@@ -323,7 +355,7 @@ DancePlan Planner::run() {
                     best = s;
             }
             if (!best) break;
-            const Choice c = choose({best}, 0.0);
+            const Choice c = choose({best}, 0.0, false);
             if (!c.traits) break;
             place(*c.traits, c.beat);
         }
@@ -579,14 +611,19 @@ MusicDanceResult danceToMusic(CMotionTrack& motion, CLedTrack& leds, const Music
     if (endStep < lastStep) request.endPose = poseAt(endStep);
     request.energy = input.settings.energy;
     request.seed = input.settings.seed;
+    const auto [first, end] = keyframesWithin(motion, ticksOf(startStep), ticksOf(endStep));
+    const int outside = motion.keyframeCount() - (end - first);
+    const int fileKeyframes = (kMaxMotionFileSize - 7) / (motion.recordWords() * 4);
+    request.keyframeBudget = fileKeyframes - outside;
     DancePlan plan = planDance(request);
     writePlan(motion, startStep, plan.poses);
+    result.fit = fitRange(motion, startStep, endStep);
+    // The mouth follows the keyframes the dance kept, so it costs none of its own.
     if (input.settings.mouth && input.wave && input.wave->samples) {
         generateMouth(motion, *input.wave, input.mouthThreshold, startStep, endStep - startStep);
         limitSpeed(motion, Mouth, startStep, endStep);
     }
     if (input.settings.eyes) flashEyesOnBeats(leds, *input.beats, startStep, endStep);
-    result.fit = fitRange(motion, startStep, endStep);
     result.steps = std::move(plan.steps);
     return result;
 }

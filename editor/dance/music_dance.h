@@ -4,6 +4,7 @@
 // as plain data, so the planner is testable without any sound analysis.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -35,7 +36,12 @@ struct StepTraits {
     Posture end;        // posture of its last frame
     int frames;
     double liveliness;  // 0 (calmest step) .. 1 (liveliest), by rank of its mean joint speed
+    int keys;           // keyframes it keeps when reduced within kPlanningTolerance
 };
+
+// The tolerance at which the planner estimates what a step costs of the
+// motion file.
+inline constexpr std::int32_t kPlanningTolerance = 34907;  // 2 degrees
 
 // The steps the planner may use: every named step whose frames, clamped to
 // the joint limits, stay within the joints' max speeds. Built on first use.
@@ -67,6 +73,10 @@ struct DanceRequest {
     std::optional<Frame> endPose;
     Energy energy = Energy::Medium;
     std::uint32_t seed = 1;
+    // Keyframes the range may take in the motion file; when it cannot hold a
+    // keyframe every time step, steps are paced (with rests between them) so
+    // that the reduced dance fits.
+    int keyframeBudget = INT_MAX;
 };
 
 struct PlacedStep {
