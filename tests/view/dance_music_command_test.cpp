@@ -1,6 +1,7 @@
 // Tools > Dance to the Music as a command of the view: its refusals, the
 // remembered dialog settings, one undo step, and the tool's verb.
 #include <QMenu>
+#include <QMenuBar>
 
 #include "support/track_builder.h"
 #include "view/dance_music_dialog.h"
