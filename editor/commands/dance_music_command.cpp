@@ -2,6 +2,7 @@
 // motion when nothing is selected) from the song's beats and loudness, with
 // the dialog's choices remembered between runs.
 #include <QSettings>
+#include <algorithm>
 
 #include "commands/editor_commands.h"
 #include "dance/music_dance.h"
@@ -35,7 +36,9 @@ beats::BeatGrid beatsForDance(CMainView& view) {
     grid.source = beats::BeatSource::Manual;
     grid.bpm = 120;
     grid.downbeatsKnown = true;
-    const std::int64_t endMs = static_cast<std::int64_t>(view.doc().motion().totalTicks()) * kMsPerTick;
+    // At most a day of beats, whatever length a crafted motion claims.
+    const std::int64_t endMs =
+        std::min<std::int64_t>(static_cast<std::int64_t>(view.doc().motion().totalTicks()) * kMsPerTick, 86400000);
     for (std::int64_t ms = 0, i = 0; ms <= endMs; ms += 500, ++i) {
         grid.beatsMs.push_back(static_cast<int>(ms));
         if (i % 4 == 0) grid.downbeatsMs.push_back(static_cast<int>(ms));

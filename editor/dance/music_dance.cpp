@@ -23,7 +23,8 @@ constexpr double kStepSpeedShare = 1.0;
 // The mouth is slowed to this share of its max speed.
 constexpr double kLimitSpeedShare = 0.95;
 constexpr int kRepeatGapBeats = 8;
-constexpr int kTransitionKeys = 3;  // an eased move reduces to about this many keyframes
+constexpr int kTransitionKeys = 3;
+constexpr int kMinPacedBudget = 40;  // an eased move reduces to about this many keyframes
 constexpr int kMaxReduceSpan = 64;  // keyframes one reduced segment may bridge
 
 // Largest move of a channel in one time step at its max speed, in µrad.
@@ -219,7 +220,9 @@ Planner::Planner(const DanceRequest& r) : m_req(r), m_random(r.seed), m_lastEnd(
     if (grid.bpm > 0) m_beatSteps = 60000.0 / grid.bpm / kMsPerStep;
     else if (m_beats.size() > 1)
         m_beatSteps = static_cast<double>(m_beats.back().step - m_beats.front().step) / static_cast<double>(m_beats.size() - 1);
-    m_beatSteps = std::max(m_beatSteps, 1.0);
+    // A tempo out of all reason (a beat a step, or one an hour) is held to
+    // figures the arithmetic below can take.
+    m_beatSteps = std::clamp(m_beatSteps, 1.0, 1000.0);
     if (grid.downbeatsKnown && grid.downbeatsMs.size() > 1 && grid.beatsMs.size() > 1) {
         const double barMs = static_cast<double>(grid.downbeatsMs.back() - grid.downbeatsMs.front()) /
                              static_cast<double>(grid.downbeatsMs.size() - 1);
@@ -248,7 +251,9 @@ Planner::Planner(const DanceRequest& r) : m_req(r), m_random(r.seed), m_lastEnd(
                 m_changeCost[i][j] = std::min(m_changeCost[i][j], m_changeCost[i][k] + m_changeCost[k][j]);
 
     const int rangeSteps = r.endStep - r.startStep;
-    if (r.keyframeBudget <= rangeSteps) {
+    // With no room at all (the motion outside the range already fills the
+    // file) pacing cannot help: the dance goes in whole and the caller says so.
+    if (r.keyframeBudget <= rangeSteps && r.keyframeBudget >= kMinPacedBudget) {
         // Keep back room for the way home and the ease into what follows.
         const double usable = std::max(0.0, 0.9 * r.keyframeBudget - 20.0);
         m_keysPerStep = usable / std::max(rangeSteps, 1);

@@ -322,3 +322,53 @@ TEST(MusicDance, LimitSpeedKeepsTheEndsAndTheSpeed) {
     EXPECT_LT(motion.value(7, Mouth), -450000);  // still opens wide in the middle
     EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
 }
+
+// Beat grids as a faulty analysis might give them: the dance still comes out
+// whole, within the joints' limits and speeds.
+TEST(MusicDance, OddBeatGridsGiveACleanDance) {
+    beats::BeatGrid unsorted;
+    unsorted.beatsMs = {3000, 1000, -500, 2000, 500, 2000, 9000, 4000};
+    unsorted.downbeatsKnown = true;
+    unsorted.downbeatsMs = {4000, 0};
+    beats::BeatGrid late = gridOf(120, 50000, 60000);  // no beat inside the range
+    beats::BeatGrid slow = gridOf(120, 0, 30000);
+    slow.bpm = 1e-9;
+    beats::BeatGrid fast = gridOf(120, 0, 30000);
+    fast.bpm = 1e9;
+    beats::BeatGrid none;
+    for (const beats::BeatGrid* grid : {&unsorted, &late, &slow, &fast, &none}) {
+        CMotionTrack motion = holding(kStanding.values(), 375);  // 30 s
+        CLedTrack leds;
+        leds.steps.assign(360, 0);
+        MusicDanceInput in;
+        in.beats = grid;
+        in.startStep = 10;
+        in.endStep = 300;
+        in.settings = {Energy::High, 4, true, false};
+        danceToMusic(motion, leds, in);
+        EXPECT_EQ(motion.totalTicks(), 375 * kTicksPerStep);
+        EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+    }
+}
+
+// When the motion outside the range already fills the file, the dance still
+// goes in and the result says that the motion does not fit.
+TEST(MusicDance, NoRoomOutsideTheRangeIsReported) {
+    test::KeyframeRows rows;
+    for (int s = 0; s <= 700; ++s) {
+        std::vector<std::int32_t> row{s == 0 ? 0 : kTicksPerStep};
+        const Frame pose = kStanding.head(s % 2 ? 1 : -1).values();  // nothing to reduce
+        row.insert(row.end(), pose.begin(), pose.end());
+        rows.push_back(row);
+    }
+    CMotionTrack motion = test::makeTrack(MOTION_FULL_BODY, rows);
+    const beats::BeatGrid grid = gridOf(120, 0, 700 * kMsPerStep);
+    CLedTrack leds;
+    MusicDanceInput in;
+    in.beats = &grid;
+    in.startStep = 300;
+    in.endStep = 400;
+    const MusicDanceResult r = danceToMusic(motion, leds, in);
+    EXPECT_FALSE(r.fit.fits);
+    EXPECT_FALSE(r.steps.empty());
+}
