@@ -24,7 +24,8 @@ constexpr double kStepSpeedShare = 1.0;
 constexpr double kLimitSpeedShare = 0.95;
 constexpr int kRepeatGapBeats = 8;
 constexpr int kTransitionKeys = 3;
-constexpr int kMinPacedBudget = 40;  // an eased move reduces to about this many keyframes
+constexpr int kMinPacedBudget = 40;
+constexpr std::size_t kRecentSteps = 4;  // an eased move reduces to about this many keyframes
 constexpr int kMaxReduceSpan = 64;  // keyframes one reduced segment may bridge
 
 // Largest move of a channel in one time step at its max speed, in µrad.
@@ -196,13 +197,16 @@ private:
     Frame m_cur{};
     Posture m_posture = Posture::Standing;
     std::vector<int> m_lastEnd;  // per library entry: time step its last use ended, or INT_MIN
+    std::vector<int> m_uses;     // per library entry: times placed
+    std::vector<int> m_recent;   // the entries of the last few steps placed
     int m_stepsSinceChange = 0;
     double m_keysPerStep = -1;   // the pace the file allows; < 0 when it takes a keyframe every step
     double m_keysAhead = 0;      // keys the pace lets run ahead
     double m_keysUsed = 0;
 };
 
-Planner::Planner(const DanceRequest& r) : m_req(r), m_random(r.seed), m_lastEnd(kDanceStepCount, INT_MIN) {
+Planner::Planner(const DanceRequest& r)
+    : m_req(r), m_random(r.seed), m_lastEnd(kDanceStepCount, INT_MIN), m_uses(kDanceStepCount, 0) {
     const beats::BeatGrid& grid = *r.beats;
     double maxLoud = 0;
     for (double l : r.loudness) maxLoud = std::max(maxLoud, l);
@@ -309,6 +313,11 @@ Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates
         const double wait = std::max(0.0, (start - m_pos - ease) / m_beatSteps - 1.0);
         double score = -2.5 * std::abs(s->liveliness - want) - 0.8 * remainder - 0.6 * wait + 0.6 * m_random.uniform();
         if (s->start != s->end) score -= posturePenalty - 0.08 * m_stepsSinceChange;
+        // Variety: a step loses appeal with every use, most of all when it was
+        // one of the last few; lying down is for short spells.
+        score -= 0.35 * m_uses[static_cast<std::size_t>(s->entry)];
+        if (std::find(m_recent.begin(), m_recent.end(), s->entry) != m_recent.end()) score -= 1.0;
+        if (s->end == Posture::Lying) score -= 0.4;
         if (score > best.score) best = {s, j, score};
     }
     return best;
@@ -331,6 +340,9 @@ void Planner::place(const StepTraits& s, std::size_t beat) {
     m_cur = frameOf(step, step.frameCount - 1);
     m_plan.steps.push_back({s.entry, start, step.frameCount});
     m_lastEnd[static_cast<std::size_t>(s.entry)] = m_pos;
+    ++m_uses[static_cast<std::size_t>(s.entry)];
+    m_recent.push_back(s.entry);
+    if (m_recent.size() > kRecentSteps) m_recent.erase(m_recent.begin());
     m_keysUsed += s.keys + kTransitionKeys;
     if (s.start != s.end) m_stepsSinceChange = 0;
     else ++m_stepsSinceChange;

@@ -41,7 +41,7 @@ struct StepTraits {
 
 // The tolerance at which the planner estimates what a step costs of the
 // motion file.
-inline constexpr std::int32_t kPlanningTolerance = 34907;  // 2 degrees
+inline constexpr std::int32_t kPlanningTolerance = 52360;  // 3 degrees
 
 // The steps the planner may use: every named step whose frames, clamped to
 // the joint limits, stay within the joints' max speeds. Built on first use.
