@@ -231,7 +231,7 @@ Planner::Planner(const DanceRequest& r)
         const double barMs = static_cast<double>(grid.downbeatsMs.back() - grid.downbeatsMs.front()) /
                              static_cast<double>(grid.downbeatsMs.size() - 1);
         const double beatMs = m_beatSteps * kMsPerStep;
-        m_twoBars = std::max(2, 2 * static_cast<int>(std::lround(barMs / beatMs)));
+        m_twoBars = 2 * static_cast<int>(std::clamp(std::lround(barMs / beatMs), 1L, 16L));
     }
 
     // The cheapest way between postures over the library's changes, with
@@ -501,10 +501,12 @@ int reduceWithin(CMotionTrack& motion, int startStep, int endStep, std::int32_t 
         if (span <= 0) return false;
         for (int k = a + 1; k < b; ++k) {
             const std::int64_t dt = times[static_cast<std::size_t>(k)] - times[static_cast<std::size_t>(a)];
+            const double share = static_cast<double>(dt) / static_cast<double>(span);
             for (int c = 0; c < channels; ++c) {
-                const std::int64_t va = motion.value(a, c), vb = motion.value(b, c);
-                const std::int64_t line = va + (vb - va) * dt / span;
-                if (std::abs(line - motion.value(k, c)) > tolerance) return false;
+                // In floating point: the product of a value span and a time
+                // span can pass 64 bits on a crafted motion.
+                const double va = motion.value(a, c), vb = motion.value(b, c);
+                if (std::abs(va + (vb - va) * share - motion.value(k, c)) > tolerance) return false;
             }
         }
         return true;

@@ -335,8 +335,10 @@ TEST(MusicDance, OddBeatGridsGiveACleanDance) {
     slow.bpm = 1e-9;
     beats::BeatGrid fast = gridOf(120, 0, 30000);
     fast.bpm = 1e9;
+    beats::BeatGrid hugeBars = gridOf(120, 0, 30000);
+    hugeBars.downbeatsMs = {0, 2000000000};
     beats::BeatGrid none;
-    for (const beats::BeatGrid* grid : {&unsorted, &late, &slow, &fast, &none}) {
+    for (const beats::BeatGrid* grid : {&unsorted, &late, &slow, &fast, &hugeBars, &none}) {
         CMotionTrack motion = holding(kStanding.values(), 375);  // 30 s
         CLedTrack leds;
         leds.steps.assign(360, 0);
