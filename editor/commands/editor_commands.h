@@ -29,6 +29,7 @@ void addPlayCommand(CommandRegistry& registry);
 void addCheckCommands(CommandRegistry& registry);
 void addPlaybackOptionCommands(CommandRegistry& registry);
 void addBeatCommands(CommandRegistry& registry);
+void addDanceToMusicCommand(CommandRegistry& registry);
 
 // The performance view a command works on, null when the active window has none.
 CMainView* performanceView(const CommandContext& context);

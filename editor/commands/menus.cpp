@@ -35,6 +35,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addDanceCommands(registry);
     addCheckCommands(registry);
     addBeatCommands(registry);
+    addDanceToMusicCommand(registry);
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
@@ -60,7 +61,7 @@ void registerEditorCommands(CommandRegistry& registry) {
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
         {"&Tools",
          {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_PLAYBACK_OFFSET}, separator,
-          {ID_TOOLS_CHECK_PERFORMANCE}, {ID_TOOLS_CLAMP_TO_LIMITS}, separator, {ID_TOOLS_BEATS}}},
+          {ID_TOOLS_CHECK_PERFORMANCE}, {ID_TOOLS_CLAMP_TO_LIMITS}, separator, {ID_TOOLS_BEATS}, {ID_TOOLS_DANCE_TO_MUSIC}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
         {"&Help", {{ID_APP_ABOUT}}},
@@ -69,8 +70,8 @@ void registerEditorCommands(CommandRegistry& registry) {
         ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,
         ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_OUT,      0, ID_EDIT_GENERATE_EYES, ID_EDIT_GENERATE_MOUTH, 0,
         ID_EDIT_COPY,          ID_EDIT_PASTE_SPECIAL, ID_EDIT_APPLY_MACRO, 0, ID_WINDOW_SHOW_PLAYER, ID_VIEW_PLAY,
+        0,                     ID_TOOLS_CHECK_PERFORMANCE,
     };
-    registry.toolbarButtons.insert(registry.toolbarButtons.end(), {0, ID_TOOLS_CHECK_PERFORMANCE});
 }
 
 }  // namespace rova

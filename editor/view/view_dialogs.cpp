@@ -3,6 +3,7 @@
 #include "shell/dialogs.h"
 #include "shell/editor_app.h"
 #include "platform/qt_messages.h"
+#include "view/dance_music_dialog.h"
 #include "view/main_view.h"
 
 namespace rova {
@@ -31,6 +32,11 @@ std::optional<int> QtViewDialogs::askGenerateMouth(QWidget* parent, CDialogMemor
 
 std::optional<PasteParts> QtViewDialogs::askPasteSpecial(QWidget*, CDialogMemory& memory) {
     return askPasteParts(memory);
+}
+
+std::optional<dance::MusicDanceSettings> QtViewDialogs::askDanceToMusic(QWidget* parent,
+                                                                       const dance::MusicDanceSettings& shown) {
+    return askDanceToMusicSettings(parent, shown);
 }
 
 std::optional<EyeThresholds> ScriptedViewDialogs::askGenerateEyes(QWidget*, CDialogMemory& memory) {

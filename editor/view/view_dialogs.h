@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dance/music_dance.h"
 #include "shell/dialogs.h"
 
 class QWidget;
@@ -30,6 +31,9 @@ public:
     virtual std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) = 0;
     // "Paste Special", the one dialog of the run: the boxes confirmed, or nothing unless OK.
     virtual std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) = 0;
+    // "Dance to the Music" showing the remembered settings: the ones confirmed, or nothing unless Dance.
+    virtual std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
+                                                                      const dance::MusicDanceSettings& shown) = 0;
 };
 
 // The real dialogs.
@@ -40,6 +44,8 @@ public:
     std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, CDialogMemory& memory) override;
     std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) override;
     std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
+    std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
+                                                              const dance::MusicDanceSettings& shown) override;
 };
 
 // What a run without a user answers the dialogs: the headless tool and tests
@@ -50,6 +56,7 @@ struct ScriptedAnswers {
     std::optional<EyeThresholds> eyes;
     std::optional<int> mouth;
     std::optional<PasteParts> paste;
+    std::optional<dance::MusicDanceSettings> danceToMusic;
     std::vector<std::string> files;     // files chosen in the file dialogs, in turn
     std::vector<std::string> messages;  // what a dialog itself said while refusing input
     void reset() { *this = ScriptedAnswers(); }
@@ -68,6 +75,11 @@ public:
     std::optional<EyeThresholds> askGenerateEyes(QWidget* parent, CDialogMemory& memory) override;
     std::optional<int> askGenerateMouth(QWidget* parent, CDialogMemory& memory) override;
     std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
+    std::vector<dance::MusicDanceSettings> danceShown;  // what Dance to the Music opened with
+    std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget*, const dance::MusicDanceSettings& shown) override {
+        danceShown.push_back(shown);
+        return danceToMusic;
+    }
 };
 
 // The dialogs the views use; the real ones unless replaced.
