@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "check/check.h"
 #include "dance/dance_steps.h"
 #include "dance/music_dance.h"
 #include "support/track_builder.h"
@@ -41,8 +42,9 @@ CMotionTrack holding(const Frame& pose, int steps) {
     return test::makeTrack(MOTION_FULL_BODY, {row0, row1});
 }
 
-// The problems the editor's panes and Check Performance flag: joints outside
-// their limits, segments faster than 1.1 x max speed, a motion file too large.
+// The errors Check Performance reports (out of range, too fast, far too fast,
+// too large for the motion file), and, stricter than its range rule, any
+// joint outside its true limits: the generator promises to stay inside them.
 std::vector<std::string> problemsOf(const CMotionTrack& m) {
     std::vector<std::string> problems;
     for (int k = 0; k < m.keyframeCount(); ++k)
@@ -50,15 +52,10 @@ std::vector<std::string> problemsOf(const CMotionTrack& m) {
             const ChannelInfo& info = kChannelInfo[static_cast<std::size_t>(m.firstChannel() + c)];
             const double deg = degreesFromValue(m.value(k, c));
             if (deg < info.lower || deg > info.upper)
-                problems.push_back("range k" + std::to_string(k) + " " + std::string(info.name));
-            if (k == 0 || m.duration(k) == 0) continue;
-            const double speed =
-                std::abs(deg - degreesFromValue(m.value(k - 1, c))) / (m.duration(k) * kMsPerTick / 1000.0);
-            if (speed > 1.1 * info.maxSpeed)
-                problems.push_back("fast k" + std::to_string(k) + " " + std::string(info.name) + " " +
-                                   std::to_string(speed));
+                problems.push_back("outside limits k" + std::to_string(k) + " " + std::string(info.name));
         }
-    if (!m.fitsInFile()) problems.push_back("size " + std::to_string(m.fileSize()));
+    for (const check::Problem& p : check::checkPerformance(m, CLedTrack{}))
+        if (check::isError(p.kind)) problems.push_back(check::describe(p));
     return problems;
 }
 
