@@ -16,17 +16,20 @@ struct BenchWindow {
     std::vector<std::uint8_t> shown;
     HostWindow host{};
 
-    BenchWindow(int w, int h) : width(w), height(h), shown(static_cast<std::size_t>(w) * h * 4) {
+    BenchWindow(int w, int h)
+        : width(w), height(h), shown(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4) {
         host.user = this;
-        host.clientSize = [](void* user, std::int32_t* w, std::int32_t* h) {
-            *w = static_cast<BenchWindow*>(user)->width;
-            *h = static_cast<BenchWindow*>(user)->height;
+        host.clientSize = [](void* user, std::int32_t* outW, std::int32_t* outH) {
+            *outW = static_cast<BenchWindow*>(user)->width;
+            *outH = static_cast<BenchWindow*>(user)->height;
         };
-        host.present = [](void* user, const std::uint8_t* rgba, std::int32_t w, std::int32_t h, std::int32_t stride) {
+        host.present = [](void* user, const std::uint8_t* rgba, std::int32_t imageW, std::int32_t imageH,
+                          std::int32_t stride) {
             auto& self = *static_cast<BenchWindow*>(user);
-            for (int y = 0; y < h; ++y) {
-                std::memcpy(self.shown.data() + static_cast<std::size_t>(y) * w * 4,
-                            rgba + static_cast<std::size_t>(y) * stride, static_cast<std::size_t>(w) * 4);
+            const auto rowBytes = static_cast<std::size_t>(imageW) * 4;
+            for (int y = 0; y < imageH; ++y) {
+                const auto row = static_cast<std::size_t>(y);
+                std::memcpy(self.shown.data() + row * rowBytes, rgba + row * static_cast<std::size_t>(stride), rowBytes);
             }
         };
     }
