@@ -22,6 +22,17 @@ public:
     void line(long long x1, long long y1, long long x2, long long y2, QRgb colour);
     // A filled rectangle, clipped to the area.
     void fill(long long x, long long y, long long width, long long height, QRgb colour);
+    // A one-pixel column from y0 to y1 inclusive, clipped to the area.
+    void column(long long x, long long y0, long long y1, QRgb colour) {
+        x -= m_area.left();
+        if (x < 0 || x >= m_area.width()) return;
+        y0 = std::max<long long>(y0 - m_area.top(), 0);
+        y1 = std::min<long long>(y1 - m_area.top(), m_area.height() - 1);
+        if (y0 > y1) return;
+        uchar* at = m_bits + y0 * m_stride + x * static_cast<long long>(sizeof(QRgb));
+        for (long long y = y0; y <= y1; ++y, at += m_stride) *reinterpret_cast<QRgb*>(at) = colour;
+        touch(x, x, y0, y1);
+    }
     // Lays the drawing over the painter's device (transparent pixels leave what is there).
     void end(QPainter& p);
 

@@ -181,6 +181,7 @@ std::vector<CChannelPane::Point> CChannelPane::visiblePoints(const PaneDrawInfo&
     }
     const int from = std::max(0, lo - 1);
     std::vector<Point> points;
+    points.reserve(static_cast<std::size_t>(std::min(count - from, 1 << 16)));
     const int pixels = pps();
     double previousDegrees = 0;
     for (int k = from; k < count; ++k) {
@@ -267,27 +268,30 @@ void CChannelPane::drawSegmentsAsPixels(QPainter& p, const PaneDrawInfo& drawInf
     // their pens, and is drawn as one span: the picture of a dense stretch at
     // the cost of its columns, not of its keyframes.
     const int left = area.left(), width = area.width();
-    std::vector<int> spanTop(static_cast<std::size_t>(width), INT32_MAX), spanBottom(static_cast<std::size_t>(width), INT32_MIN);
-    std::vector<int> spanPen(static_cast<std::size_t>(width), -1);
+    std::vector<int> spans(3 * static_cast<std::size_t>(width));  // top, bottom, pen + 1 (0: none) per column
     int spanFirst = width, spanLast = -1;
     auto addSpan = [&](int x, int top, int bottom, int pen) {
         const int i = x - left;
         if (i < 0 || i >= width) return;
-        const auto u = static_cast<std::size_t>(i);
-        spanTop[u] = std::min(spanTop[u], top);
-        spanBottom[u] = std::max(spanBottom[u], bottom);
-        spanPen[u] = std::max(spanPen[u], pen);
+        int* span = &spans[3 * static_cast<std::size_t>(i)];
+        if (span[2] == 0) {
+            span[0] = top;
+            span[1] = bottom;
+            span[2] = pen + 1;
+        } else {
+            span[0] = std::min(span[0], top);
+            span[1] = std::max(span[1], bottom);
+            span[2] = std::max(span[2], pen + 1);
+        }
         spanFirst = std::min(spanFirst, i);
         spanLast = std::max(spanLast, i);
     };
     auto flushSpans = [&] {
         for (int i = spanFirst; i <= spanLast; ++i) {
-            const auto u = static_cast<std::size_t>(i);
-            if (spanPen[u] < 0) continue;
-            raster.fill(left + i, spanTop[u], 1, spanBottom[u] - spanTop[u] + 1, colours[spanPen[u]]);
-            spanTop[u] = INT32_MAX;
-            spanBottom[u] = INT32_MIN;
-            spanPen[u] = -1;
+            int* span = &spans[3 * static_cast<std::size_t>(i)];
+            if (span[2] == 0) continue;
+            raster.column(left + i, span[0], span[1], colours[span[2] - 1]);
+            span[2] = 0;
         }
         spanFirst = width;
         spanLast = -1;

@@ -138,6 +138,9 @@ void CMainView::resizeEvent(QResizeEvent* event) {
     updateScrollBars();
 }
 
+// The pixels that stay in view are moved; only the uncovered strip is painted.
+void CMainView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+
 int CMainView::horizontalScroll() const { return horizontalScrollBar()->value(); }
 
 int CMainView::verticalScroll() const { return verticalScrollBar()->value(); }
