@@ -460,7 +460,7 @@ void CMainView::mouseMoveEvent(QMouseEvent* event) {
 // ---- keys ---------------------------------------------------------------
 
 void CMainView::keyPressEvent(QKeyEvent* event) {
-    const int key = win::virtualKeyFromQt(event->key(), event->modifiers());
+    const int key = win::virtualKeyFromKeyEvent(*event);
     if (key == 0) {
         CView::keyPressEvent(event);
         return;
