@@ -57,12 +57,21 @@ void CAudioPane::draw(QPainter& p, const PaneDrawInfo& info) {
     const int pixels = pps();
     if (m_track.sampleCount > 0) {
         const int mid = m_top + 20;
-        QPoint at(info.contentLeft, mid);
-        for (int i = info.firstColumn; i <= info.lastColumn; ++i) {
+        auto pointAt = [&](int i, QPoint& point) {
             const std::int64_t index = axis::xToSample(i, pixels);
-            if (index >= m_track.sampleCount) break;
-            const int sample = m_track.samples[index];
-            const QPoint to(info.contentLeft + i, mid + ((sample - 128) * 40) / 256);
+            if (index >= m_track.sampleCount) return false;
+            point = QPoint(info.contentLeft + i, mid + ((m_track.samples[index] - 128) * 40) / 256);
+            return true;
+        };
+        // A drawing that starts right of time zero (a strip uncovered by a
+        // scroll) starts from the column before it, so that its first column
+        // shows the same pixels as a drawing of the whole row.
+        QPoint at(info.contentLeft, mid);
+        int first = info.firstColumn;
+        if (first > 0) pointAt(first - 1, at);
+        for (int i = first; i <= info.lastColumn; ++i) {
+            QPoint to;
+            if (!pointAt(i, to)) break;
             p.drawLine(at, to);
             at = to;
         }
@@ -171,12 +180,14 @@ std::vector<CChannelPane::Point> CChannelPane::visiblePoints(const PaneDrawInfo&
     const float fastSpeed = 1.1f * ch.maxSpeed, alarmSpeed = 1.5f * ch.maxSpeed;
 
     // Only the segments that reach the visible columns: from the keyframe
-    // before the first visible one to the first one past the right.
+    // before the first one at or right of the column left of the view (a
+    // segment's second line and its tick reach one column right of its end)
+    // to the first one past the right.
     const int count = m_track.keyframeCount();
     int lo = 0, hi = count;
     while (lo < hi) {
         const int probe = (lo + hi) / 2;
-        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn) lo = probe + 1;
+        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn - 1) lo = probe + 1;
         else hi = probe;
     }
     const int from = std::max(0, lo - 1);

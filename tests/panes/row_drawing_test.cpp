@@ -203,3 +203,43 @@ TEST(RowRaster, LinesMatchThePainterInEveryDirection) {
         ASSERT_TRUE(painted == rastered) << x1 << "," << y1 << " " << x2 << "," << y2;
     }
 }
+
+// A scroll paints only the uncovered strip beside the pixels it moved: every
+// pane must paint a strip exactly as the same columns of a whole repaint.
+TEST(PaneStrips, PaintedStripByStripEqualTheWholeRow) {
+    Rows rows;
+    std::vector<std::uint8_t> samples(8000 * 4);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>((i * 7919) % 251);
+    CWaveTrack wave{samples.data(), static_cast<int>(samples.size())};
+    CLedTrack leds;
+    leds.steps.resize(48);
+    for (std::size_t i = 0; i < leds.steps.size(); ++i) leds.steps[i] = static_cast<std::uint8_t>(i * 5 % 4);
+    CAudioPane audio(wave);
+    CLedPane green(leds, 0), red(leds, 1);
+    audio.attach(&rows.host, rows.height);
+    green.attach(&rows.host, rows.height + 40);
+    red.attach(&rows.host, rows.height + 48);
+    std::vector<CTrackPane*> panes{&audio, &green, &red};
+    for (auto& pane : rows.panes) panes.push_back(pane.get());
+    const int height = rows.height + 56;
+    for (int zoom : {1, 7, 40, 50, 100, 1000}) {
+        rows.host.pps = 1000 / zoom;
+        const int right = kLabelColumnWidth + std::max(rows.contentWidth(), 4 * rows.host.pps) + 50;
+        const int width = std::min(right + 10, 3000);
+        QImage whole = blank(width, height), strips = blank(width, height);
+        {
+            QPainter p(&whole);
+            for (CTrackPane* pane : panes) pane->draw(p, {kLabelColumnWidth, right, 0, width - kLabelColumnWidth});
+        }
+        QPainter p(&strips);
+        for (int left = 0; left < width; left += 37) {
+            const int stripRight = std::min(width, left + 37);
+            p.setClipRect(left, 0, stripRight - left, height);
+            for (CTrackPane* pane : panes)
+                pane->draw(p, {kLabelColumnWidth, right, std::max(0, left - kLabelColumnWidth), stripRight - kLabelColumnWidth});
+        }
+        p.end();
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) ASSERT_EQ(strips.pixel(x, y), whole.pixel(x, y)) << "zoom " << zoom << " at " << x << "," << y;
+    }
+}
