@@ -122,6 +122,8 @@ void CMainView::updateLayout() {
 
 QSize CMainView::drawingSize() const { return {m_contentWidth + kDrawingSlack, m_totalHeight}; }
 
+// A page is the window and a line a tenth of it, rather than a tenth of the
+// whole drawing: on a long performance that tenth would jump by minutes.
 void CMainView::updateScrollBars() {
     const QSize size = drawingSize();
     const QSize view = viewport()->size();
