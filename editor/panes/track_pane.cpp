@@ -164,9 +164,10 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const ChannelInfo& ch = info();
     drawLabel(p, 10, m_top + m_height / 8, QString::fromLatin1(ch.name.data(), static_cast<int>(ch.name.size())));
     drawTimeMarks(p, drawInfo, 125, 10);
-    // On the screen the segments are drawn pixel by pixel; a scaled painter
-    // (printing) gets lines, which stay lines at any scale.
-    if (p.transform().type() <= QTransform::TxTranslate) drawSegmentsAsPixels(p, drawInfo);
+    // Where a drawing pixel is a device pixel the segments are drawn pixel by
+    // pixel; a scaled painter (printing, a high-density screen) gets lines,
+    // which stay lines at any scale.
+    if (p.deviceTransform().type() <= QTransform::TxTranslate) drawSegmentsAsPixels(p, drawInfo);
     else drawSegmentsAsLines(p, drawInfo);
 }
 
