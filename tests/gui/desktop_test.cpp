@@ -48,6 +48,7 @@ TEST(Desktop, ZoomFactorOpensWithItsValueSelectedSoTypingReplacesIt) {
         selected = dialog.edit()->selectedText();
         QTest::keyClicks(dialog.edit(), "20");
         dialog.accept();
+        if (dialog.isVisible()) dialog.reject();  // the text was refused: end the dialog all the same
     });
     ASSERT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(selected, "40");
