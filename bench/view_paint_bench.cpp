@@ -1,11 +1,16 @@
 // Repainting a 10-minute performance: WAVE audio, eye LEDs and a full-body
 // motion with a keyframe every time step, stacked as the performance view
-// stacks them, in a 1920x1080 window scrolled to the middle.
+// stacks them, in a window scrolled to the middle. Three figures at every
+// zoom: the whole 1920x1080 window, a scroll by a tenth of its width (the
+// shifted pixels are moved, the uncovered strip painted), and the whole of a
+// 3840x2160 window.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -63,25 +68,73 @@ struct Performance {
         int y = 0;
         for (auto& p : panes) y += p->attach(&host, y);
     }
+
+    static Performance& instance() {
+        static Performance perf;
+        return perf;
+    }
+
+    int contentWidth() const { return host.pps * kSeconds + 50; }
+
+    // Paints document columns [left, right) into the window columns [at, at + right - left).
+    void paint(QImage& window, int scroll, int left, int right) {
+        QPainter p(&window);
+        p.setClipRect(left - scroll, 0, right - left, window.height());
+        p.fillRect(left - scroll, 0, right - left, window.height(), Qt::white);
+        p.translate(-scroll, 0);
+        const PaneDrawInfo info{kLabelColumnWidth, kLabelColumnWidth + contentWidth(),
+                                std::max(0, left - kLabelColumnWidth), right - kLabelColumnWidth};
+        for (auto& pane : panes) pane->draw(p, info);
+    }
 };
 
-void paintWindow(benchmark::State& state) {
-    static Performance perf;
-    perf.host.pps = 1000 / static_cast<int>(state.range(0));
-    const int contentWidth = perf.host.pps * kSeconds + 50;
-    const int scroll = contentWidth / 2;  // the window shows the middle of the performance
-    QImage window(1920, 1080, QImage::Format_RGB32);
-    const PaneDrawInfo info{kLabelColumnWidth, kLabelColumnWidth + contentWidth, scroll - kLabelColumnWidth,
-                            scroll + 1920 - kLabelColumnWidth};
+void setZoom(benchmark::State& state) {
+    Performance::instance().host.pps = 1000 / static_cast<int>(state.range(0));
+}
+
+void paintWindow(benchmark::State& state, int width, int height) {
+    setZoom(state);
+    Performance& perf = Performance::instance();
+    const int scroll = perf.contentWidth() / 2;  // the window shows the middle of the performance
+    QImage window(width, height, QImage::Format_RGB32);
     for (auto _ : state) {
-        window.fill(Qt::white);
-        QPainter p(&window);
-        p.translate(-scroll, 0);
-        for (auto& pane : perf.panes) pane->draw(p, info);
+        perf.paint(window, scroll, scroll, scroll + width);
         benchmark::DoNotOptimize(window.bits());
     }
 }
-BENCHMARK(paintWindow)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
+
+void paintWindowHD(benchmark::State& state) { paintWindow(state, 1920, 1080); }
+void paintWindow4K(benchmark::State& state) { paintWindow(state, 3840, 2160); }
+
+// A scroll to the right by a tenth of the window: the pixels that stay in view
+// move left (as the window system's scroll does), the strip on the right is painted.
+void scrollTenth(benchmark::State& state) {
+    setZoom(state);
+    Performance& perf = Performance::instance();
+    constexpr int kWidth = 1920, kHeight = 1080, kStep = kWidth / 10;
+    QImage window(kWidth, kHeight, QImage::Format_RGB32);
+    const int start = perf.contentWidth() / 2;
+    perf.paint(window, start, start, start + kWidth);
+    int scroll = start;
+    for (auto _ : state) {
+        scroll += kStep;
+        if (scroll + kWidth > perf.contentWidth()) scroll = kStep;
+        for (int y = 0; y < kHeight; ++y) {
+            auto* line = reinterpret_cast<std::uint32_t*>(window.scanLine(y));
+            std::memmove(line, line + kStep, (kWidth - kStep) * sizeof(std::uint32_t));
+        }
+        perf.paint(window, scroll, scroll + kWidth - kStep, scroll + kWidth);
+        benchmark::DoNotOptimize(window.bits());
+    }
+}
+
+double worst(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+#define ROVA_ZOOMS ->Arg(1)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Arg(80)->Arg(160)->Arg(640)->Arg(1000)
+#define ROVA_FIGURES ->Unit(benchmark::kMillisecond)->Repetitions(3)->ComputeStatistics("worst", worst)
+BENCHMARK(paintWindowHD) ROVA_ZOOMS ROVA_FIGURES;
+BENCHMARK(scrollTenth) ROVA_ZOOMS ROVA_FIGURES;
+BENCHMARK(paintWindow4K) ROVA_ZOOMS ROVA_FIGURES;
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 // The File menu: Open, Close, Save, Print, Print Preview, Print Setup, the
 // recent files and Exit; and Help's About.
-#include <QPageSetupDialog>
 
 #include "commands/editor_commands.h"
 #include "shell/dialogs.h"
@@ -68,8 +67,7 @@ void addFileCommands(CommandRegistry& registry) {
          .text = "P&rint Setup...",
          .prompt = "Change the printer and printing options\nPrint Setup"},
         [](Ctx& c) {
-            QPageSetupDialog dialog(&c.app.printer(), &c.frame);
-            dialog.exec();
+            choosePrinterAndPage(c.app.printer(), &c.frame);
         });
     for (int i = 0; i <= ID_FILE_MRU_LAST - ID_FILE_MRU_FIRST; ++i)
         registry.add(std::make_unique<CRecentFileCommand>(

@@ -5,6 +5,7 @@
 #include "player/player_link.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
+#include "shell/window_arrange.h"
 
 namespace rova {
 
@@ -18,9 +19,9 @@ void addWindowCommands(CommandRegistry& registry) {
             if (c.app.saveAllModified()) c.app.closeAllDocuments();
         });
     add({.id = ID_WINDOW_CASCADE, .text = "&Cascade", .prompt = "Arrange windows so they overlap\nCascade Windows"},
-        [](CommandContext& c) { c.frame.mdiArea()->cascadeSubWindows(); });
+        [](CommandContext& c) { cascadeWindows(*c.frame.mdiArea()); });
     add({.id = ID_WINDOW_TILE, .text = "&Tile", .prompt = "Arrange windows as non-overlapping tiles\nTile Windows"},
-        [](CommandContext& c) { c.frame.mdiArea()->tileSubWindows(); });
+        [](CommandContext& c) { tileWindowsHorizontally(*c.frame.mdiArea()); });
     add({.id = ID_WINDOW_SHOW_PLAYER,
          .text = "Show &Player",
          .prompt = "Show player window (Virtual ROVA)\nPlayer Window"},

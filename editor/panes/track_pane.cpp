@@ -8,6 +8,7 @@
 
 #include "check/segment_rules.h"
 #include "model/keyframe_ops.h"
+#include "panes/row_raster.h"
 #include "panes/time_axis.h"
 
 namespace rova {
@@ -57,12 +58,21 @@ void CAudioPane::draw(QPainter& p, const PaneDrawInfo& info) {
     const int pixels = pps();
     if (m_track.sampleCount > 0) {
         const int mid = m_top + 20;
-        QPoint at(info.contentLeft, mid);
-        for (int i = info.firstColumn; i <= info.lastColumn; ++i) {
+        auto pointAt = [&](int i, QPoint& point) {
             const std::int64_t index = axis::xToSample(i, pixels);
-            if (index >= m_track.sampleCount) break;
-            const int sample = m_track.samples[index];
-            const QPoint to(info.contentLeft + i, mid + ((sample - 128) * 40) / 256);
+            if (index >= m_track.sampleCount) return false;
+            point = QPoint(info.contentLeft + i, mid + ((m_track.samples[index] - 128) * 40) / 256);
+            return true;
+        };
+        // A drawing that starts right of time zero (a strip uncovered by a
+        // scroll) starts from the column before it, so that its first column
+        // shows the same pixels as a drawing of the whole row.
+        QPoint at(info.contentLeft, mid);
+        int first = info.firstColumn;
+        if (first > 0) pointAt(first - 1, at);
+        for (int i = first; i <= info.lastColumn; ++i) {
+            QPoint to;
+            if (!pointAt(i, to)) break;
             p.drawLine(at, to);
             at = to;
         }
@@ -91,9 +101,26 @@ void CLedPane::draw(QPainter& p, const PaneDrawInfo& info) {
     const std::int64_t from = std::max<std::int64_t>(0, axis::xToLedStep(info.firstColumn, pixels) - 1);
     const std::int64_t to =
         std::min<std::int64_t>(m_track.length(), axis::xToLedStep(std::int64_t{info.lastColumn} + 1, pixels) + 1);
-    for (std::int64_t i = from; i < to; ++i)
-        if (m_track.steps[static_cast<std::size_t>(i)] & mask())
-            p.fillRect(axis::toPixels(info.contentLeft + axis::ledStepToX(i, pixels)), m_top, width, m_height, colour);
+    // Lit steps whose rectangles touch or overlap are filled as one rectangle:
+    // the same pixels, far fewer calls where steps are narrower than a pixel.
+    std::int64_t runLeft = 0, runRight = -1;  // the pending rectangle's columns [left, right)
+    auto flush = [&] {
+        if (runRight > runLeft)
+            p.fillRect(axis::toPixels(info.contentLeft + runLeft), m_top, axis::toPixels(runRight - runLeft), m_height,
+                       colour);
+    };
+    for (std::int64_t i = from; i < to; ++i) {
+        if (!(m_track.steps[static_cast<std::size_t>(i)] & mask())) continue;
+        const std::int64_t x = axis::ledStepToX(i, pixels);
+        if (x <= runRight) {
+            runRight = std::max(runRight, x + width);
+            continue;
+        }
+        flush();
+        runLeft = x;
+        runRight = x + width;
+    }
+    flush();
 }
 
 void CLedPane::getExtent(int& width, int& steps) const {
@@ -138,11 +165,15 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     const ChannelInfo& ch = info();
     drawLabel(p, 10, m_top + m_height / 8, QString::fromLatin1(ch.name.data(), static_cast<int>(ch.name.size())));
     drawTimeMarks(p, drawInfo, 125, 10);
+    // Where a drawing pixel is a device pixel the segments are drawn pixel by
+    // pixel; a scaled painter (printing, a high-density screen) gets lines,
+    // which stay lines at any scale.
+    if (p.deviceTransform().type() <= QTransform::TxTranslate) drawSegmentsAsPixels(p, drawInfo);
+    else drawSegmentsAsLines(p, drawInfo);
+}
 
-    const QPen previous = p.pen();
-    // Two-pixel lines are drawn as two one-pixel lines side by side: the same
-    // look as a wide pen at a fraction of its cost on long performances.
-    const QPen normal(kNormalPen, 1), fast(kFastPen, 1), alarm(kAlarmPen, 1);
+std::vector<CChannelPane::Point> CChannelPane::visiblePoints(const PaneDrawInfo& drawInfo) const {
+    const ChannelInfo& ch = info();
     const int half = m_height / 2 - 2;
     const int mid = m_top + m_height / 2;
     const double lower = ch.lower, upper = ch.upper;
@@ -150,51 +181,151 @@ void CChannelPane::draw(QPainter& p, const PaneDrawInfo& drawInfo) {
     // The performance check judges by the same rules, so its list and these colours agree.
     const check::ChannelRules rules(ch);
 
-    // Only the segments that reach the visible columns are drawn: from the
-    // keyframe before the first visible one to the first one past the right.
+    // Only the segments that reach the visible columns: from the keyframe
+    // before the first one at or right of the column left of the view (a
+    // segment's second line and its tick reach one column right of its end)
+    // to the first one past the right.
     const int count = m_track.keyframeCount();
     int lo = 0, hi = count;
     while (lo < hi) {
         const int probe = (lo + hi) / 2;
-        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn) lo = probe + 1;
+        if (column(m_track.keyframeTime(probe)) < drawInfo.firstColumn - 1) lo = probe + 1;
         else hi = probe;
     }
     const int from = std::max(0, lo - 1);
-    // Consecutive lines of one pen are drawn together, in their order, so the
-    // picture is the same as drawing them one by one.
-    const QPen* pens[] = {&normal, &fast, &alarm};  // indexed by check::SegmentPen
-    int batchPen = 0;
-    std::vector<QLine> batch;
-    auto flush = [&] {
-        if (batch.empty()) return;
-        p.setPen(*pens[batchPen]);
-        p.drawLines(batch.data(), static_cast<int>(batch.size()));
-        batch.clear();
-    };
-    QPoint at;
+    std::vector<Point> points;
+    points.reserve(static_cast<std::size_t>(std::min(count - from, 1 << 16)));
+    const int pixels = pps();
     double previousDegrees = 0;
     for (int k = from; k < count; ++k) {
         const double d = degreesFromValue(m_track.value(k, m_column));
-        const std::int64_t x = column(m_track.keyframeTime(k));
-        const QPoint here(axis::toPixels(drawInfo.contentLeft + x), yOf(d));
+        const std::int64_t x = axis::tickToX(m_track.keyframeTime(k), pixels);
+        Point here{axis::toPixels(drawInfo.contentLeft + x), yOf(d), PEN_NORMAL};
         if (k > from) {
-            const int pen = check::classifySegment(previousDegrees, d, m_track.duration(k), rules);
-            if (pen != batchPen) {
-                flush();
-                batchPen = pen;
-            }
-            const QPoint beside = std::abs(here.x() - at.x()) >= std::abs(here.y() - at.y()) ? QPoint(0, 1) : QPoint(1, 0);
-            batch.emplace_back(at, here);
-            batch.emplace_back(at + beside, here + beside);
-            batch.emplace_back(here.x(), here.y() - 2, here.x(), here.y() + 2);
-            batch.emplace_back(here.x() + 1, here.y() - 2, here.x() + 1, here.y() + 2);
+            here.pen = check::classifySegment(previousDegrees, d, m_track.duration(k), rules);
         }
-        at = here;
+        points.push_back(here);
         previousDegrees = d;
         if (x > drawInfo.lastColumn) break;
     }
+    return points;
+}
+
+namespace {
+
+// The side on which a segment's second one-pixel line lies: below flat
+// segments, right of steep ones (two such lines look like a two-pixel pen).
+QPoint besideOf(QPoint from, QPoint to) {
+    return std::abs(to.x() - from.x()) >= std::abs(to.y() - from.y()) ? QPoint(0, 1) : QPoint(1, 0);
+}
+
+}  // namespace
+
+void CChannelPane::drawSegmentsAsLines(QPainter& p, const PaneDrawInfo& drawInfo) const {
+    const std::vector<Point> points = visiblePoints(drawInfo);
+    const QPen previous = p.pen();
+    const QPen pens[] = {QPen(kNormalPen, 1), QPen(kFastPen, 1), QPen(kAlarmPen, 1)};
+    // Consecutive lines of one pen are drawn together, in their order, so the
+    // picture is the same as drawing them one by one.
+    int batchPen = PEN_NORMAL;
+    std::vector<QLine> batch;
+    auto flush = [&] {
+        if (batch.empty()) return;
+        p.setPen(pens[batchPen]);
+        p.drawLines(batch.data(), static_cast<int>(batch.size()));
+        batch.clear();
+    };
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPoint at(points[i - 1].x, points[i - 1].y), here(points[i].x, points[i].y);
+        if (points[i].pen != batchPen) {
+            flush();
+            batchPen = points[i].pen;
+        }
+        const QPoint beside = besideOf(at, here);
+        batch.emplace_back(at, here);
+        batch.emplace_back(at + beside, here + beside);
+        batch.emplace_back(here.x(), here.y() - 2, here.x(), here.y() + 2);
+        batch.emplace_back(here.x() + 1, here.y() - 2, here.x() + 1, here.y() + 2);
+    }
     flush();
     p.setPen(previous);
+}
+
+void CChannelPane::drawSegmentsAsPixels(QPainter& p, const PaneDrawInfo& drawInfo) const {
+    const std::vector<Point> points = visiblePoints(drawInfo);
+    if (points.size() < 2) return;
+    static const QRgb colours[] = {kNormalPen.rgba(), kFastPen.rgba(), kAlarmPen.rgba()};
+
+    // The area to draw: the visible columns, and the rows the segments reach
+    // (values beyond the channel's limits reach past the pane) within what
+    // the painter's device shows.
+    int minY = m_top, maxY = m_top + m_height - 1;
+    for (const Point& pt : points) {
+        minY = std::min(minY, pt.y - 2);
+        maxY = std::max(maxY, pt.y + 2);
+    }
+    QRect area(drawInfo.contentLeft + drawInfo.firstColumn, minY, drawInfo.lastColumn - drawInfo.firstColumn + 1,
+               maxY - minY + 1);
+    if (const QPaintDevice* device = p.device())
+        area &= p.transform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
+    if (p.hasClipping()) area &= p.clipBoundingRect().toAlignedRect();
+    if (area.isEmpty()) return;
+
+    static RowRaster raster;
+    raster.begin(area);
+    // Where keyframes lie less than two pixels apart, every column keeps the
+    // extent of the segments and ticks that cross it and the strongest of
+    // their pens, and is drawn as one span: the picture of a dense stretch at
+    // the cost of its columns, not of its keyframes.
+    const int left = area.left(), width = area.width();
+    std::vector<int> spans(3 * static_cast<std::size_t>(width));  // top, bottom, pen + 1 (0: none) per column
+    int spanFirst = width, spanLast = -1;
+    auto addSpan = [&](int x, int top, int bottom, int pen) {
+        const int i = x - left;
+        if (i < 0 || i >= width) return;
+        int* span = &spans[3 * static_cast<std::size_t>(i)];
+        if (span[2] == 0) {
+            span[0] = top;
+            span[1] = bottom;
+            span[2] = pen + 1;
+        } else {
+            span[0] = std::min(span[0], top);
+            span[1] = std::max(span[1], bottom);
+            span[2] = std::max(span[2], pen + 1);
+        }
+        spanFirst = std::min(spanFirst, i);
+        spanLast = std::max(spanLast, i);
+    };
+    auto flushSpans = [&] {
+        for (int i = spanFirst; i <= spanLast; ++i) {
+            int* span = &spans[3 * static_cast<std::size_t>(i)];
+            if (span[2] == 0) continue;
+            raster.column(left + i, span[0], span[1], colours[span[2] - 1]);
+            span[2] = 0;
+        }
+        spanFirst = width;
+        spanLast = -1;
+    };
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const Point& a = points[i - 1];
+        const Point& b = points[i];
+        const QRgb colour = colours[b.pen];
+        if (b.x - a.x < 2) {
+            const int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+            for (int x = a.x; x <= b.x + 1; ++x) addSpan(x, top, bottom, b.pen);
+            addSpan(b.x, b.y - 2, b.y + 2, b.pen);
+            addSpan(b.x + 1, b.y - 2, b.y + 2, b.pen);
+            continue;
+        }
+        // Keyframes far enough apart: the lines as the painter draws them, in order.
+        if (spanLast >= 0) flushSpans();
+        const QPoint beside = besideOf(QPoint(a.x, a.y), QPoint(b.x, b.y));
+        raster.line(a.x, a.y, b.x, b.y, colour);
+        raster.line(a.x + beside.x(), a.y + beside.y(), b.x + beside.x(), b.y + beside.y(), colour);
+        raster.fill(b.x, b.y - 2, 2, 5, colour);
+    }
+    if (spanLast >= 0) flushSpans();
+    raster.end(p);
 }
 
 void CChannelPane::getExtent(int& width, int& steps) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <vector>
 
 #include "model/motion_track.h"
 
@@ -142,7 +143,20 @@ public:
     // A joint dragged in the viewer: writes the angle over the time selection.
     bool setValueInSelection(int degrees);
 
+    // The segments as one-pixel painter lines (any painter), or pixel by pixel
+    // into an image laid over the painter's device (unscaled painters only):
+    // the same pixels wherever keyframes lie two or more pixels apart.
+    void drawSegmentsAsLines(QPainter& p, const PaneDrawInfo& info) const;
+    void drawSegmentsAsPixels(QPainter& p, const PaneDrawInfo& info) const;
+
 private:
+    enum Pen : int { PEN_NORMAL = 0, PEN_FAST = 1, PEN_ALARM = 2 };  // in rising strength
+    // A keyframe in document pixels, with the pen of the segment that ends there.
+    struct Point {
+        int x, y;
+        int pen;
+    };
+    std::vector<Point> visiblePoints(const PaneDrawInfo& info) const;
     const ChannelInfo& info() const { return kChannelInfo[static_cast<std::size_t>(getJoint())]; }
     std::int64_t column(std::int64_t ticks) const;
 

@@ -1,5 +1,8 @@
 #include "player/window_messages.h"
 
+#include <QGuiApplication>
+#include <QKeyEvent>
+
 namespace rova::win {
 
 int virtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
@@ -42,6 +45,24 @@ int virtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Minus: return 0xBD;
     default: return 0;
     }
+}
+
+int digitFromScanCode(std::uint32_t scanCode, bool windowsScanCodes) {
+    // Scan codes 2 to 10 are the keys 1 to 9 and 11 the key 0.
+    const std::uint32_t offset = windowsScanCodes ? 0 : 8;
+    if (scanCode < offset + 2 || scanCode > offset + 11) return 0;
+    const std::uint32_t index = scanCode - offset - 2;
+    return index == 9 ? '0' : static_cast<int>('1' + index);
+}
+
+int virtualKeyFromKeyEvent(const QKeyEvent& event) {
+    if (!event.modifiers().testFlag(Qt::KeypadModifier)) {
+        const bool windows = QGuiApplication::platformName() == QLatin1String("windows");
+        const bool cocoa = QGuiApplication::platformName() == QLatin1String("cocoa");
+        if (!cocoa)
+            if (const int digit = digitFromScanCode(event.nativeScanCode(), windows)) return digit;
+    }
+    return virtualKeyFromQt(event.key(), event.modifiers());
 }
 
 }  // namespace rova::win

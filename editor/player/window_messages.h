@@ -7,6 +7,8 @@
 
 #include <Qt>
 
+class QKeyEvent;
+
 namespace rova::win {
 
 inline constexpr unsigned kWmSize = 0x0005;
@@ -68,5 +70,15 @@ inline std::intptr_t makeLParam(int low, int high) {
 
 // The virtual-key code of a Qt key (keypad keys have codes of their own), or 0.
 int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// The digit ('0' to '9') of the main keyboard's top-row key with this native
+// scan code, or 0. Windows gives the keyboard's scan code; X11 and Wayland
+// give the X key code, which is that scan code plus 8.
+int digitFromScanCode(std::uint32_t scanCode, bool windowsScanCodes);
+// The virtual-key code of a key event. The top-row digits are taken by their
+// physical key, as the platform's key code does, so 1 to 9 arrive with Shift
+// held and on layouts whose top row types other characters; other keys as
+// virtualKeyFromQt.
+int virtualKeyFromKeyEvent(const QKeyEvent& event);
 
 }  // namespace rova::win

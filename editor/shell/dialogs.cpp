@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
@@ -100,6 +101,12 @@ void CZoomFactorDlg::setZoomFactor(int zoom) {
     m_edit->setText(QString::number(zoom));
 }
 
+void CZoomFactorDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_edit->setFocus(Qt::OtherFocusReason);
+    m_edit->selectAll();
+}
+
 void CZoomFactorDlg::accept() {
     // An optionally signed run of digits between blanks is an integer.
     const QString text = m_edit->text().trimmed();
@@ -125,9 +132,28 @@ void CZoomFactorDlg::accept() {
 
 // ---------------------------------------------------------------- Apply Macro
 
+namespace {
+
+// A list that takes the focus without making its first row current (the
+// list view does that by default): with nothing selected no focus band shows,
+// and Down then selects the first row.
+class NoInitialRowList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        const bool hadCurrent = currentIndex().isValid();
+        QListWidget::focusInEvent(event);
+        if (!hadCurrent && selectedItems().isEmpty()) selectionModel()->clearCurrentIndex();
+    }
+};
+
+}  // namespace
+
 CApplyMacroDlg::CApplyMacroDlg(const QStringList& macroNames, QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
-    m_list = new QListWidget(this);
+    m_list = new NoInitialRowList(this);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->addItems(macroNames);  // in table order, not sorted
     m_list->setCurrentRow(-1);

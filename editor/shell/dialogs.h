@@ -39,6 +39,8 @@ public:
     // Takes the value only when it is an integer from 1 to 100; otherwise says
     // so and stays open with the text selected.
     void accept() override;
+    // Opens with the value selected, so that typing replaces it.
+    void showEvent(QShowEvent* event) override;
 
 private:
     MessageInterface& m_ui;

@@ -15,6 +15,7 @@
 #include "shell/child_frame.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
+#include "shell/menu_prompts.h"
 #include "shell/view.h"
 #include "platform/messages.h"
 #include "platform/qt_keyboard.h"
@@ -168,6 +169,7 @@ QMenu* CMainFrame::buildPopup(const MenuPopup& popup) {
         }
     }
     QObject::connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandUI(); });
+    showPromptsOfDisabledItems(*menu, *this);
     if (popup.title == std::string_view("&Window")) {
         m_windowMenu = menu;
         QObject::connect(menu, &QMenu::aboutToShow, this, [this] { rebuildWindowList(); });
@@ -224,6 +226,9 @@ void CMainFrame::addChild(CChildFrame* frame) {
     const QSize area = m_mdi->viewport()->size();
     frame->resize(std::max(area.width() * 3 / 4, 320), std::max(area.height() * 3 / 4, 200));
     frame->show();
+    // Maximising or restoring a window changes how the caption names it.
+    QObject::connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                     [this] { QTimer::singleShot(0, this, [this] { updateTitle(); }); });
     fillDancingMenu();
     updateMenuBar();
 }
@@ -248,7 +253,11 @@ void CMainFrame::documentTitleChanged(CDocument& document) {
 
 void CMainFrame::updateTitle() {
     const CChildFrame* child = activeChild();
-    setWindowTitle(child ? programTitle() + " - " + child->document().title() : programTitle());
+    QString title = programTitle();
+    // A maximised window's title goes in brackets, the way the window area
+    // itself adds it to the caption, so that it is not added a second time.
+    if (child) title += child->isMaximized() ? " - [" + child->document().title() + "]" : " - " + child->document().title();
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 const CommandRegistry& CMainFrame::commands() const { return m_app.commands(); }

@@ -1,10 +1,16 @@
 #include "shell/printing.h"
 
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <QSettings>
 #include <algorithm>
 
@@ -68,6 +74,44 @@ void previewView(CView& view, QPrinter& printer, QWidget* parent) {
         const int shown = preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2;
         if (shown != pages) settings.setValue("Settings/PreviewPages", shown);
     }
+}
+
+bool choosePrinterAndPage(QPrinter& printer, QWidget* parent) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle("Print Setup");
+    auto* layout = new QFormLayout(&dialog);
+    auto* printers = new QComboBox(&dialog);
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    for (const QString& name : names) printers->addItem(name, name);
+    const QString toFile = "Print to File (PDF)";
+    printers->addItem(toFile, QString());
+    const bool pdf = printer.outputFormat() == QPrinter::PdfFormat || names.isEmpty();
+    const int current = pdf ? printers->count() - 1 : std::max(0, printers->findData(printer.printerName()));
+    printers->setCurrentIndex(current);
+    layout->addRow("&Printer:", printers);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton* page = buttons->addButton("Page &Setup...", QDialogButtonBox::ActionRole);
+    layout->addRow(buttons);
+    auto apply = [&] {
+        const QString name = printers->currentData().toString();
+        if (name.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+        } else {
+            printer.setOutputFormat(QPrinter::NativeFormat);
+            printer.setPrinterName(name);
+        }
+    };
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    // Paper and margins belong to the chosen printer, so it is taken first.
+    QObject::connect(page, &QPushButton::clicked, &dialog, [&] {
+        apply();
+        QPageSetupDialog setup(&printer, &dialog);
+        setup.exec();
+    });
+    if (dialog.exec() != QDialog::Accepted) return false;
+    apply();
+    return true;
 }
 
 }  // namespace rova

@@ -20,4 +20,8 @@ void printViewWithDialog(CView& view, QPrinter& printer, QWidget* parent);
 // The print preview window; it keeps its page count in the settings ("PreviewPages").
 void previewView(CView& view, QPrinter& printer, QWidget* parent);
 
+// Print Setup: the printer to use (a real one or a PDF file) and, through
+// "Page Setup...", its paper and margins. False when cancelled.
+bool choosePrinterAndPage(QPrinter& printer, QWidget* parent);
+
 }  // namespace rova

@@ -123,6 +123,8 @@ void CMainView::updateLayout() {
 
 QSize CMainView::drawingSize() const { return {m_contentWidth + kDrawingSlack, m_totalHeight}; }
 
+// A page is the window and a line a tenth of it, rather than a tenth of the
+// whole drawing: on a long performance that tenth would jump by minutes.
 void CMainView::updateScrollBars() {
     const QSize size = drawingSize();
     const QSize view = viewport()->size();
@@ -138,6 +140,9 @@ void CMainView::resizeEvent(QResizeEvent* event) {
     CView::resizeEvent(event);
     updateScrollBars();
 }
+
+// The pixels that stay in view are moved; only the uncovered strip is painted.
+void CMainView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
 
 int CMainView::horizontalScroll() const { return horizontalScrollBar()->value(); }
 
@@ -474,7 +479,7 @@ void CMainView::mouseMoveEvent(QMouseEvent* event) {
 // ---- keys ---------------------------------------------------------------
 
 void CMainView::keyPressEvent(QKeyEvent* event) {
-    const int key = win::virtualKeyFromQt(event->key(), event->modifiers());
+    const int key = win::virtualKeyFromKeyEvent(*event);
     if (key == 0) {
         CView::keyPressEvent(event);
         return;

@@ -1,5 +1,8 @@
 // The performance view: layout, selection by mouse and keys, zoom, the
 // highlight, and what it tells the viewer.
+#include <QKeyEvent>
+
+#include "player/window_messages.h"
 #include "view/view_support.h"
 
 using namespace rova;
@@ -160,6 +163,34 @@ TEST(ViewEditing, DigitKeySetsTheSelectedJoint) {
     EXPECT_EQ(doc.motion().value(2, Mouth), valueFromDegrees(-18));
     EXPECT_EQ(doc.motion().value(2, HeadZ), 3000 * 3);  // other rows untouched
     EXPECT_TRUE(doc.updateSaveState());
+}
+
+// The top-row digits by their physical key: with Shift ('%' on a US layout)
+// and on a layout whose top row types symbols unshifted ('(' for 5 on AZERTY).
+TEST(ViewEditing, DigitKeysArriveByTheirPhysicalKeyWhateverTheLayoutOrShift) {
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+    };
+    for (const Case& c : {Case{Qt::Key_Percent, Qt::ShiftModifier, "%"}, Case{Qt::Key_ParenLeft, Qt::NoModifier, "("},
+                          Case{Qt::Key_5, Qt::NoModifier, "5"}}) {
+        SCOPED_TRACE(c.text.toStdString());
+        Editor e;
+        CMainView& v = e.open();
+        int row;
+        ASSERT_NE(v.findPaneByJoint(Mouth, row), nullptr);
+        v.onLButtonDown({74 + 4, v.panes()[static_cast<std::size_t>(row)]->top() + 1}, true);
+        // X key code 14 is the top row's fifth key.
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, 14, 0, 0, c.text);
+        QApplication::sendEvent(&v, &press);
+        EXPECT_EQ(v.document().doc().motion().value(2, Mouth), valueFromDegrees(-18));
+    }
+    EXPECT_EQ(win::digitFromScanCode(10, false), '1');
+    EXPECT_EQ(win::digitFromScanCode(19, false), '0');
+    EXPECT_EQ(win::digitFromScanCode(0x0A, true), '9');
+    EXPECT_EQ(win::digitFromScanCode(20, false), 0);  // the key right of 0
+    EXPECT_EQ(win::digitFromScanCode(0, false), 0);   // no scan code: the key as typed
 }
 
 TEST(ViewHighlight, OnlyTheActiveViewShowsIt) {
