@@ -92,15 +92,21 @@ int previousBeatStep(const BeatGrid& grid, int step) {
 // ---- analysis off the calling thread ---------------------------------------------
 
 BeatAnalysis::BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done) {
-    m_result = std::async(std::launch::async, [bytes = std::move(audioFile), done = std::move(done)] {
-                   BeatGrid grid = beatsForSound(bytes);
-                   if (done) done();
-                   return grid;
-               }).share();
+    std::promise<BeatGrid> promise;
+    m_result = promise.get_future().share();
+    // The grid is stored before done is told, so whoever done wakes finds it ready.
+    m_worker = std::thread([promise = std::move(promise), bytes = std::move(audioFile), done = std::move(done)]() mutable {
+        try {
+            promise.set_value(beatsForSound(bytes));
+        } catch (...) {
+            promise.set_value(BeatGrid{});  // out of memory: no beats rather than a lost window
+        }
+        if (done) done();
+    });
 }
 
 BeatAnalysis::~BeatAnalysis() {
-    if (m_result.valid()) m_result.wait();
+    if (m_worker.joinable()) m_worker.join();
 }
 
 bool BeatAnalysis::ready() const {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "beats/beat_grid.h"
@@ -86,8 +87,8 @@ std::size_t firstBeatAtOrAfter(const std::vector<int>& beatsMs, std::int64_t ms)
 class BeatAnalysis {
 public:
     BeatAnalysis() = default;
-    // Starts analysing; done, when given, is called on the worker thread when
-    // the grid is ready.
+    // Starts analysing; done, when given, is called on the worker thread once
+    // the grid is ready (ready() is then true).
     explicit BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done = {});
     ~BeatAnalysis();
     BeatAnalysis(const BeatAnalysis&) = delete;
@@ -100,6 +101,7 @@ public:
 
 private:
     std::shared_future<BeatGrid> m_result;
+    std::thread m_worker;
     BeatGrid m_empty;
 };
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "beat_sounds.h"
 #include "beats/beats.h"
@@ -234,12 +236,21 @@ TEST(SoundBeats, WaveAndMidiAndNothing) {
 
 TEST(SoundBeats, AnalysisOffThreadGivesTheSameGrid) {
     const auto file = MidiBuilder(96).tempo(0, 400000).endTrack(96 * 8).bytes();
-    bool called = false;
-    BeatAnalysis analysis(file, [&] { called = true; });
-    EXPECT_TRUE(analysis.started());
-    EXPECT_EQ(analysis.grid().beatsMs, beatsForSound(file).beatsMs);
-    EXPECT_TRUE(analysis.ready());
-    EXPECT_TRUE(called);
+    // What done sees: the window it wakes draws the beats at once, so the
+    // grid must be ready by then.
+    std::atomic<const BeatAnalysis*> self{nullptr};
+    std::atomic<int> readyWhenDone{-1};
+    {
+        BeatAnalysis analysis(file, [&] {
+            while (!self.load()) std::this_thread::yield();
+            readyWhenDone = self.load()->ready() ? 1 : 0;
+        });
+        self = &analysis;
+        EXPECT_TRUE(analysis.started());
+        EXPECT_EQ(analysis.grid().beatsMs, beatsForSound(file).beatsMs);
+        EXPECT_TRUE(analysis.ready());
+    }  // the worker has ended
+    EXPECT_EQ(readyWhenDone.load(), 1);
     BeatAnalysis none;
     EXPECT_FALSE(none.started());
     EXPECT_TRUE(none.grid().empty());
