@@ -54,7 +54,8 @@ TEST(MidiFile, EventsWithAbsoluteTicksRunningStatusAndMeta) {
         0x05, 0xff, 0x2f, 0x00,                    // end of track at 245
         0x00, 0x90, 0x40, 0x40,                    // after the end: not read
     };
-    const Walk w = walk(midiFile({track, {0x83, 0x60, 0xff, 0x2f, 0x00}}));
+    const ByteVec file = midiFile({track, {0x83, 0x60, 0xff, 0x2f, 0x00}});  // outlives the events' spans
+    const Walk w = walk(file);
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(w.endTick, 480u);  // the longer track
     ASSERT_EQ(w.events.size(), 7u);
