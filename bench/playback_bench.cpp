@@ -68,6 +68,26 @@ double cpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// How late each pose after the first went out against its step's time on the audio clock.
+void noteLateness(const TimedHost& host, const TimedAudio& audio, std::vector<double>& late) {
+    for (const auto& [step, at] : host.sent) {
+        if (step == 0) continue;  // sent before the sound starts
+        const auto due = audio.started + std::chrono::milliseconds(step * 80);
+        late.push_back(std::chrono::duration<double, std::milli>(at - due).count());
+    }
+}
+
+void reportLateness(benchmark::State& state, std::vector<double>& late, double cpu, double wall) {
+    std::sort(late.begin(), late.end());
+    state.counters["cpu_percent"] = 100 * cpu / wall;
+    state.counters["poses"] = static_cast<double>(late.size());
+    if (!late.empty()) {
+        state.counters["median_late_ms"] = late[late.size() / 2];
+        state.counters["worst_late_ms"] = late.back();
+        state.counters["earliest_ms"] = late.front();
+    }
+}
+
 void BM_TenSecondPlayback(benchmark::State& state) {
     // A tail motion moving every step.
     std::vector<std::int32_t> block = {0, 0, 0, 0, 0, 0, kSteps * 5, 0, 0, 0, 1745329 * 2, 0};
@@ -90,20 +110,9 @@ void BM_TenSecondPlayback(benchmark::State& state) {
         playPerformance(std::string("/bench/P.WAV"), motion, 0, kSteps, &api, {audio, api, host, ui});
         cpu += cpuSeconds() - cpu0;
         wall += std::chrono::duration<double>(Clock::now() - wall0).count();
-        for (const auto& [step, at] : host.sent) {
-            if (step == 0) continue;  // sent before the sound starts
-            const auto due = audio.started + std::chrono::milliseconds(step * 80);
-            late.push_back(std::chrono::duration<double, std::milli>(at - due).count());
-        }
+        noteLateness(host, audio, late);
     }
-    std::sort(late.begin(), late.end());
-    state.counters["cpu_percent"] = 100 * cpu / wall;
-    state.counters["poses"] = static_cast<double>(late.size());
-    if (!late.empty()) {
-        state.counters["median_late_ms"] = late[late.size() / 2];
-        state.counters["worst_late_ms"] = late.back();
-        state.counters["earliest_ms"] = late.front();
-    }
+    reportLateness(state, late, cpu, wall);
 }
 BENCHMARK(BM_TenSecondPlayback)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
@@ -175,23 +184,12 @@ void BM_TenSecondPlaybackWithPlayhead(benchmark::State& state) {
         paints += counter.paints;
         columns += counter.columns;
         setPlaybackServices(nullptr);
-        for (const auto& [step, at] : host.sent) {
-            if (step == 0) continue;  // sent before the sound starts
-            const auto due = audio.started + std::chrono::milliseconds(step * 80);
-            late.push_back(std::chrono::duration<double, std::milli>(at - due).count());
-        }
+        noteLateness(host, audio, late);
     }
-    std::sort(late.begin(), late.end());
-    state.counters["cpu_percent"] = 100 * cpu / wall;
-    state.counters["poses"] = static_cast<double>(late.size());
+    reportLateness(state, late, cpu, wall);
     state.counters["paints"] = paints;
     state.counters["page_turns"] = turns;
     state.counters["columns_per_paint"] = paints ? columns / paints : 0;
-    if (!late.empty()) {
-        state.counters["median_late_ms"] = late[late.size() / 2];
-        state.counters["worst_late_ms"] = late.back();
-        state.counters["earliest_ms"] = late.front();
-    }
 }
 BENCHMARK(BM_TenSecondPlaybackWithPlayhead)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "panes/track_pane.h"
+#include "support/pane_host.h"
 
 namespace {
 
@@ -22,14 +23,7 @@ using namespace rova;
 
 constexpr int kSeconds = 600;
 
-struct Host : PaneHost {
-    int pps = 25;
-    int pixelsPerSecond() const override { return pps; }
-    bool getSelection(int&, int&) const override { return false; }
-    void setTimeSelection(int, int) override {}
-    void pushPoseToViewer() override {}
-    void invalidateBand(int, int) override {}
-};
+using Host = test::PaneHostStub;
 
 struct Performance {
     std::vector<std::uint8_t> samples;

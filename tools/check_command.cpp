@@ -45,12 +45,7 @@ int cmdCheck(const std::vector<std::string>& args) {
     }
     if (file.empty()) return usage("missing FILE");
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "rova-tool";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    const auto app = makeHeadlessApp();
     EditorSession session;
     if (!session.open(file)) {
         std::cerr << "rova-tool: cannot open " << file << "\n";

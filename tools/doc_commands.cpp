@@ -76,12 +76,7 @@ bool parse(const std::vector<std::string>& args, bool render, Options& o, std::s
 
 // Runs the editor offscreen on the options; the report or the image is the result.
 int runEditor(const Options& o, bool render) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "rova-tool";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    const auto app = makeHeadlessApp();
     EditorSession session;
     for (bool a : o.answers) session.ui.answers.push_back(a);
     const bool opened = session.open(o.file);

@@ -1,5 +1,6 @@
 #include "editor_session.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSettings>
@@ -33,6 +34,17 @@ int keyCode(const std::string& name) {
 }
 
 }  // namespace
+
+std::unique_ptr<QApplication> makeHeadlessApp() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The application keeps a reference to argc and argv for its whole life.
+    static int argc = 1;
+    static char name[] = "rova-tool";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    return app;
+}
 
 EditorSession::EditorSession() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());

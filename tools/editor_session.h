@@ -16,6 +16,8 @@
 #include "view/view_dialogs.h"
 #include "tool_playback.h"
 
+class QApplication;
+
 namespace rova {
 class CEditorApp;
 class CDocument;
@@ -30,6 +32,10 @@ struct HeadlessShellDialogs : ShellDialogs {
     SaveAnswer askSaveChanges(QWidget*, const QString&) override { return SaveAnswer::No; }
     QString chooseSaveName(QWidget*, const QString&) override { return {}; }
 };
+
+// The application object of a headless run: on the offscreen platform unless
+// another is chosen, and still running when its last window closes.
+std::unique_ptr<QApplication> makeHeadlessApp();
 
 class EditorSession {
 public:

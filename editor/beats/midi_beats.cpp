@@ -4,28 +4,12 @@
 #include <map>
 
 #include "beats/beats.h"
+#include "model/midi_file.h"
 
 namespace rova::beats {
 namespace {
 
 constexpr std::uint32_t kDefaultTempo = 500000;  // µs a quarter note: 120 BPM
-
-std::uint32_t be(Bytes b, std::size_t at, int n) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 8) | b[at + static_cast<std::size_t>(i)];
-    return v;
-}
-
-bool readVarLen(Bytes b, std::size_t& pos, std::size_t end, std::uint32_t& out) {
-    out = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (pos >= end) return false;
-        const std::uint8_t c = b[pos++];
-        out = (out << 7) | (c & 0x7fu);
-        if (!(c & 0x80)) return true;
-    }
-    return false;
-}
 
 struct Metre {
     int numerator = 4;
@@ -37,50 +21,6 @@ struct TempoMap {
     std::multimap<std::uint64_t, std::uint32_t> tempos;  // by tick, in file order
     std::multimap<std::uint64_t, Metre> metres;
 };
-
-// One track's events; false when it is malformed.
-bool walkTrack(Bytes b, std::size_t pos, std::size_t end, TempoMap& map) {
-    std::uint64_t tick = 0;
-    std::uint8_t status = 0;
-    while (pos < end) {
-        std::uint32_t delta;
-        if (!readVarLen(b, pos, end, delta)) return false;
-        tick += delta;
-        if (pos >= end) return false;
-        const std::uint8_t first = b[pos];
-        if (first & 0x80) {
-            status = first;
-            ++pos;
-        } else if (status == 0 || status >= 0xf0) {
-            return false;
-        }
-        if (status == 0xff) {
-            if (pos >= end) return false;
-            const std::uint8_t type = b[pos++];
-            std::uint32_t length;
-            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
-            // A tempo of 0 would stop the clock; it is ignored.
-            if (type == 0x51 && length == 3 && be(b, pos, 3) > 0) map.tempos.emplace(tick, be(b, pos, 3));
-            // Numerator 1..255, denominator up to 2^6 (64th notes); others are ignored.
-            if (type == 0x58 && length >= 2 && b[pos] > 0 && b[pos + 1] <= 6)
-                map.metres.emplace(tick, Metre{b[pos], b[pos + 1]});
-            pos += length;
-            if (type == 0x2f) break;
-            status = 0;
-        } else if (status == 0xf0 || status == 0xf7) {
-            std::uint32_t length;
-            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
-            pos += length;
-            status = 0;
-        } else {
-            const std::size_t data = (status & 0xf0) == 0xc0 || (status & 0xf0) == 0xd0 ? 1 : 2;
-            if (data > end - pos) return false;
-            pos += data;
-        }
-    }
-    map.endTick = std::max(map.endTick, tick);
-    return true;
-}
 
 // Microseconds at a tick through the tempo map, walked forward in order.
 class Clock {
@@ -119,27 +59,21 @@ private:
 // The tempo map of a Standard MIDI File counted in quarter notes; false for
 // anything else (SMPTE time has no quarter notes to count beats by).
 bool readTempoMap(Bytes b, std::uint32_t& division, TempoMap& map) {
-    if (b.size() < 14 || be(b, 0, 4) != 0x4d546864 /* MThd */) return false;
-    const std::uint32_t headerLength = be(b, 4, 4);
-    if (headerLength < 6 || headerLength > b.size() - 8) return false;
-    const std::uint32_t tracks = be(b, 10, 2);
-    division = be(b, 12, 2);
-    if (division == 0 || (division & 0x8000)) return false;
-    std::size_t pos = 8 + headerLength;
-    std::uint32_t found = 0;
-    while (found < tracks && b.size() - pos >= 8) {
-        const std::uint32_t id = be(b, pos, 4);
-        const std::uint32_t length = be(b, pos + 4, 4);
-        pos += 8;
-        // A track that claims more than is there is read as far as it goes.
-        const std::size_t end = pos + std::min<std::size_t>(length, b.size() - pos);
-        if (id == 0x4d54726b /* MTrk */) {
-            if (!walkTrack(b, pos, end, map)) return false;
-            ++found;
-        }
-        pos = end;
-    }
-    return found > 0;
+    const std::optional<MidiHeader> header = readMidiHeader(b);
+    if (!header || (header->division & 0x8000)) return false;
+    division = header->division;
+    return walkMidiTracks(
+        b, *header,
+        [&map](const MidiEvent& e) {
+            // A tempo of 0 would stop the clock; it is ignored.
+            if (const auto tempo = midiTempo(e); tempo && *tempo > 0) map.tempos.emplace(e.tick, *tempo);
+            // Numerator 1..255, denominator up to 2^6 (64th notes); others are ignored.
+            const Bytes p = e.data;
+            if (e.status == kMidiMeta && e.metaType == kMidiMetaTimeSignature && p.size() >= 2 && p[0] > 0 &&
+                p[1] <= 6)
+                map.metres.emplace(e.tick, Metre{p[0], p[1]});
+        },
+        map.endTick);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/midi_audio.h"
 
+#include "model/midi_file.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -15,92 +17,18 @@ namespace {
 
 constexpr std::int64_t kMaxMs = std::numeric_limits<std::int64_t>::max();
 
-std::uint32_t be(Bytes b, std::size_t at, int n) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 8) | b[at + static_cast<std::size_t>(i)];
-    return v;
-}
-
-// A variable-length quantity of at most four bytes; false past the end.
-bool readVarLen(Bytes b, std::size_t& pos, std::size_t end, std::uint32_t& out) {
-    out = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (pos >= end) return false;
-        const std::uint8_t c = b[pos++];
-        out = (out << 7) | (c & 0x7f);
-        if (!(c & 0x80)) return true;
-    }
-    return false;
-}
-
-// Walks one track's events: its end tick, and its tempo changes into tempos.
-bool walkTrack(Bytes b, std::size_t pos, std::size_t end, std::uint64_t& endTick,
-               std::multimap<std::uint64_t, std::uint32_t>& tempos) {
-    std::uint64_t tick = 0;
-    std::uint8_t status = 0;
-    while (pos < end) {
-        std::uint32_t delta;
-        if (!readVarLen(b, pos, end, delta)) return false;
-        tick += delta;
-        if (pos >= end) return false;
-        std::uint8_t first = b[pos];
-        if (first & 0x80) {
-            status = first;
-            ++pos;
-        } else if (status == 0 || status >= 0xf0) {
-            return false;  // running status without a status to repeat
-        }
-        if (status == 0xff) {
-            if (pos >= end) return false;
-            const std::uint8_t type = b[pos++];
-            std::uint32_t length;
-            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
-            if (type == 0x51 && length == 3) tempos.emplace(tick, be(b, pos, 3));
-            pos += length;
-            if (type == 0x2f) break;
-            status = 0;
-        } else if (status == 0xf0 || status == 0xf7) {
-            std::uint32_t length;
-            if (!readVarLen(b, pos, end, length) || length > end - pos) return false;
-            pos += length;
-            status = 0;
-        } else {
-            const int data = (status & 0xf0) == 0xc0 || (status & 0xf0) == 0xd0 ? 1 : 2;
-            if (static_cast<std::size_t>(data) > end - pos) return false;
-            pos += static_cast<std::size_t>(data);
-        }
-    }
-    endTick = std::max(endTick, tick);
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::int64_t> midiDurationMs(Bytes b) {
-    if (b.size() < 14 || be(b, 0, 4) != 0x4d546864 /* MThd */) return std::nullopt;
-    const std::uint32_t headerLength = be(b, 4, 4);
-    if (headerLength < 6 || headerLength > b.size() - 8) return std::nullopt;
-    const std::uint32_t tracks = be(b, 10, 2);
-    const std::uint32_t division = be(b, 12, 2);
-    if (division == 0) return std::nullopt;
-
+    const std::optional<MidiHeader> header = readMidiHeader(b);
+    if (!header) return std::nullopt;
+    const std::uint32_t division = header->division;
     std::uint64_t endTick = 0;
     std::multimap<std::uint64_t, std::uint32_t> tempos;
-    std::size_t pos = 8 + headerLength;
-    std::uint32_t found = 0;
-    while (found < tracks && b.size() - pos >= 8) {
-        const std::uint32_t id = be(b, pos, 4);
-        const std::uint32_t length = be(b, pos + 4, 4);
-        pos += 8;
-        // A track that claims more than is there is read as far as it goes.
-        const std::size_t end = pos + std::min<std::size_t>(length, b.size() - pos);
-        if (id == 0x4d54726b /* MTrk */) {
-            if (!walkTrack(b, pos, end, endTick, tempos)) return std::nullopt;
-            ++found;
-        }
-        pos = end;
-    }
-    if (found == 0) return std::nullopt;
+    const auto onEvent = [&tempos](const MidiEvent& e) {
+        if (const auto tempo = midiTempo(e)) tempos.emplace(e.tick, *tempo);
+    };
+    if (!walkMidiTracks(b, *header, onEvent, endTick)) return std::nullopt;
 
     if (division & 0x8000) {
         // SMPTE: frames per second times ticks per frame, tempo plays no part.

@@ -13,19 +13,13 @@
 
 #include "panes/row_raster.h"
 #include "panes/track_pane.h"
+#include "support/pane_host.h"
 
 using namespace rova;
 
 namespace {
 
-struct Host : PaneHost {
-    int pps = 25;
-    int pixelsPerSecond() const override { return pps; }
-    bool getSelection(int&, int&) const override { return false; }
-    void setTimeSelection(int, int) override {}
-    void pushPoseToViewer() override {}
-    void invalidateBand(int, int) override {}
-};
+using Host = test::PaneHostStub;
 
 // A full-body motion of uneven keyframe spacing (5 to 300 ticks) whose values
 // wander over and past every channel's limits, with fast and alarm segments.
