@@ -8,6 +8,7 @@
 
 #include "model/audio_file.h"
 #include "model/channels.h"
+#include "platform/midi_audio.h"
 
 namespace rova::beats {
 
@@ -19,7 +20,7 @@ BeatGrid beatsForSound(Bytes audioFile) {
 }
 
 std::int64_t soundLengthMs(Bytes audioFile) {
-    if (isMidiAudio(audioFile)) return midiLengthMs(audioFile).value_or(0);
+    if (isMidiAudio(audioFile)) return midiDurationMs(audioFile).value_or(0);
     CWaveTrack wave;
     if (!readWave(audioFile, wave)) return 0;
     return std::int64_t{wave.sampleCount} * kMsPerSecond / kSampleRate;

@@ -31,9 +31,6 @@ inline constexpr std::size_t kMaxBeats = 1u << 20;
 // from tick 0 to the last event; downbeats are bar starts. An empty grid when
 // the file is no Standard MIDI File or counts time in SMPTE frames.
 BeatGrid beatsFromMidi(Bytes file);
-// The music's length in milliseconds from the same tempo map; none when
-// beatsFromMidi cannot read the file.
-std::optional<std::int64_t> midiLengthMs(Bytes file);
 
 // Beats of 8000 Hz unsigned 8-bit mono samples (128 is silence), from the
 // beat tracker's onsets and tempo, placed on the onsets; quiet stretches get

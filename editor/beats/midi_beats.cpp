@@ -78,15 +78,6 @@ bool readTempoMap(Bytes b, std::uint32_t& division, TempoMap& map) {
 
 }  // namespace
 
-std::optional<std::int64_t> midiLengthMs(Bytes b) {
-    std::uint32_t division = 0;
-    TempoMap map;
-    if (!readTempoMap(b, division, map)) return std::nullopt;
-    Clock clock(map.tempos, division);
-    const long double ms = clock.usAt(static_cast<long double>(map.endTick)) / 1000;
-    return ms >= static_cast<long double>(INT32_MAX) ? INT32_MAX : static_cast<std::int64_t>(ms);
-}
-
 BeatGrid beatsFromMidi(Bytes b) {
     BeatGrid grid;
     std::uint32_t division = 0;

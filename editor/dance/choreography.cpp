@@ -54,21 +54,22 @@ Pose Pose::tail(double y, double x) const { return set(TailY, y).set(TailX, x); 
 
 Script::Script(const Pose& start) : m_current(start), m_frames{start.values()} {}
 
-// Smooth ease in and out: the joints start and stop gently, and the fastest
-// frame of a move is 1.5 times its average.
-Script& Script::to(const Pose& pose, int frames) {
-    const Frame& from = m_current.values();
-    const Frame& target = pose.values();
+void appendEasedMove(std::vector<Frame>& out, const Frame& from, const Frame& to, int frames) {
     for (int i = 1; i <= frames; ++i) {
         const double t = static_cast<double>(i) / frames;
         const double ease = t * t * (3.0 - 2.0 * t);
         Frame f;
         for (std::size_t c = 0; c < f.size(); ++c) {
-            const double delta = static_cast<double>(target[c]) - from[c];
+            const double delta = static_cast<double>(to[c]) - from[c];
             f[c] = static_cast<std::int32_t>(from[c] + std::llround(delta * ease));
         }
-        m_frames.push_back(f);
+        out.push_back(f);
     }
+}
+
+// Smooth ease in and out: the joints start and stop gently.
+Script& Script::to(const Pose& pose, int frames) {
+    appendEasedMove(m_frames, m_current.values(), pose.values(), frames);
     m_current = pose;
     return *this;
 }

@@ -54,6 +54,10 @@ extern const Pose kStanding;
 extern const Pose kSeated;
 extern const Pose kLying;
 
+// Appends the `frames` frames of a smooth ease in and out from `from` that
+// reaches `to` on its last frame; the fastest frame is 1.5 times the average.
+void appendEasedMove(std::vector<Frame>& out, const Frame& from, const Frame& to, int frames);
+
 // The frames of one step: starts with a pose and eases from key pose to key
 // pose. A move of n frames reaches its pose on its n-th frame.
 class Script {

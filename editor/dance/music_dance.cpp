@@ -71,21 +71,6 @@ int easeFrames(const Frame& a, const Frame& b) {
     return frames;
 }
 
-// Appends the n frames of an eased move from a that reaches b on its last frame.
-void appendEase(std::vector<Frame>& out, const Frame& a, const Frame& b, int n) {
-    for (int i = 1; i <= n; ++i) {
-        const double t = static_cast<double>(i) / n;
-        const double ease = t * t * (3.0 - 2.0 * t);
-        Frame f;
-        for (std::size_t c = 0; c < f.size(); ++c) {
-            const double delta = static_cast<double>(b[c]) - a[c];
-            f[c] = static_cast<std::int32_t>(a[c] + std::llround(delta * ease));
-        }
-        if (i == n) f = b;
-        out.push_back(f);
-    }
-}
-
 // The keyframes a step keeps once reduced within the planning tolerance.
 int reducedKeys(const DanceStep& step) {
     std::vector<Frame> frames;
@@ -326,7 +311,7 @@ Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates
 void Planner::easeTo(const Frame& target, int untilStep) {
     const int n = untilStep - m_pos;
     if (n <= 0) return;
-    appendEase(m_plan.poses, m_cur, target, n);
+    appendEasedMove(m_plan.poses, m_cur, target, n);
     m_pos = untilStep;
     m_cur = target;
 }

@@ -118,7 +118,7 @@ TEST(BandAccuracy, RenderedArrangementsFrom60To180Bpm) {
             const int introBars = style == 1 ? 2 : 0;
             const int bars = static_cast<int>(24 * bpm / 240.0) + introBars;  // about 24 s of band
             const std::vector<std::uint8_t> midi = bandSong(bpm + 0.3 * style, bars, introBars, style);
-            const auto length = midiLengthMs(midi);
+            const auto length = midiDurationMs(midi);
             ASSERT_TRUE(length);
             std::vector<std::uint8_t> pcm;
             ASSERT_TRUE(renderMidi(midi, font, 44100, *length, pcm));

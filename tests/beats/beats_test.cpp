@@ -6,6 +6,7 @@
 
 #include "beat_sounds.h"
 #include "beats/beats.h"
+#include "platform/midi_audio.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 
@@ -82,7 +83,7 @@ TEST(MidiBeats, TempoMapsGiveExactBeats) {
 
 TEST(MidiBeats, LengthFollowsTheTempoMap) {
     const auto file = MidiBuilder(100).tempo(0, 500000).tempo(400, 1000000).endTrack(800).bytes();
-    EXPECT_EQ(midiLengthMs(file), 6000);
+    EXPECT_EQ(midiDurationMs(file), 6000);
     EXPECT_EQ(soundLengthMs(file), 6000);
 }
 
