@@ -2,7 +2,10 @@
 // saved as an image.
 #include "render_pose.h"
 
+#include <array>
 #include <charconv>
+#include <exception>
+#include <string>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -80,10 +83,37 @@ std::optional<std::pair<int, int>> splitPair(std::string_view text, char separat
     return std::pair{*first, *second};
 }
 
+std::optional<std::int32_t> parseEyes(std::string_view text) {
+    if (text == "off") return VIRTROVA_EYES_OFF;
+    if (text == "green") return VIRTROVA_EYES_GREEN;
+    if (text == "red") return VIRTROVA_EYES_RED;
+    if (text == "both") return VIRTROVA_EYES_BOTH;
+    return std::nullopt;
+}
+
+// YAW,PITCH,DISTANCE: three numbers; whether they make a camera is the viewer's to say.
+std::optional<std::array<float, 3>> parseCamera(std::string_view text) {
+    std::array<float, 3> values{};
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        const auto comma = k + 1 < values.size() ? text.find(',') : text.size();
+        if (comma == std::string_view::npos) return std::nullopt;
+        const std::string part(text.substr(0, comma));
+        std::size_t used = 0;
+        try {
+            values[k] = std::stof(part, &used);
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+        if (part.empty() || used != part.size()) return std::nullopt;
+        text = comma < text.size() ? text.substr(comma + 1) : std::string_view();
+    }
+    return values;
+}
+
 int usage(std::ostream& err, const std::string& why) {
     err << "rova-tool: " << why << "\n"
         << "usage: rova-tool render-pose -o OUT.png [--size WxH] [--joint J=DEG]... [--select J]... "
-           "[--hide FIRST,COUNT]...\n";
+           "[--hide FIRST,COUNT]... [--eyes off|green|red|both] [--camera YAW,PITCH,DISTANCE]\n";
     return 2;
 }
 
@@ -95,9 +125,12 @@ int renderPose(const std::vector<std::string>& args, std::ostream& err) {
     window.err = &err;
     std::vector<std::pair<int, int>> joints, hides;
     std::vector<int> selects;
+    std::int32_t eyes = VIRTROVA_EYES_OFF;
+    std::optional<std::array<float, 3>> camera;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
-        if (option != "-o" && option != "--size" && option != "--joint" && option != "--select" && option != "--hide") {
+        if (option != "-o" && option != "--size" && option != "--joint" && option != "--select" && option != "--hide" &&
+            option != "--eyes" && option != "--camera") {
             return usage(err, "unknown argument " + option);
         }
         if (i + 1 >= args.size()) return usage(err, option + " needs a value");
@@ -119,6 +152,13 @@ int renderPose(const std::vector<std::string>& args, std::ostream& err) {
             const auto joint = parseJointIndex(value);
             if (!joint) return usage(err, "bad joint " + std::string(value));
             selects.push_back(*joint);
+        } else if (option == "--eyes") {
+            const auto state = parseEyes(value);
+            if (!state) return usage(err, "bad eye state " + std::string(value));
+            eyes = *state;
+        } else if (option == "--camera") {
+            camera = parseCamera(value);
+            if (!camera) return usage(err, "bad camera " + std::string(value));
         } else {
             const auto range = splitPair(value, ',', false);
             if (!range || range->first < 0 || range->second < 0 ||
@@ -154,6 +194,13 @@ int renderPose(const std::vector<std::string>& args, std::ostream& err) {
         EndMultiJoint(viewer);
     }
     for (auto [first, count] : hides) SetJointsVisible(viewer, first, count, false);
+    std::int32_t problem = VirtRova_SetEyes(viewer, eyes);
+    if (problem == VIRTROVA_OK && camera) problem = VirtRova_SetCamera(viewer, (*camera)[0], (*camera)[1], (*camera)[2]);
+    if (problem != VIRTROVA_OK) {
+        err << "rova-tool: " << VirtRova_ErrorText(problem) << "\n";
+        Destroy(viewer);
+        return 2;
+    }
     std::int32_t result = 0;
     HandleMessages(viewer, &host, VR_WM_PAINT, 0, 0, &result);
     Destroy(viewer);

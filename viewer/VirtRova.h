@@ -107,6 +107,9 @@ enum {
     VR_WM_LBUTTONDBLCLK = 0x0203,
     VR_WM_RBUTTONDOWN = 0x0204,
     VR_WM_RBUTTONUP = 0x0205,
+    VR_WM_MBUTTONDOWN = 0x0207,
+    VR_WM_MBUTTONUP = 0x0208,
+    VR_WM_MOUSEWHEEL = 0x020A, /* wParam: wheel delta (120 a notch, forward positive) in the high 16 bits */
 
     VR_WA_INACTIVE = 0,
     VR_WA_ACTIVE = 1,
@@ -114,8 +117,10 @@ enum {
     VR_MK_LBUTTON = 0x0001,
     VR_MK_RBUTTON = 0x0002,
     VR_MK_SHIFT = 0x0004,
+    VR_MK_MBUTTON = 0x0010,
 
     VR_VK_SHIFT = 0x10,
+    VR_VK_MENU = 0x12, /* Alt */
     VR_VK_LEFT = 0x25,
     VR_VK_UP = 0x26,
     VR_VK_RIGHT = 0x27,
@@ -166,6 +171,63 @@ VIRTROVA_API void EndMultiJoint(ViewerContext* context);
 /* Hidden joints go to 0 and turn grey with everything below them; visible ones
  * get their own colours back. Always true. */
 VIRTROVA_API bool SetJointsVisible(ViewerContext* context, int32_t first, int32_t count, bool visible);
+
+/* ---- Eye lamps and the camera ----------------------------------------------
+ *
+ * These exports answer with a result code: VIRTROVA_OK or one of the codes
+ * below (VirtRova_ErrorText gives the text to show). The codes follow the
+ * platform's codes in the viewer's error table. */
+#define VIRTROVA_OK 0
+#define VIRTROVA_E_NO_VIEWER ((int32_t)0x88760400u)      /* a null viewer was passed */
+#define VIRTROVA_E_NOT_ATTACHED ((int32_t)0x88760401u)   /* the call needs a viewer attached to a window */
+#define VIRTROVA_E_BAD_EYES ((int32_t)0x88760402u)       /* an eye state outside 0..3 */
+#define VIRTROVA_E_BAD_YAW ((int32_t)0x88760403u)        /* a yaw that is not a finite number */
+#define VIRTROVA_E_BAD_PITCH ((int32_t)0x88760404u)      /* a pitch outside -89..89 degrees */
+#define VIRTROVA_E_BAD_DISTANCE ((int32_t)0x88760405u)   /* a distance outside 1..1000 units */
+#define VIRTROVA_E_BAD_TARGET ((int32_t)0x88760406u)     /* a target that is not a finite point */
+#define VIRTROVA_E_NULL_POINTER ((int32_t)0x88760407u)   /* nowhere to put a result */
+
+/* Eye states, as the bits of an eye LED step: bit 0 the green eye (the robot's
+ * left, at +x), bit 1 the red eye (its right). */
+enum {
+    VIRTROVA_EYES_OFF = 0,
+    VIRTROVA_EYES_GREEN = 1,
+    VIRTROVA_EYES_RED = 2,
+    VIRTROVA_EYES_BOTH = 3
+};
+
+/* The camera orbits a target point: yaw turns it about the vertical (positive:
+ * its view turns toward +x, so it goes round to the robot's right side), pitch
+ * raises it above the target (positive: looking down), and it
+ * stays distance units from the target. The camera of a new viewer looks along
+ * +z from the origin: yaw 0, pitch 0, distance 50, target (0, 0, 50). */
+#define VIRTROVA_CAMERA_MIN_PITCH (-89.0f)
+#define VIRTROVA_CAMERA_MAX_PITCH 89.0f
+#define VIRTROVA_CAMERA_MIN_DISTANCE 1.0f
+#define VIRTROVA_CAMERA_MAX_DISTANCE 1000.0f
+
+/* The text for a result code of the viewer (these exports' codes included);
+ * never null. */
+VIRTROVA_API const char* VirtRova_ErrorText(int32_t code);
+/* Lights the eyes (an eye state above); repaints when they change. */
+VIRTROVA_API int32_t VirtRova_SetEyes(ViewerContext* context, int32_t state);
+VIRTROVA_API int32_t VirtRova_GetEyes(ViewerContext* context, int32_t* state);
+/* Places the camera around its target (degrees and scene units); repaints. */
+VIRTROVA_API int32_t VirtRova_SetCamera(ViewerContext* context, float yaw, float pitch, float distance);
+VIRTROVA_API int32_t VirtRova_GetCamera(ViewerContext* context, float* yaw, float* pitch, float* distance);
+/* Moves the point the camera turns about, keeping yaw, pitch and distance. */
+VIRTROVA_API int32_t VirtRova_SetCameraTarget(ViewerContext* context, float x, float y, float z);
+VIRTROVA_API int32_t VirtRova_GetCameraTarget(ViewerContext* context, float* x, float* y, float* z);
+/* Back to the camera of a new viewer; the picture is then the same as before
+ * the camera moved. */
+VIRTROVA_API int32_t VirtRova_ResetCamera(ViewerContext* context);
+/* The camera's mouse input, offered before HandleMessages: a middle drag
+ * orbits (with Shift: pans), the wheel zooms, a left drag with Alt held or one
+ * that starts on empty space orbits, and a left double click on empty space
+ * resets the camera. True when the message was the camera's (the host then
+ * does not pass it on); false leaves it to HandleMessages. */
+VIRTROVA_API bool VirtRova_HandleCameraInput(ViewerContext* context, const HostWindow* window, uint32_t message,
+                                             uintptr_t wParam, intptr_t lParam);
 
 #ifdef __cplusplus
 }

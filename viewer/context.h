@@ -23,6 +23,19 @@ struct RestTransform {
     rm::Vec3 up;
 };
 
+// Where the camera stands: it orbits target at distance, turned by yaw about
+// the vertical and raised by pitch (degrees). The defaults are the camera of a
+// new scene: at the origin, looking along +z.
+struct CameraOrbit {
+    float yaw = 0;
+    float pitch = 0;
+    float distance = 50;
+    rm::Vec3 target{0, 0, 50};
+};
+
+// A camera drag in progress, and where the mouse was at its last step.
+enum class CameraDrag { None, Orbit, Pan };
+
 }  // namespace rova::viewer
 
 struct ViewerContext {
@@ -42,4 +55,12 @@ struct ViewerContext {
     std::array<rova::viewer::RestTransform, rova::viewer::kViewerJointCount> restTransforms{};
     std::array<std::int32_t, rova::viewer::kViewerJointCount> jointValues{};
     bool multiJointMode = false;
+    // The eye lamps: the state shown (bit 0 green, bit 1 red) and the lamps'
+    // meshes, carried by the head frame while lit.
+    std::int32_t eyes = 0;
+    std::array<std::shared_ptr<rova::rm::Mesh>, 2> eyeLamps;
+    rova::viewer::CameraOrbit orbit;
+    rova::viewer::CameraDrag cameraDrag = rova::viewer::CameraDrag::None;
+    bool cameraDragLeft = false;  // the left button (not the middle one) drags the camera
+    int cameraLastX = 0, cameraLastY = 0;
 };

@@ -145,6 +145,15 @@ constexpr Entry kTexts[] = {
     {0x88760317u, "D3DRMERR_BADMAJORVERSION"},
     {0x88760318u, "D3DRMERR_BADMINORVERSION"},
     {0x88760319u, "D3DRMERR_UNABLETOEXECUTE"},
+    // The viewer's own codes, for its eye and camera exports.
+    {0x88760400u, "No viewer was given."},
+    {0x88760401u, "The viewer is not attached to a window."},
+    {0x88760402u, "The eye state must be 0 (off), 1 (green), 2 (red) or 3 (both)."},
+    {0x88760403u, "The camera's yaw must be a finite number of degrees."},
+    {0x88760404u, "The camera's pitch must lie between -89 and 89 degrees."},
+    {0x88760405u, "The camera's distance must lie between 1 and 1000 units."},
+    {0x88760406u, "The camera's target must be a point of finite coordinates."},
+    {0x88760407u, "There is no place to put the result."},
 };
 
 constexpr const char* kUnrecognized = "Unrecognized error value.";

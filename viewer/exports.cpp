@@ -5,7 +5,10 @@
 
 #include "VirtRova.h"
 #include "attach.h"
+#include "camera.h"
 #include "context.h"
+#include "error_text.h"
+#include "eyes.h"
 #include "input.h"
 #include "platform/window.h"
 #include "report.h"
@@ -33,6 +36,21 @@ void guarded(Body&& body) noexcept {
 }
 
 bool validJoint(std::int64_t joint) { return joint >= 0 && joint < kViewerJointCount; }
+
+// The checks every eye and camera export makes first.
+std::int32_t attachedViewer(const ViewerContext* context) {
+    if (!context) return VIRTROVA_E_NO_VIEWER;
+    if (!context->window || !context->camera) return VIRTROVA_E_NOT_ATTACHED;
+    return VIRTROVA_OK;
+}
+
+std::int32_t placeOrbit(ViewerContext& context, const CameraOrbit& orbit) {
+    if (const std::int32_t r = checkOrbit(orbit); r != VIRTROVA_OK) return r;
+    context.orbit = orbit;
+    placeCamera(context);
+    invalidate(context);
+    return VIRTROVA_OK;
+}
 
 }  // namespace
 
@@ -213,6 +231,72 @@ bool SetJointsVisible(ViewerContext* context, int32_t first, int32_t count, bool
     if (!context) return true;
     guarded([&] { setJointsVisible(*context, first, count, visible); });
     return true;
+}
+
+const char* VirtRova_ErrorText(int32_t code) { return errorText(code); }
+
+int32_t VirtRova_SetEyes(ViewerContext* context, int32_t state) {
+    if (const std::int32_t r = attachedViewer(context); r != VIRTROVA_OK) return r;
+    if (state < VIRTROVA_EYES_OFF || state > VIRTROVA_EYES_BOTH) return VIRTROVA_E_BAD_EYES;
+    return guarded(rova::rm::kErrGeneric, [&] {
+        if (setEyes(*context, state)) invalidate(*context);
+        return VIRTROVA_OK;
+    });
+}
+
+int32_t VirtRova_GetEyes(ViewerContext* context, int32_t* state) {
+    if (!context) return VIRTROVA_E_NO_VIEWER;
+    if (!state) return VIRTROVA_E_NULL_POINTER;
+    *state = context->eyes;
+    return VIRTROVA_OK;
+}
+
+int32_t VirtRova_SetCamera(ViewerContext* context, float yaw, float pitch, float distance) {
+    if (const std::int32_t r = attachedViewer(context); r != VIRTROVA_OK) return r;
+    CameraOrbit orbit = context->orbit;
+    orbit.yaw = yaw;
+    orbit.pitch = pitch;
+    orbit.distance = distance;
+    return guarded(rova::rm::kErrGeneric, [&] { return placeOrbit(*context, orbit); });
+}
+
+int32_t VirtRova_GetCamera(ViewerContext* context, float* yaw, float* pitch, float* distance) {
+    if (!context) return VIRTROVA_E_NO_VIEWER;
+    if (!yaw || !pitch || !distance) return VIRTROVA_E_NULL_POINTER;
+    *yaw = context->orbit.yaw;
+    *pitch = context->orbit.pitch;
+    *distance = context->orbit.distance;
+    return VIRTROVA_OK;
+}
+
+int32_t VirtRova_SetCameraTarget(ViewerContext* context, float x, float y, float z) {
+    if (const std::int32_t r = attachedViewer(context); r != VIRTROVA_OK) return r;
+    CameraOrbit orbit = context->orbit;
+    orbit.target = {x, y, z};
+    return guarded(rova::rm::kErrGeneric, [&] { return placeOrbit(*context, orbit); });
+}
+
+int32_t VirtRova_GetCameraTarget(ViewerContext* context, float* x, float* y, float* z) {
+    if (!context) return VIRTROVA_E_NO_VIEWER;
+    if (!x || !y || !z) return VIRTROVA_E_NULL_POINTER;
+    *x = context->orbit.target.x;
+    *y = context->orbit.target.y;
+    *z = context->orbit.target.z;
+    return VIRTROVA_OK;
+}
+
+int32_t VirtRova_ResetCamera(ViewerContext* context) {
+    if (const std::int32_t r = attachedViewer(context); r != VIRTROVA_OK) return r;
+    return guarded(rova::rm::kErrGeneric, [&] { return placeOrbit(*context, CameraOrbit{}); });
+}
+
+bool VirtRova_HandleCameraInput(ViewerContext* context, const HostWindow* window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam) {
+    if (!context) return false;
+    return guarded(false, [&] {
+        HostScope scope(window ? window : context->window);
+        return handleCameraInput(*context, window, message, wParam, lParam);
+    });
 }
 
 }  // extern "C"

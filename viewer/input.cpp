@@ -44,10 +44,11 @@ bool cameraKey(ViewerContext& context, std::uintptr_t key) {
     case VR_VK_ADD: step = direction * kCameraForwardStep; break;
     default: step = direction * -kCameraForwardStep; break;
     }
-    // The camera only ever translates.
+    // The camera only ever translates; the point it orbits goes with it.
     camera->setVelocity(scene, step);
     scene->move(1.0f);
     camera->setVelocity(scene, {0, 0, 0});
+    context.orbit.target = context.orbit.target + step;
     return true;
 }
 

@@ -57,8 +57,50 @@ TEST(RenderPoseTest, UsageErrors) {
         {"-o", "x.png", "--joint", "Nose=3"},
         {"-o", "x.png", "--hide", "20,5"},
         {"-o", "x.png", "--frobnicate"},
+        {"-o", "x.png", "--eyes", "blue"},
+        {"-o", "x.png", "--camera", "10,20"},
+        {"-o", "x.png", "--camera", "10,20,30,40"},
+        {"-o", "x.png", "--camera", "a,0,50"},
+        {"-o", "x.png", "--camera", "0,95,50"},
+        {"-o", "x.png", "--camera", "0,0,0"},
     };
     for (const auto& args : bad) EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args.back());
+}
+
+QImage render(const std::vector<std::string>& options) {
+    const std::string path = ::testing::TempDir() + "render_pose_eyes.png";
+    std::vector<std::string> args = {"-o", path};
+    args.insert(args.end(), options.begin(), options.end());
+    std::string err;
+    EXPECT_EQ(run(args, &err), 0) << err;
+    QImage png;
+    EXPECT_TRUE(png.load(QString::fromStdString(path), "PNG"));
+    std::remove(path.c_str());
+    return png.convertToFormat(QImage::Format_RGB32);
+}
+
+int countColour(const QImage& image, QRgb colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour;
+    return n;
+}
+
+TEST(RenderPoseTest, EyesShowInTheirColoursAndTheCameraMoves) {
+    const QRgb green = qRgb(0, 255, 0), red = qRgb(255, 0, 0);
+    const QImage plain = render({});
+    const struct {
+        const char* eyes;
+        bool green, red;
+    } table[] = {{"off", false, false}, {"green", true, false}, {"red", false, true}, {"both", true, true}};
+    for (const auto& row : table) {
+        const QImage image = render({"--eyes", row.eyes});
+        EXPECT_EQ(countColour(image, green) > 0, row.green) << row.eyes;
+        EXPECT_EQ(countColour(image, red) > 0, row.red) << row.eyes;
+    }
+    EXPECT_EQ(render({"--eyes", "off"}), plain);
+    EXPECT_EQ(render({"--camera", "0,0,50"}), plain);
+    EXPECT_NE(render({"--camera", "30,10,60"}), plain);
 }
 
 }  // namespace

@@ -125,6 +125,14 @@ Result Frame::getOrientation(const Frame* reference, Vec3& direction, Vec3& up) 
     return kOk;
 }
 
+bool Frame::removeVisual(const Visual* visual) {
+    const auto it = std::find_if(m_visuals.begin(), m_visuals.end(),
+                                 [&](const std::shared_ptr<Visual>& v) { return v.get() == visual; });
+    if (it == m_visuals.end()) return false;
+    m_visuals.erase(it);
+    return true;
+}
+
 Result Frame::setOrientation(const Frame* reference, Vec3 direction, Vec3 up) {
     Matrix toParent;
     if (!referenceToParent(reference, toParent)) return kErrBadValue;

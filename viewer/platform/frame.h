@@ -45,6 +45,8 @@ public:
     Frame* find(std::string_view name);
 
     void addVisual(std::shared_ptr<Visual> visual) { m_visuals.push_back(std::move(visual)); }
+    // Takes the visual off this frame; false when the frame does not carry it.
+    bool removeVisual(const Visual* visual);
     const std::vector<std::shared_ptr<Visual>>& visuals() const { return m_visuals; }
     void addLight(std::shared_ptr<Light> light) { m_lights.push_back(std::move(light)); }
     const std::vector<std::shared_ptr<Light>>& lights() const { return m_lights; }

@@ -59,6 +59,9 @@ public:
     std::vector<Vec3> normals;
     std::vector<Face> faces;
     std::vector<std::shared_ptr<Material>> materials;
+    // A light of the model (an eye lamp) keeps its own materials while its
+    // frame is highlighted or greyed: the lamp shows what it shows.
+    bool keepsMaterials = false;
 };
 
 class Light : public Object {

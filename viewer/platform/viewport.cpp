@@ -144,7 +144,7 @@ public:
 private:
     Surface surfaceOf(const Mesh& mesh, const Mesh::Face& face, const Frame& frame, const Frame* parent) const {
         Surface s;
-        switch (frame.materialMode()) {
+        switch (mesh.keepsMaterials ? MaterialMode::FromMesh : frame.materialMode()) {
         case MaterialMode::FromFrame: s.diffuse = fromColor(frame.color()); return s;
         case MaterialMode::FromParent: s.diffuse = fromColor((parent ? *parent : frame).color()); return s;
         case MaterialMode::FromMesh: break;
