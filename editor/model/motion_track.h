@@ -68,6 +68,9 @@ public:
 
     int fileSize() const { return m_count * recordWords() * 4 + 6; }
     bool fitsInFile() const { return fileSize() < kMaxMotionFileSize; }
+    // The most keyframes a file of this track's channels can hold: fitsInFile() holds up to it
+    // (522 for a full-body track).
+    int keyframeBudget() const { return (kMaxMotionFileSize - 6 - 1) / (recordWords() * 4); }
 
     // Fills the track from parsed data; the first channel is left to the caller.
     void assign(MotionKind kind, int channels, const std::array<int, kChannelCount>& locators,
