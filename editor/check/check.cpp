@@ -10,7 +10,7 @@ namespace rova::check {
 namespace {
 
 constexpr const char* kDeg = "\xC2\xB0";  // the degree sign in UTF-8
-constexpr int kMinFlashSteps = 2;         // fewer LED steps hardly show on the robot
+constexpr int kMinFlashSteps = kMinFlashLedSteps;  // fewer LED steps hardly show on the robot
 
 template <typename... Args>
 std::string format(const char* pattern, Args... args) {

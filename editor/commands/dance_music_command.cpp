@@ -3,6 +3,8 @@
 // the dialog's choices remembered between runs.
 #include <QSettings>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "commands/editor_commands.h"
 #include "dance/music_dance.h"
@@ -28,6 +30,15 @@ constexpr const char* kMsgRangeTooShort = "Select a longer range to dance to";
 constexpr const char* kMsgRangeTooLong = "Select at most two hours to dance to";
 constexpr const char* kMsgNoBeats = "The sound has no beats to dance to";
 constexpr const char* kMsgTooLarge = "The motion is too large to save: reduce it outside the danced range";
+
+// The range is longer than a dance the motion file can hold there.
+std::string rangeTooLongForFile(int longestSteps) {
+    const std::int64_t seconds = static_cast<std::int64_t>(longestSteps) * kMsPerStep / kMsPerSecond;
+    char text[120];
+    std::snprintf(text, sizeof text, "Select at most %lld:%02lld to dance to: a longer dance does not fit the motion file",
+                  static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
+    return text;
+}
 
 // The performance's beats: the setting kept beside it, else those found in its sound.
 beats::BeatGrid beatsForDance(CMainView& view) { return view.beatGrid(); }
@@ -78,6 +89,10 @@ public:
         }
         if (end - start > dance::kMaxDanceSteps) {
             doc.ui().showMessage(kMsgRangeTooLong);
+            return;
+        }
+        if (const auto longest = dance::danceRangeLimit(motion, start, static_cast<int>(end))) {
+            doc.ui().showMessage(rangeTooLongForFile(*longest));
             return;
         }
         const beats::BeatGrid grid = beatsForDance(view);

@@ -26,7 +26,15 @@ constexpr int kRepeatGapBeats = 8;
 constexpr int kTransitionKeys = 3;
 constexpr int kMinPacedBudget = 40;
 constexpr std::size_t kRecentSteps = 4;  // an eased move reduces to about this many keyframes
-constexpr int kMaxReduceSpan = 64;  // keyframes one reduced segment may bridge
+// The opening (a step and the beat it starts on) is drawn by rank from this
+// many of the best: enough for ten Vary numbers in a row to open differently
+// even where few steps fit.
+constexpr std::size_t kOpeningRanks = 24;
+constexpr int kOpeningWaits = 3;            // beats the opening may wait
+constexpr double kOpeningWaitCost = 0.3;    // score lost per beat waited
+// A beat's flash lasts two LED steps (167 ms), the least the check accepts:
+// a shorter flash hardly shows on the robot.
+constexpr std::int64_t kFlashLedSteps = 2;
 
 // Largest move of a channel in one time step at its max speed, in µrad.
 double maxMovePerStep(int c) {
@@ -188,6 +196,7 @@ private:
     double m_keysPerStep = -1;   // the pace the file allows; < 0 when it takes a keyframe every step
     double m_keysAhead = 0;      // keys the pace lets run ahead
     double m_keysUsed = 0;
+    bool m_firstPick = true;     // the opening step is still to be chosen
 };
 
 Planner::Planner(const DanceRequest& r)
@@ -243,8 +252,10 @@ Planner::Planner(const DanceRequest& r)
     // With no room at all (the motion outside the range already fills the
     // file) pacing cannot help: the dance goes in whole and the caller says so.
     if (r.keyframeBudget <= rangeSteps && r.keyframeBudget >= kMinPacedBudget) {
-        // Keep back room for the way home and the ease into what follows.
-        const double usable = std::max(0.0, 0.9 * r.keyframeBudget - 20.0);
+        // Keep back room for the way home and the ease into what follows,
+        // and for the keyframes every rest keeps however still it is.
+        const double bridges = rangeSteps / kMaxReduceSpan + 1;
+        const double usable = std::max(0.0, 0.9 * r.keyframeBudget - 20.0 - bridges);
         m_keysPerStep = usable / std::max(rangeSteps, 1);
         m_keysAhead = std::min(20.0, 0.1 * usable);
     }
@@ -267,6 +278,7 @@ int Planner::reserveAfter(Posture p) const {
 
 Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates, double posturePenalty, bool paced) {
     Choice best;
+    std::vector<Choice> opening;
     const auto& library = danceSteps();
     for (const StepTraits* s : candidates) {
         if (s->start != m_posture) continue;
@@ -296,14 +308,40 @@ Planner::Choice Planner::choose(const std::vector<const StepTraits*>& candidates
         const std::size_t after = firstBeatFrom(last + 1);
         const double remainder = after < m_beats.size() ? (m_beats[after].step - last) / m_beatSteps : 0.0;
         const double wait = std::max(0.0, (start - m_pos - ease) / m_beatSteps - 1.0);
-        double score = -2.5 * std::abs(s->liveliness - want) - 0.8 * remainder - 0.6 * wait + 0.6 * m_random.uniform();
+        const double jitter = 0.6 * m_random.uniform();
+        double score = -2.5 * std::abs(s->liveliness - want) - 0.8 * remainder - 0.6 * wait + jitter;
         if (s->start != s->end) score -= posturePenalty - 0.08 * m_stepsSinceChange;
         // Variety: a step loses appeal with every use, most of all when it was
         // one of the last few; lying down is for short spells.
         score -= 0.35 * m_uses[static_cast<std::size_t>(s->entry)];
         if (std::find(m_recent.begin(), m_recent.end(), s->entry) != m_recent.end()) score -= 1.0;
         if (s->end == Posture::Lying) score -= 0.4;
+        if (m_firstPick && paced) {
+            // Ranked without the jitter, so that the rank alone tells the
+            // Vary numbers apart. The opening may also wait a few beats
+            // (bars for a long step), each wait a little less appealing.
+            const double fixed = score - jitter;
+            opening.push_back({s, j, fixed});
+            std::size_t later = j;
+            for (int waited = 1; waited <= kOpeningWaits; ++waited) {
+                ++later;
+                if (needsDownbeat && m_req.beats->downbeatsKnown)
+                    while (later < m_beats.size() && !m_beats[later].down) ++later;
+                if (later >= m_beats.size() || m_beats[later].step + s->frames - 1 + reserveAfter(s->end) > m_req.endStep)
+                    break;
+                opening.push_back({s, later, fixed - kOpeningWaitCost * waited});
+            }
+        }
         if (score > best.score) best = {s, j, score};
+    }
+    // The Vary number picks the opening step by rank among the best few, so
+    // that neighbouring numbers never open alike: the jitter alone cannot
+    // outweigh a clear preference on a short range.
+    if (m_firstPick && paced && !opening.empty()) {
+        m_firstPick = false;
+        std::stable_sort(opening.begin(), opening.end(), [](const Choice& a, const Choice& b) { return a.score > b.score; });
+        const std::size_t ranks = std::min(opening.size(), kOpeningRanks);
+        return opening[m_req.seed % ranks];
     }
     return best;
 }
@@ -384,7 +422,29 @@ std::pair<int, int> keyframesWithin(const CMotionTrack& motion, std::int64_t fro
     return {first, std::max(first, end)};
 }
 
+// Keyframes the range may take in the motion file: the file's limit less
+// the keyframes outside the range.
+int rangeBudget(const CMotionTrack& motion, int startStep, int endStep) {
+    const auto [first, end] = keyframesWithin(motion, ticksOf(startStep), ticksOf(endStep));
+    const int outside = motion.keyframeCount() - (end - first);
+    const int fileKeyframes = (kMaxMotionFileSize - 7) / (motion.recordWords() * 4);
+    return fileKeyframes - outside;
+}
+
 }  // namespace
+
+int longestDanceSteps(int keyframeBudget) {
+    if (keyframeBudget < kMinPacedBudget) return 0;
+    return (keyframeBudget - kMinPacedBudget) / 2 * kMaxReduceSpan;
+}
+
+std::optional<int> danceRangeLimit(const CMotionTrack& motion, int startStep, int endStep) {
+    const int budget = rangeBudget(motion, startStep, endStep);
+    if (budget < kMinPacedBudget) return std::nullopt;
+    const int longest = longestDanceSteps(budget);
+    if (endStep - startStep <= longest) return std::nullopt;
+    return longest;
+}
 
 const std::vector<StepTraits>& musicSteps() { return catalog().steps; }
 
@@ -570,23 +630,56 @@ void limitSpeed(CMotionTrack& motion, int column, int startStep, int endStep) {
 }
 
 void flashEyesOnBeats(CLedTrack& leds, const beats::BeatGrid& grid, int startStep, int endStep) {
-    if (leds.length() == 0) return;
+    const std::int64_t length = leds.length();
+    if (length == 0) return;
     const std::int64_t fromMs = static_cast<std::int64_t>(startStep) * kMsPerStep;
     const std::int64_t toMs = static_cast<std::int64_t>(endStep) * kMsPerStep;
-    auto ledOf = [](std::int64_t ms) { return ms * kLedStepsPerSecond / kMsPerSecond; };
-    // The LED steps that start inside the range.
-    const std::int64_t first =
-        std::min<std::int64_t>((fromMs * kLedStepsPerSecond + kMsPerSecond - 1) / kMsPerSecond, leds.length());
-    const std::int64_t end = std::min<std::int64_t>(ledOf(toMs), leds.length());
-    for (std::int64_t i = first; i < end; ++i)
-        leds.steps[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(leds.steps[static_cast<std::size_t>(i)] & ~0x03u);
+    // The first LED step that starts at or after a time.
+    auto ledFrom = [](std::int64_t ms) { return (ms * kLedStepsPerSecond + kMsPerSecond - 1) / kMsPerSecond; };
+    // The LED steps that start inside the range [fromMs, toMs).
+    const std::int64_t first = std::min(ledFrom(fromMs), length);
+    const std::int64_t end = std::min(ledFrom(toMs), length);
+    if (end <= first) return;
+    auto at = [&](std::int64_t i) -> std::uint8_t& { return leds.steps[static_cast<std::size_t>(i)]; };
+    for (std::int64_t i = first; i < end; ++i) at(i) = static_cast<std::uint8_t>(at(i) & ~0x03u);
     for (int ms : grid.beatsMs) {
         if (ms < fromMs || ms >= toMs) continue;
         const bool down = grid.downbeatsKnown && std::binary_search(grid.downbeatsMs.begin(), grid.downbeatsMs.end(), ms);
         const std::uint8_t bits = down ? 0x03 : 0x01;
-        const std::int64_t at = ledOf(ms);
-        for (std::int64_t i = std::max(at, first); i < std::min(at + 2, end); ++i)
-            leds.steps[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(leds.steps[static_cast<std::size_t>(i)] | bits);
+        // A beat just after the range starts may fall in an LED step that
+        // starts before it: the flash begins with the range instead.
+        const std::int64_t led = std::max(std::int64_t{ms} * kLedStepsPerSecond / kMsPerSecond, first);
+        for (std::int64_t i = led; i < std::min(led + kFlashLedSteps, end); ++i) at(i) = static_cast<std::uint8_t>(at(i) | bits);
+    }
+    // No flash that reaches into the range may be shorter than the check's
+    // minimum: lengthen it inside the range (after it, else before it), and
+    // drop a flash wholly inside that cannot be lengthened. What lies outside
+    // the range stays as it was, so a flash crossing an edge keeps its
+    // outside part whole.
+    for (const std::uint8_t bit : {std::uint8_t{0x01}, std::uint8_t{0x02}}) {
+        auto lit = [&](std::int64_t i) { return (at(i) & bit) != 0; };
+        std::int64_t i = std::max<std::int64_t>(first - 1, 0);
+        while (i <= end && i < length) {
+            if (!lit(i)) {
+                ++i;
+                continue;
+            }
+            std::int64_t a = i, b = i;
+            while (a > 0 && lit(a - 1)) --a;
+            while (b < length && lit(b)) ++b;
+            while (b - a < std::int64_t{kMinFlashLedSteps} && b >= first && b < end) {
+                at(b) = static_cast<std::uint8_t>(at(b) | bit);
+                while (b < length && lit(b)) ++b;
+            }
+            while (b - a < std::int64_t{kMinFlashLedSteps} && a > first && a <= end) {
+                --a;
+                at(a) = static_cast<std::uint8_t>(at(a) | bit);
+                while (a > 0 && lit(a - 1)) --a;
+            }
+            if (b - a < std::int64_t{kMinFlashLedSteps} && a >= first && b <= end)
+                for (std::int64_t k = a; k < b; ++k) at(k) = static_cast<std::uint8_t>(at(k) & ~bit);
+            i = b + 1;
+        }
     }
     leds.modified = true;
 }
@@ -615,10 +708,11 @@ MusicDanceResult danceToMusic(CMotionTrack& motion, CLedTrack& leds, const Music
     if (endStep < lastStep) request.endPose = poseAt(endStep);
     request.energy = input.settings.energy;
     request.seed = input.settings.seed;
-    const auto [first, end] = keyframesWithin(motion, ticksOf(startStep), ticksOf(endStep));
-    const int outside = motion.keyframeCount() - (end - first);
-    const int fileKeyframes = (kMaxMotionFileSize - 7) / (motion.recordWords() * 4);
-    request.keyframeBudget = fileKeyframes - outside;
+    if (const auto longest = danceRangeLimit(motion, startStep, endStep)) {
+        result.tooLongBeyond = longest;
+        return result;
+    }
+    request.keyframeBudget = rangeBudget(motion, startStep, endStep);
     DancePlan plan = planDance(request);
     writePlan(motion, startStep, plan.poses);
     result.fit = fitRange(motion, startStep, endStep);

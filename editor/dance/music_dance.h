@@ -145,9 +145,27 @@ struct MusicDanceInput {
     MusicDanceSettings settings;
 };
 
+// One reduced segment of a motion bridges at most this many time steps, so
+// a range of n steps keeps at least n / kMaxReduceSpan keyframes.
+inline constexpr int kMaxReduceSpan = 64;
+
+// The longest range (time steps) a dance can fill with this many keyframes of
+// the motion file: at most half of them (after a reserve for the ends) may go
+// to bridging rests, the rest is for the steps. 0 when too few to pace.
+int longestDanceSteps(int keyframeBudget);
+
+// When the range [startStep, endStep] of the motion is too long for its dance
+// to fit the motion file beside the keyframes outside it, the longest range
+// (time steps) that fits there; nothing when the range can be danced (or when
+// the keyframes outside leave no room at all, which the fit reports).
+std::optional<int> danceRangeLimit(const CMotionTrack& motion, int startStep, int endStep);
+
 struct MusicDanceResult {
     std::vector<PlacedStep> steps;
     FitResult fit;
+    // Set when the range was too long to fit the file: the longest range that
+    // fits (time steps); nothing was changed.
+    std::optional<int> tooLongBeyond;
 };
 
 // The whole command on the tracks of a full-body performance: plans the range

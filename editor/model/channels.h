@@ -16,6 +16,9 @@ constexpr int kMsPerStep = kTicksPerStep * kMsPerTick;  // 80 ms
 constexpr int kSampleRate = 8000;
 constexpr int kSamplesPerTick = kSampleRate * kMsPerTick / kMsPerSecond;  // 128
 constexpr int kLedStepsPerSecond = 12;
+// The shortest eye flash the robot shows visibly, in LED steps: the check
+// warns below it and generated flashes never go below it.
+constexpr int kMinFlashLedSteps = 2;
 constexpr int kMicroRadPerWholeDegree = 17453;
 constexpr std::int32_t kNoValue = INT32_MIN;  // 0x80000000: no value at this time or channel
 

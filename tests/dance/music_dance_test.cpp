@@ -283,11 +283,12 @@ TEST(MusicDance, EyesFlashGreenOnBeatsAndRedOnDownbeatsInsideTheRange) {
     const beats::BeatGrid grid = gridOf(120, 0, 5000);
     CLedTrack leds;
     leds.steps.assign(60, 0x02);
-    flashEyesOnBeats(leds, grid, 11, 45);  // 880 ms .. 3600 ms: LED steps 11 .. 42
+    flashEyesOnBeats(leds, grid, 11, 45);  // 880 ms .. 3600 ms: LED steps 11 .. 43
     std::string got;
     for (std::uint8_t b : leds.steps) got += static_cast<char>('0' + b);
-    // Beats at 1000 (LED step 12), 1500 (18), 2000 (24, a downbeat), 2500, 3000 and 3500 (42, the last inside).
-    EXPECT_EQ(got, "222222222220110000110000330000110000110000122222222222222222");
+    // Beats at 1000 (LED step 12), 1500 (18), 2000 (24, a downbeat), 2500, 3000 and 3500 (42); LED step 43
+    // starts inside the range too, at 3583 ms.
+    EXPECT_EQ(got, "222222222220110000110000330000110000110000112222222222222222");
     EXPECT_TRUE(leds.isModified());
 }
 
@@ -370,4 +371,131 @@ TEST(MusicDance, NoRoomOutsideTheRangeIsReported) {
     const MusicDanceResult r = danceToMusic(motion, leds, in);
     EXPECT_FALSE(r.fit.fits);
     EXPECT_FALSE(r.steps.empty());
+}
+
+// Ten Vary numbers in a row give ten different dances, even on a short range
+// where few steps fit, at every energy and at tempi that used to repeat.
+TEST(MusicDance, EveryVaryNumberGivesADifferentDance) {
+    for (double bpm : {125.0, 170.0})
+        for (Energy energy : {Energy::Low, Energy::Medium, Energy::High}) {
+            const beats::BeatGrid grid = gridOf(bpm, 0, 200 * kMsPerStep);
+            std::map<test::KeyframeRows, std::uint32_t> seen;
+            for (std::uint32_t seed = 0; seed < 10; ++seed) {
+                CMotionTrack motion = holding(kStanding.values(), 200);
+                CLedTrack leds;
+                MusicDanceInput in;
+                in.beats = &grid;
+                in.endStep = 200;
+                in.settings = {energy, seed, false, false};
+                danceToMusic(motion, leds, in);
+                const auto [at, fresh] = seen.emplace(test::rowsOf(motion), seed);
+                EXPECT_TRUE(fresh) << bpm << " BPM, energy " << static_cast<int>(energy) << ": Vary " << seed
+                                   << " dances as Vary " << at->second;
+            }
+        }
+}
+
+// The eyes inside the range are replaced; a flash that crosses an edge keeps
+// its outside part and is never left shorter than the check accepts.
+TEST(MusicDance, EyeFlashesAtTheRangeEdgesStayLongEnoughAndOutsideStaysWhole) {
+    const struct {
+        const char* before;
+        int startStep, endStep;
+        const char* after;
+    } cases[] = {
+        // Steps 1..3 (80..240 ms) hold LED steps 1 and 2; the beat at 0 lies outside.
+        {"1111111111", 1, 3, "1101111111"},
+        {"1100000000", 1, 3, "1100000000"},
+        {"0000111111", 1, 3, "0000111111"},
+        {"0011111111", 1, 3, "0001111111"},
+        // Steps 2..6 (160..480 ms): LED steps 2..5, no beat inside.
+        {"0111111000", 2, 6, "0110011000"},
+        {"0000001100", 2, 6, "0000001100"},
+        {"0000000000", 2, 6, "0000000000"},
+    };
+    const beats::BeatGrid grid = gridOf(100, 0, 5000);  // beats at 0 and 600 ms
+    for (const auto& c : cases) {
+        CLedTrack leds;
+        for (const char* p = c.before; *p; ++p) leds.steps.push_back(static_cast<std::uint8_t>(*p - '0'));
+        flashEyesOnBeats(leds, grid, c.startStep, c.endStep);
+        std::string got;
+        for (std::uint8_t b : leds.steps) got += static_cast<char>('0' + b);
+        EXPECT_EQ(got, c.after) << c.before << " over steps " << c.startStep << ".." << c.endStep;
+    }
+    // A beat flash that the range's end would cut starts earlier instead.
+    CLedTrack leds;
+    leds.steps.assign(30, 0);
+    flashEyesOnBeats(leds, gridOf(60, 1000, 5000), 5, 15);  // 400..1200 ms: LED steps 5..14, the beat in 12
+    std::string got;
+    for (std::uint8_t b : leds.steps) got += static_cast<char>('0' + b);
+    EXPECT_EQ(got.substr(0, 16), "0000000000003300");
+    leds.steps.assign(30, 0);
+    flashEyesOnBeats(leds, gridOf(60, 1100, 5000), 5, 14);  // 400..1120 ms: the beat in LED step 13, the last inside
+    got.clear();
+    for (std::uint8_t b : leds.steps) got += static_cast<char>('0' + b);
+    EXPECT_EQ(got.substr(0, 16), "0000000000003300");
+}
+
+// Over many ranges and seeds on an eye track full of flashes: Check finds no
+// short flash and nothing outside the range changes.
+TEST(MusicDance, DancingWithEyesLeavesNoShortFlash) {
+    const beats::BeatGrid grid = gridOf(128, 30, 30000);
+    for (int startStep : {0, 1, 2, 7, 50}) {
+        for (int length : {2, 3, 5, 40, 200}) {
+            CLedTrack leds;
+            for (int i = 0; i < 360; ++i) leds.steps.push_back(static_cast<std::uint8_t>((i / 3) % 2 ? 1 : (i / 5) % 2 ? 2 : 0));
+            const std::vector<std::uint8_t> before = leds.steps;
+            CMotionTrack motion = holding(kStanding.values(), 360 * kMsPerStep / 80);
+            MusicDanceInput in;
+            in.beats = &grid;
+            in.startStep = startStep;
+            in.endStep = startStep + length;
+            in.settings = {Energy::High, 7, true, false};
+            danceToMusic(motion, leds, in);
+            const std::int64_t first = (std::int64_t{startStep} * kMsPerStep * 12 + 999) / 1000;
+            const std::int64_t end = (std::int64_t{in.endStep} * kMsPerStep * 12 + 999) / 1000;
+            for (std::int64_t i = 0; i < 360; ++i) {
+                if (i < first || i >= end) {
+                    ASSERT_EQ(leds.steps[static_cast<std::size_t>(i)], before[static_cast<std::size_t>(i)]) << i;
+                }
+            }
+            for (const check::Problem& p : check::checkPerformance(CMotionTrack{}, leds))
+                EXPECT_NE(p.kind, check::ProblemKind::ShortFlash)
+                    << "steps " << startStep << ".." << in.endStep << ": " << check::describe(p);
+        }
+    }
+}
+
+// A range whose dance cannot fit the motion file (reduction bridges at most
+// 64 time steps a keyframe) is refused before anything changes, with the
+// longest range that fits; a range of that length is danced and fits.
+TEST(MusicDance, ARangeTooLongForTheFileIsRefusedAndTheLongestThatFitsIsDanced) {
+    const int twoHours = kMaxDanceSteps;
+    const beats::BeatGrid grid = gridOf(120, 0, twoHours * kMsPerStep);
+    CMotionTrack motion = holding(kStanding.values(), twoHours);
+    const test::KeyframeRows before = test::rowsOf(motion);
+    CLedTrack leds;
+    leds.steps.assign(static_cast<std::size_t>(twoHours) * kMsPerStep * 12 / 1000, 1);
+    const std::vector<std::uint8_t> ledsBefore = leds.steps;
+    MusicDanceInput in;
+    in.beats = &grid;  // a MIDI song: no samples
+    in.endStep = twoHours;
+    in.settings = {Energy::High, 1, true, false};
+    const MusicDanceResult refused = danceToMusic(motion, leds, in);
+    ASSERT_TRUE(refused.tooLongBeyond.has_value());
+    EXPECT_EQ(danceRangeLimit(motion, 0, twoHours), refused.tooLongBeyond);
+    EXPECT_EQ(test::rowsOf(motion), before);
+    EXPECT_EQ(leds.steps, ledsBefore);
+    EXPECT_TRUE(refused.steps.empty());
+
+    const int longest = *refused.tooLongBeyond;
+    EXPECT_GT(longest, 10 * 60 * 1000 / kMsPerStep);  // ten minutes at least
+    CMotionTrack fits = holding(kStanding.values(), longest);
+    EXPECT_FALSE(danceRangeLimit(fits, 0, longest).has_value());
+    in.endStep = longest;
+    const MusicDanceResult danced = danceToMusic(fits, leds, in);
+    EXPECT_FALSE(danced.tooLongBeyond.has_value());
+    EXPECT_FALSE(danced.steps.empty());
+    EXPECT_TRUE(danced.fit.fits);
+    EXPECT_THAT(problemsOf(fits), testing::IsEmpty());
 }
