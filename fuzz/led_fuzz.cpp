@@ -1,5 +1,6 @@
-// Eye LED reader; whatever it accepts must write and read back unchanged
-// (plus the one step where the final notes go off).
+// Eye LED reader; whatever it accepts must write and read back unchanged, but
+// for a track ending lit (or of one step), which gains the dark step where the
+// final notes go off.
 #include <sstream>
 #include <string>
 
@@ -20,12 +21,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint8_t s : track.steps) FUZZ_CHECK(s <= 3);
 
     std::ostringstream out;
+    if (writtenLedSteps(track) >= static_cast<std::size_t>(kMaxLedSteps)) {
+        // Lit to the very last readable step: its note-off would be unreadable.
+        FUZZ_CHECK(!writeLed(out, track));
+        return 0;
+    }
     FUZZ_CHECK(writeLed(out, track));
     const std::string s = out.str();
     CLedTrack back;
     FUZZ_CHECK(readLed(Bytes(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), back));
     std::vector<std::uint8_t> expected = track.steps;
-    if (!expected.empty()) expected.push_back(0);
+    if (!expected.empty() && (expected.size() == 1 || expected.back() != 0)) expected.push_back(0);
     FUZZ_CHECK(back.steps == expected);
     return 0;
 }

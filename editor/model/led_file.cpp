@@ -139,8 +139,20 @@ bool readLed(Bytes file, CLedTrack& track) {
     return false;
 }
 
-bool writeLed(std::ostream& out, const CLedTrack& track) {
+std::size_t writtenLedSteps(const CLedTrack& track) {
     const std::size_t n = track.steps.size();
+    // A single step is written whole: without it the marker note would never
+    // sound and the file would read back empty.
+    if (n > 1 && (track.steps[n - 1] & 3) == 0) return n - 1;
+    return n;
+}
+
+bool writeLed(std::ostream& out, const CLedTrack& track) {
+    // The reader makes the step where the final notes go off a step of its own,
+    // so a last step that is all dark is not written: the final note-off stands
+    // in for it, and the track reads back with the length it was saved with
+    // instead of growing by one dark step at every save.
+    const std::size_t n = writtenLedSteps(track);
     // The final notes go off at tick 30 * n, which must stay readable.
     if (n >= static_cast<std::size_t>(kMaxLedSteps)) return false;
 

@@ -31,9 +31,15 @@ inline constexpr std::string_view kMissingEotDiagnostic = "Missing EOT\n";
 bool readLed(Bytes file, CLedTrack& track);
 
 // Writes the whole file and patches the track length; the stream must be seekable.
-// False as soon as a write or the patch fails, and, before anything is written,
-// for a track of kMaxLedSteps or more (its file could not be read back).
+// A last step that is all dark (in a track of two or more steps) is left to the
+// final note-off, so the file reads back with exactly the steps written; a track
+// ending lit reads back with one dark step more, once. False as soon as a write
+// or the patch fails, and, before anything is written, for a track whose file
+// could not be read back (kMaxLedSteps or more steps written).
 bool writeLed(std::ostream& out, const CLedTrack& track);
+
+// How many steps writeLed writes before the final note-off.
+std::size_t writtenLedSteps(const CLedTrack& track);
 
 // Appends a standard MIDI variable-length quantity (1 to 4 bytes, most
 // significant group first); false, with nothing appended, for values of 2^28 or more.

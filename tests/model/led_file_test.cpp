@@ -41,23 +41,69 @@ struct CaptureDebug {
     ~CaptureDebug() { setDebugSink(previous); }
 };
 
-TEST(LedFile, WritesTheExampleByteForByteAndReadsItBackWithOneMoreStep) {
-    const ByteVec file = written({1, 1, 0});
-    ASSERT_EQ(file.size(), 75u);
-    const ByteVec header = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x78, 'M', 'T', 'r', 'k', 0, 0, 0, 53};
-    EXPECT_EQ(ByteVec(file.begin(), file.begin() + 22), header);
-    const ByteVec meta = {0x00, 0xFF, 0x03, 0x08, 'R', 'o', 'v', 'a', 'E', 'd', 'i', 't',
-                          0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x09, 0x00,
-                          0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90};
-    EXPECT_EQ(ByteVec(file.begin() + 22, file.begin() + 55), meta);
-    const ByteVec events = {0x00, 0x90, 0x48, 0x78, 0x00, 0x90, 0x40, 0x78, 0x3C, 0x90, 0x40, 0x00,
-                            0x1E, 0x90, 0x48, 0x00, 0x00, 0xFF, 0x2F, 0x00};
-    EXPECT_EQ(ByteVec(file.begin() + 55, file.end()), events);
+const ByteVec kHeaderAndMeta = {
+    'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x78, 'M', 'T', 'r', 'k', 0, 0, 0, 0,
+    0x00, 0xFF, 0x03, 0x08, 'R', 'o', 'v', 'a', 'E', 'd', 'i', 't',
+    0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x09, 0x00,
+    0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90};
 
-    CLedTrack back;
-    ASSERT_TRUE(readLed(file, back));
-    EXPECT_EQ(back.steps, (ByteVec{1, 1, 0, 0}));
-    EXPECT_FALSE(back.isModified());
+// The whole file the writer must produce for these events: header, meta
+// events, the events, end of track, with the track length patched in.
+ByteVec expectedFile(const ByteVec& events) {
+    ByteVec file = kHeaderAndMeta + events + kEot;
+    const std::size_t length = file.size() - 22;
+    file[20] = static_cast<std::uint8_t>(length >> 8);
+    file[21] = static_cast<std::uint8_t>(length & 0xFF);
+    return file;
+}
+
+TEST(LedFile, WritesKnownTracksByteForByte) {
+    const struct {
+        const char* what;
+        ByteVec steps;
+        ByteVec events;
+    } cases[] = {
+        // The dark last step is not written: the notes go off where it starts.
+        {"ends dark", {1, 1, 0},
+         {0x00, 0x90, 0x48, 0x78, 0x00, 0x90, 0x40, 0x78, 0x3C, 0x90, 0x40, 0x00, 0x00, 0x90, 0x48, 0x00}},
+        {"ends lit", {1, 1, 2},
+         {0x00, 0x90, 0x48, 0x78, 0x00, 0x90, 0x40, 0x78, 0x3C, 0x90, 0x3C, 0x78, 0x00, 0x90, 0x40, 0x00,
+          0x1E, 0x90, 0x3C, 0x00, 0x00, 0x90, 0x48, 0x00}},
+        {"one dark step", {0}, {0x00, 0x90, 0x48, 0x78, 0x1E, 0x90, 0x48, 0x00}},
+        {"all dark", {0, 0, 0}, {0x00, 0x90, 0x48, 0x78, 0x3C, 0x90, 0x48, 0x00}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(written(c.steps), expectedFile(c.events)) << c.what;
+    EXPECT_EQ(written({1, 1, 0}).size(), 75u);  // the same events, the last one earlier
+}
+
+TEST(LedFile, SavedTracksReadBackAndStayStable) {
+    const struct {
+        const char* what;
+        ByteVec steps;
+        bool gainsADarkStep;
+    } cases[] = {
+        {"ends dark", {1, 3, 0, 2, 0}, false},
+        {"ends lit", {0, 0, 1, 1}, true},
+        {"flash in the last step", {0, 0, 0, 3}, true},
+        {"one lit step", {2}, true},
+        {"one dark step", {0}, true},
+        {"all dark", ByteVec(241, 0), false},
+        {"dark steps before a dark end", {1, 0, 0, 0}, false},
+    };
+    for (const auto& c : cases) {
+        ByteVec expected = c.steps;
+        if (c.gainsADarkStep) expected.push_back(0);
+        CLedTrack back;
+        ASSERT_TRUE(readLed(written(c.steps), back)) << c.what;
+        EXPECT_EQ(back.steps, expected) << c.what;
+        // Ten more save-and-reopen cycles change nothing.
+        for (int cycle = 0; cycle < 10; ++cycle) {
+            const ByteVec again = back.steps;
+            ASSERT_TRUE(readLed(written(again), back)) << c.what;
+        }
+        EXPECT_EQ(back.steps, expected) << c.what;
+        EXPECT_FALSE(back.isModified());
+    }
 }
 
 TEST(LedFile, EmptyTrackWritesOnlyHeaderMetaAndEndOfTrack) {
@@ -80,7 +126,7 @@ TEST(LedFile, TracksRoundTripIncludingLongDarkGaps) {
         CLedTrack back;
         ASSERT_TRUE(readLed(written(steps), back)) << steps.size();
         ByteVec expected = steps;
-        expected.push_back(0);
+        if (steps.back() != 0) expected.push_back(0);
         EXPECT_EQ(back.steps, expected) << steps.size();
     }
 }
@@ -113,7 +159,12 @@ TEST(LedFile, WritesOnlyTracksThatReadBack) {
     EXPECT_EQ(back.length(), kMaxLedSteps);
     EXPECT_EQ(back.steps[static_cast<std::size_t>(kMaxLedSteps) - 2], 2);
 
+    // A dark last step costs nothing; a lit one would go off past the longest track.
     track.steps.push_back(0);
+    ASSERT_TRUE(readLed(written(track.steps), back));
+    EXPECT_EQ(back.length(), kMaxLedSteps);
+
+    track.steps.back() = 1;
     std::ostringstream out;
     EXPECT_FALSE(writeLed(out, track));
     EXPECT_TRUE(out.str().empty());
