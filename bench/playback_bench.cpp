@@ -142,7 +142,7 @@ void BM_TenSecondPlaybackWithPlayhead(benchmark::State& state) {
     NoDialogs dialogs;
     CMainView* view = nullptr;
     CEditorApp app(ui, dialogs, [&](CDocument& d) { return view = new CMainView(d); });
-    registerEditorCommands(app.commands());
+    registerEditorCommands(app);
     app.initInstance({});
     if (!app.openDocumentFile(ROVA_EXAMPLES_DIR "/Bounce.MTN") || !view) {
         state.SkipWithError("the example does not open");

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "check/check_document.h"
+#include "shell/check_document.h"
 #include "commands.h"
 #include "editor_session.h"
 #include "check_report.h"

@@ -54,7 +54,7 @@ EditorSession::EditorSession() {
         m_lastView = new CMainView(d);
         return m_lastView;
     });
-    registerEditorCommands(m_app->commands());
+    registerEditorCommands(*m_app);
     // Started without a file: the Open dialog it shows is cancelled at once.
     m_app->initInstance({});
 }

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     rova::QtMessages messages;
     rova::QtShellDialogs dialogs;
     rova::CEditorApp app(messages, dialogs, [](rova::CDocument& d) { return new rova::CMainView(d); });
-    rova::registerEditorCommands(app.commands());
+    rova::registerEditorCommands(app);
     if (!app.initInstance(QCoreApplication::arguments().mid(1))) return app.exitCode();
     return QApplication::exec();
 }

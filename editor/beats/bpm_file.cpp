@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "beats/beats.h"
+#include "platform/file_set.h"
 #include "platform/files.h"
 
 namespace rova::beats {
@@ -89,10 +90,8 @@ bool writeBpmFile(const std::filesystem::path& path, const BpmSetting& setting) 
     if (!(setting.bpm >= kMinBpm && setting.bpm <= kMaxBpm) || setting.offsetMs < 0 || setting.offsetMs > kMaxOffsetMs)
         return false;
     const std::string text = formatBpmFile(setting);
-    return replaceFileSafely(path, [&](std::ostream& out) {
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        return static_cast<bool>(out);
-    });
+    return writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
+        .empty();
 }
 
 }  // namespace rova::beats

@@ -5,14 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "document/main_doc.h"
 #include "shell/commands.h"
 
 namespace rova {
 
 class CMainView;
+class CEditorApp;
 
 // Every command, the two menus, the toolbar and the Dancing menu's builder.
 void registerEditorCommands(CommandRegistry& registry);
+// The same for an application, which also gets the sound converter its
+// documents use to replace a sound.
+void registerEditorCommands(CEditorApp& app);
+SoundConverter performanceSoundConverter();
 
 // The families (one file each).
 void addFileCommands(CommandRegistry& registry);

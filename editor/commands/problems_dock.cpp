@@ -15,7 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "check/check_document.h"
+#include "shell/check_document.h"
 #include "commands/editor_commands.h"
 #include "shell/child_frame.h"
 #include "shell/document.h"

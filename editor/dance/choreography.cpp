@@ -4,26 +4,9 @@
 
 namespace rova::dance {
 
-// Recorded poses, in micro-radians. They do not sit on whole degrees, and the
-// lying pose rests its front legs and jaw slightly past the nominal limits.
-const Pose kStanding{Frame{
-    0, 0, 0, 0,
-    -174533, 0, 523600, -174533, 0, 523600,
-    -174533, 0, 523601, -174533, 0, 523600,
-    0, 0,
-}};
-const Pose kSeated{Frame{
-    -575960, 0, 0, 0,
-    -534071, 0, 272272, -523600, 0, 261800,
-    -1497496, 0, 2021096, -1483533, 0, 2014114,
-    0, 0,
-}};
-const Pose kLying{Frame{
-    -188495, 0, 10472, 10471,
-    617848, -279253, 712095, 617848, -261800, 712095,
-    -1923357, 0, 1745333, -1926848, 10472, 1752314,
-    0, 0,
-}};
+const Pose kStanding{kStandingPose};
+const Pose kSeated{kSeatedPose};
+const Pose kLying{kLyingPose};
 
 Pose Pose::set(Channel channel, double degrees) const {
     Pose p = *this;

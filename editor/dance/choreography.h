@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/channels.h"
+#include "model/rest_poses.h"
 
 namespace rova::dance {
 
@@ -48,8 +49,7 @@ private:
     Frame m_v;
 };
 
-// The three resting poses that steps begin and end in. They are recorded
-// values, kept exactly.
+// The three resting poses that steps begin and end in (model/rest_poses.h).
 extern const Pose kStanding;
 extern const Pose kSeated;
 extern const Pose kLying;

@@ -61,7 +61,6 @@ bool CEditHistory::end(const CMotionTrack& motion, const CLedTrack& leds, const 
         m_bytes -= m_steps.back().bytes;
         m_steps.pop_back();
     }
-    if (m_savePoint && *m_savePoint > m_position) m_savePoint.reset();
     m_bytes += step.bytes;
     m_steps.push_back(std::move(step));
     ++m_position;
@@ -74,10 +73,6 @@ void CEditHistory::trim() {
         m_bytes -= m_steps.front().bytes;
         m_steps.pop_front();
         --m_position;
-        if (m_savePoint) {
-            if (*m_savePoint == 0) m_savePoint.reset();
-            else --*m_savePoint;
-        }
     }
 }
 
@@ -91,7 +86,7 @@ bool CEditHistory::undo(CMotionTrack& motion, CLedTrack& leds, ViewSelection& se
     if (step.motionBefore) restore(motion, *step.motionBefore);
     if (step.ledsBefore) restore(leds, *step.ledsBefore);
     selection = step.before;
-    applyFlags(motion, leds);
+    refreshFlags(motion, leds);
     return true;
 }
 
@@ -101,44 +96,34 @@ bool CEditHistory::redo(CMotionTrack& motion, CLedTrack& leds, ViewSelection& se
     if (step.motionAfter) restore(motion, *step.motionAfter);
     if (step.ledsAfter) restore(leds, *step.ledsAfter);
     selection = step.after;
-    applyFlags(motion, leds);
+    refreshFlags(motion, leds);
     return true;
 }
 
-void CEditHistory::applyFlags(CMotionTrack& motion, CLedTrack& leds) const {
-    if (m_savePoint && *m_savePoint == m_position) {
-        motion.setModified(m_savedMotionModified);
-        leds.modified = m_savedLedsModified;
-        return;
-    }
-    // Away from the saved state, a track is modified when a step between the
-    // two changed it.
-    bool motionChanged = true, ledsChanged = true;
-    if (m_savePoint) {
-        motionChanged = ledsChanged = false;
-        const std::size_t from = std::min(*m_savePoint, m_position), to = std::max(*m_savePoint, m_position);
-        for (std::size_t i = from; i < to; ++i) {
-            motionChanged = motionChanged || m_steps[i].motionBefore.has_value();
-            ledsChanged = ledsChanged || m_steps[i].ledsBefore.has_value();
-        }
-        motionChanged = motionChanged || m_savedMotionModified;
-        ledsChanged = ledsChanged || m_savedLedsModified;
-    }
-    motion.setModified(motionChanged);
-    leds.modified = ledsChanged;
+void CEditHistory::refreshFlags(CMotionTrack& motion, CLedTrack& leds) const {
+    motion.setModified(!m_savedMotion || m_motionFileDiffers || !sameMotion(motion, *m_savedMotion));
+    leds.modified = !m_savedLeds || m_ledsFileDiffers || leds.steps != m_savedLeds->steps;
 }
 
 void CEditHistory::markSaved(const CMotionTrack& motion, const CLedTrack& leds) {
-    m_savePoint = m_position;
-    m_savedMotionModified = motion.isModified();
-    m_savedLedsModified = leds.isModified();
+    markMotionSaved(motion);
+    markLedsSaved(leds);
+}
+
+void CEditHistory::markMotionSaved(const CMotionTrack& motion) {
+    m_savedMotion = motion;
+    m_motionFileDiffers = motion.isModified();
+}
+
+void CEditHistory::markLedsSaved(const CLedTrack& leds) {
+    m_savedLeds = leds;
+    m_ledsFileDiffers = leds.isModified();
 }
 
 void CEditHistory::clear() {
     m_steps.clear();
     m_position = 0;
     m_bytes = 0;
-    m_savePoint.reset();
 }
 
 }  // namespace rova

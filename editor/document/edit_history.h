@@ -44,13 +44,22 @@ public:
     std::string redoName() const;
 
     // Put the tracks back as they were before (undo) or after (redo) the step,
-    // with the modified flags that follow the save point; selection gets the
+    // with the modified flags that follow the saved tracks; selection gets the
     // selection of that moment. False when there is nothing to do.
     bool undo(CMotionTrack& motion, CLedTrack& leds, ViewSelection& selection);
     bool redo(CMotionTrack& motion, CLedTrack& leds, ViewSelection& selection);
 
-    // The tracks as they are now are what is on disk (after open or a successful save).
+    // The tracks as they are now are what is on disk (after open or a successful
+    // save). Each track has a saved state of its own, since a save may write only
+    // the tracks that changed. A track marked modified here (a motion aligned as
+    // it was opened) differs from its file even when its content is unchanged.
     void markSaved(const CMotionTrack& motion, const CLedTrack& leds);
+    void markMotionSaved(const CMotionTrack& motion);
+    void markLedsSaved(const CLedTrack& leds);
+    // Sets each track's modified flag: true exactly when it differs from its
+    // saved state, so an action that changed nothing leaves the flags alone.
+    void refreshFlags(CMotionTrack& motion, CLedTrack& leds) const;
+    // Drops every step; the saved states stay (they describe the files).
     void clear();
 
     std::size_t size() const { return m_steps.size(); }
@@ -70,14 +79,15 @@ private:
         std::optional<CLedTrack> ledsBefore, ledsAfter;
         std::size_t bytes = 0;
     };
-    void applyFlags(CMotionTrack& motion, CLedTrack& leds) const;
     void trim();
 
     std::deque<Step> m_steps;
     std::size_t m_position = 0;  // steps before it are done, the rest undone
-    std::optional<std::size_t> m_savePoint = 0;  // none once the saved state left the history
-    bool m_savedMotionModified = false;
-    bool m_savedLedsModified = false;
+    // The tracks as their files hold them; none before the first markSaved.
+    std::optional<CMotionTrack> m_savedMotion;
+    std::optional<CLedTrack> m_savedLeds;
+    bool m_motionFileDiffers = false;
+    bool m_ledsFileDiffers = false;
     std::size_t m_bytes = 0;
     std::size_t m_maxSteps = kMaxSteps;
     std::size_t m_maxBytes = kMaxBytes;

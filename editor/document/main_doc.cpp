@@ -1,11 +1,13 @@
 #include "document/main_doc.h"
 
+#include <algorithm>
+
 #include "model/audio_file.h"
 #include "model/keyframe_ops.h"
 #include "model/led_file.h"
+#include "model/midi_file.h"
 #include "model/motion_file.h"
 #include "model/whole_file.h"
-#include "sound/sound_import.h"
 
 namespace rova {
 namespace {
@@ -28,6 +30,26 @@ constexpr const char* kMsgRenameFailed = "Failed to rename Audio Track - destina
 constexpr const char* kMsgBadNewWave = "New WAVE file is not in valid format";
 constexpr const char* kMsgReplaceTracks = "Replace existing motion/LED tracks ?";
 constexpr const char* kConvertingLabel = "Converting the sound...";
+constexpr const char* kMsgSoundSaveFailed = "Error saving the sound";
+constexpr const char* kMsgBeatsSaveFailed = "Error saving the beats (NAME.BPM)";
+
+// The file of a performance's own beats, copied with it under a new name.
+constexpr const char* kBeatsExtension = "BPM";
+
+bool samePerformance(const std::string& a, const std::string& b) {
+    const PerformancePath x = PerformancePath::split(a), y = PerformancePath::split(b);
+    if (x.base != y.base) return false;
+    std::error_code ec;
+    const fs::path fx = x.folder.empty() ? fs::path(".") : x.folder;
+    const fs::path fy = y.folder.empty() ? fs::path(".") : y.folder;
+    return fx == fy || fs::equivalent(fx, fy, ec);
+}
+
+// The longest MIDI sound a performance holds: its sample count must fit an int,
+// and its eye-light track the eye-light file.
+constexpr std::int64_t kMaxMidiMs =
+    std::min<std::int64_t>(static_cast<std::int64_t>(INT32_MAX) / (kSampleRate / 1000),
+                           static_cast<std::int64_t>(kMaxLedSteps - 1) * 1000 / kLedStepsPerSecond);
 
 }  // namespace
 
@@ -89,38 +111,78 @@ bool CMainDoc::onOpenDocument(const std::string& path) {
     return true;
 }
 
+bool CMainDoc::writeTracks(FileSet& files, const PerformancePath& set, bool whole) {
+    std::string error;
+    if ((m_trackFlags & TRACK_LEDS) && (whole || m_leds.isModified()) &&
+        !files.write(set.sibling("LED"), [this](std::ostream& out) { return writeLed(out, m_leds); }, error)) {
+        m_ui.showMessage(kMsgLedSaveFailed);
+        return false;
+    }
+    if ((m_trackFlags & TRACK_MOTION) && (whole || m_motion.isModified()) &&
+        !files.write(
+            set.sibling("MTN"), [this, &set](std::ostream& out) { return writeMotion(out, m_motion, set.base); },
+            error)) {
+        m_ui.showMessage(kMsgMotionSaveFailed);
+        return false;
+    }
+    return !whole || writeWholeSet(files, set, error);
+}
+
+// Under a new name the sound and the beats go with the tracks. A sound or beats
+// file already under that name belongs to another sound, so it goes (the user
+// agreed to replace that performance); without a sound nothing else is touched.
+bool CMainDoc::writeWholeSet(FileSet& files, const PerformancePath& set, std::string& error) {
+    if (!(m_trackFlags & (TRACK_WAVE | TRACK_MIDI))) return true;
+    const std::string kept = (m_trackFlags & TRACK_MIDI) ? "MID" : "WAV";
+    const std::string other = kept == "MID" ? "WAV" : "MID";
+    const auto removeAll = [&](const std::string& ext) {
+        return std::ranges::all_of(set.siblingsAnyCase(ext), [&](const fs::path& p) { return files.remove(p, error); });
+    };
+    if (!files.write(set.sibling(kept), m_audioBytes, error) || !removeAll(other)) {
+        m_ui.showMessage(kMsgSoundSaveFailed);
+        return false;
+    }
+    std::vector<std::uint8_t> beats;
+    const bool hasBeats = readWholeFile(PerformancePath::split(m_path).sibling(kBeatsExtension), beats);
+    if (hasBeats ? !files.write(set.sibling(kBeatsExtension), beats, error) : !removeAll(kBeatsExtension)) {
+        m_ui.showMessage(kMsgBeatsSaveFailed);
+        return false;
+    }
+    return true;
+}
+
 bool CMainDoc::onSaveDocument(const std::string& path) {
-    if (m_motion.isModified() && !m_motion.fitsInFile()) {
+    const bool whole = !m_path.empty() && !samePerformance(path, m_path);
+    const bool motionWritten = (m_trackFlags & TRACK_MOTION) && (whole || m_motion.isModified());
+    const bool ledsWritten = (m_trackFlags & TRACK_LEDS) && (whole || m_leds.isModified());
+    if (motionWritten && !m_motion.fitsInFile()) {
         m_ui.showMessage(kMsgTooComplex);
         return false;
     }
-    const PerformancePath set = PerformancePath::split(path);
-    bool result = true;
+    // Every file of the save is written, or none is: a failure part way puts the
+    // files already written back, and the tracks stay modified.
+    FileSet files(m_writeFault);
+    if (!writeTracks(files, PerformancePath::split(path), whole)) return false;
+    files.commit();
+    if (ledsWritten) {
+        m_leds.modified = false;
+        m_history.markLedsSaved(m_leds);
+    }
+    if (motionWritten) {
+        m_motion.setModified(false);
+        m_history.markMotionSaved(m_motion);
+    }
+    updateSaveState();
+    return true;
+}
 
-    if (m_leds.isModified()) {
-        const bool ok = replaceFileSafely(set.sibling("LED"),
-                                          [this](std::ostream& out) { return writeLed(out, m_leds); });
-        if (ok) {
-            m_leds.modified = false;
-        } else {
-            m_ui.showMessage(kMsgLedSaveFailed);
-            result = false;
-        }
+bool CMainDoc::endAction(const ViewSelection& selection) {
+    const bool changed = m_history.end(m_motion, m_leds, selection);
+    if (!m_history.inAction()) {
+        m_history.refreshFlags(m_motion, m_leds);
+        updateSaveState();
     }
-    if (m_motion.isModified()) {
-        const bool ok = replaceFileSafely(set.sibling("MTN"), [this, &set](std::ostream& out) {
-            return writeMotion(out, m_motion, set.base);
-        });
-        if (ok) {
-            m_motion.setModified(false);
-        } else {
-            m_ui.showMessage(kMsgMotionSaveFailed);
-            result = false;
-        }
-    }
-    m_modified = m_leds.isModified() || m_motion.isModified();
-    if (result) m_history.markSaved(m_motion, m_leds);
-    return result;
+    return changed;
 }
 
 bool CMainDoc::updateSaveState() {
@@ -145,53 +207,64 @@ void CMainDoc::onReplaceAudio(const ViewSelection& selection) {
     if (!chosen) return;
     if (!m_ui.askYesNo(kMsgReplaceNow)) return;
 
-    const PerformancePath set = PerformancePath::split(m_path);
-    const fs::path temp = set.exact("TMP");
+    // The new sound is made usable in memory before any old file goes, so a
+    // file that is no sound leaves the performance with its old one. Nothing
+    // but the performance's own sound files is ever written or removed.
+    std::vector<std::uint8_t> bytes;
     std::error_code ec;
-    if (!copyFile(*chosen, temp)) {
+    const bool readable = readWholeFile(*chosen, bytes);
+    if (!readable && (!fs::is_regular_file(*chosen, ec) || fs::file_size(*chosen, ec) <= kMaxWholeFileBytes)) {
         m_ui.showMessage(kMsgCopyFailed);
-        fs::remove(temp, ec);
         return;
     }
-    // The new sound is made usable in NAME.TMP before any old file goes, so a
-    // file that is no sound leaves the performance with its old one.
-    if (!sound::isPerformanceWave(temp)) {
-        const sound::Result converted =
-            sound::convertToWave(*chosen, temp, {}, m_ui.startProgress(kConvertingLabel));
-        if (!converted.ok() || !sound::isPerformanceWave(temp)) {
-            fs::remove(temp, ec);
-            if (converted.status != sound::Status::Cancelled) m_ui.showMessage(kMsgBadNewWave);
+    const bool midi = readable && isMidiAudio(bytes);
+    int samples = 0;
+    CWaveTrack wave;
+    if (midi) {
+        const auto ms = midiDurationMs(bytes);
+        if (!ms || *ms <= 0 || *ms > kMaxMidiMs) {
+            m_ui.showMessage(kMsgBadNewWave);
+            return;
+        }
+        samples = static_cast<int>(*ms * (kSampleRate / 1000));
+    } else if (!readable || !readWave(bytes, wave)) {
+        const ConvertedSound converted = m_convert ? m_convert(*chosen, m_ui.startProgress(kConvertingLabel))
+                                                   : ConvertedSound{};
+        if (converted.status == ConvertedSound::Status::Cancelled) return;
+        bytes = converted.wave;
+        wave = CWaveTrack();
+        if (converted.status != ConvertedSound::Status::Ok || !readWave(bytes, wave)) {
+            m_ui.showMessage(kMsgBadNewWave);
             return;
         }
     }
-    // Renaming over the old WAVE file replaces it in one step, so a failure
-    // leaves the old audio in place; only then is a MIDI sibling removed.
-    const fs::path midi = set.sibling("MID");
-    const fs::path wave = set.sibling("WAV");
-    fs::rename(temp, wave, ec);
-    if (ec) {
+    if (!midi) samples = wave.sampleCount;
+
+    // The sound replaces the old one in one step; the sound of the other kind
+    // goes (the document prefers NAME.WAV), and all of it comes back on failure.
+    const PerformancePath set = PerformancePath::split(m_path);
+    FileSet files(m_writeFault);
+    std::string error;
+    bool ok = files.write(set.sibling(midi ? "MID" : "WAV"), bytes, error);
+    for (const fs::path& other : set.siblingsAnyCase(midi ? "WAV" : "MID")) ok = ok && files.remove(other, error);
+    if (!ok) {
         m_ui.showMessage(kMsgRenameFailed);
-        fs::remove(temp, ec);
         return;
     }
-    if (fileExists(midi)) fs::remove(midi, ec);
+    files.commit();
 
     dropAudio();
-    if (!readWholeFile(wave, m_audioBytes) || !readWave(m_audioBytes, m_wave)) {
-        dropAudio();
-        m_ui.showMessage(kMsgBadNewWave);
-        notifyViews(HINT_REBUILD_PANES);
-        return;
-    }
-    m_trackFlags |= TRACK_WAVE;
+    m_audioBytes = std::move(bytes);
+    m_wave = wave;
+    m_trackFlags |= midi ? TRACK_MIDI : TRACK_WAVE;
     if (m_ui.askYesNo(kMsgReplaceTracks)) {
         // The old sound cannot come back, so the steps made over it go; the
         // rebuild itself undoes (to the tracks as saved, over the new sound).
         m_history.clear();
         m_history.markSaved(m_motion, m_leds);
         beginAction(kRebuildActionName, selection);
-        if (m_trackFlags & TRACK_LEDS) resetLedTrackToAudio(m_leds, m_wave.sampleCount);
-        if (m_trackFlags & TRACK_MOTION) rebuildToAudio(m_motion, m_wave.sampleCount);
+        if (m_trackFlags & TRACK_LEDS) resetLedTrackToAudio(m_leds, samples);
+        if (m_trackFlags & TRACK_MOTION) rebuildToAudio(m_motion, samples);
         endAction(selection);
         updateSaveState();
     }

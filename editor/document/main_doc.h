@@ -11,6 +11,7 @@
 
 #include "document/edit_history.h"
 #include "model/motion_track.h"
+#include "platform/file_set.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 
@@ -23,6 +24,18 @@ inline constexpr const char* kRebuildActionName = "Rebuild Tracks";
 inline const FileFilter kSoundFilesFilter{"Sound Files",
                                           "*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff *.mid *.midi"};
 
+// A chosen sound made into the bytes of an 8000 Hz mono 8-bit WAVE file.
+struct ConvertedSound {
+    enum class Status { Ok, Failed, Cancelled };
+    Status status = Status::Failed;
+    std::vector<std::uint8_t> wave;
+};
+
+// Converts a sound file of any format for Replace Audio. The application
+// supplies it (the sound library decodes), so the document needs no decoder;
+// without one only sounds already in the robot's format are taken.
+using SoundConverter = std::function<ConvertedSound(const std::string& source, const ProgressCallback& progress)>;
+
 enum UpdateHint : int {
     HINT_REPAINT = 0,
     HINT_REBUILD_PANES = 1,
@@ -30,16 +43,21 @@ enum UpdateHint : int {
 
 class CMainDoc {
 public:
-    explicit CMainDoc(MessageInterface& ui) : m_ui(ui) {}
+    explicit CMainDoc(MessageInterface& ui, SoundConverter convert = {}) : m_ui(ui), m_convert(std::move(convert)) {}
     CMainDoc(const CMainDoc&) = delete;
     CMainDoc& operator=(const CMainDoc&) = delete;
 
     // The document type cannot be created empty.
     bool onNewDocument() { return false; }
     bool onOpenDocument(const std::string& path);
+    // Saves as one set: either every file is written or every file stays as it
+    // was (and the tracks stay modified). To the opened performance only the
+    // modified tracks are written; under a new name the whole performance is
+    // (motion, eye lights, the sound as NAME.WAV or NAME.MID, and NAME.BPM).
     bool onSaveDocument(const std::string& path);
-    // The selection is what undoing the track rebuild returns to. A sound that
-    // is not yet 8000 Hz mono 8-bit WAVE is converted (loudness normalised).
+    // The selection is what undoing the track rebuild returns to. A MIDI file
+    // makes the performance a MIDI performance; any other sound that is not yet
+    // 8000 Hz mono 8-bit WAVE is converted (loudness normalised).
     void onReplaceAudio(const ViewSelection& selection = {});
     bool canReplaceAudio() const { return (m_trackFlags & (TRACK_WAVE | TRACK_MIDI)) != 0; }
     // Refreshes the document's modified flag from the tracks; true when Save is enabled.
@@ -66,7 +84,9 @@ public:
     void beginAction(std::string name, const ViewSelection& selection) {
         m_history.begin(m_motion, m_leds, std::move(name), selection);
     }
-    bool endAction(const ViewSelection& selection) { return m_history.end(m_motion, m_leds, selection); }
+    // True when the action changed a track; one that changed nothing leaves the
+    // modified flags as they were.
+    bool endAction(const ViewSelection& selection);
     // Undo and Redo; selection gets the selection of the moment returned to.
     bool undo(ViewSelection& selection);
     bool redo(ViewSelection& selection);
@@ -79,14 +99,21 @@ public:
     // Tells every view of the document to repaint (0) or rebuild its panes (1).
     std::function<void(int hint)> updateAllViews;
 
+    // Makes chosen file writes fail, for tests of a save that fails part way.
+    void setWriteFault(WriteFault fault) { m_writeFault = std::move(fault); }
+
 private:
     void notifyViews(int hint) {
         if (updateAllViews) updateAllViews(hint);
     }
     bool columnOf(int channel, int& column) const;
     void dropAudio();
+    bool writeTracks(FileSet& files, const PerformancePath& set, bool whole);
+    bool writeWholeSet(FileSet& files, const PerformancePath& set, std::string& error);
 
     MessageInterface& m_ui;
+    SoundConverter m_convert;
+    WriteFault m_writeFault;
     std::string m_path;
     bool m_modified = false;
     unsigned m_trackFlags = 0;

@@ -1,9 +1,7 @@
 #include "files.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <fstream>
 
 namespace rova {
@@ -13,17 +11,6 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-namespace {
-
-fs::path temporaryBeside(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return target.parent_path() /
-           ("." + target.filename().string() + ".saving-" + std::to_string(stamp) + "-" +
-            std::to_string(counter++));
-}
-
-}  // namespace
 
 PerformancePath PerformancePath::split(const fs::path& path) {
     PerformancePath p;
@@ -52,30 +39,18 @@ fs::path PerformancePath::sibling(const std::string& ext) const {
     return matches == 1 ? found : wanted;
 }
 
-bool replaceFileSafely(const fs::path& target, const std::function<bool(std::ostream&)>& write) {
+std::vector<fs::path> PerformancePath::siblingsAnyCase(const std::string& ext) const {
+    const fs::path wanted = exact(ext);
+    const std::string name = wanted.filename().string();
+    std::vector<fs::path> found;
     std::error_code ec;
-    const auto st = fs::status(target, ec);
-    if (!ec && fs::exists(st)) {
-        if (!fs::is_regular_file(st)) return false;
-        if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+    if (fs::exists(fs::symlink_status(wanted, ec))) found.push_back(wanted);
+    const fs::path dir = folder.empty() ? fs::path(".") : folder;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (entry != name && sameIgnoringCase(entry, name)) found.push_back(folder / it->path().filename());
     }
-    const fs::path temp = temporaryBeside(target);
-    bool ok;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        ok = out.is_open() && write(out);
-        if (out.is_open()) {
-            out.close();
-            ok = ok && !out.fail();
-        }
-    }
-    if (ok) {
-        if (!ec && fs::exists(st)) fs::permissions(temp, st.permissions(), ec);
-        fs::rename(temp, target, ec);
-        ok = !ec;
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    return found;
 }
 
 bool copyFile(const fs::path& source, const fs::path& destination) {

@@ -1,5 +1,5 @@
-// File-system services of the editor: sibling names of a performance, safe
-// replacement of files, copying.
+// File-system services of the editor: sibling names of a performance, copying.
+// Files are written through platform/file_set.h.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rova {
 
@@ -23,14 +24,12 @@ struct PerformancePath {
     // NAME.EXT when it exists, else the one file of the folder whose name
     // matches without regard to case, else NAME.EXT (which does not exist).
     fs::path sibling(const std::string& ext) const;
+    // Every file of the folder named NAME.EXT without regard to case, NAME.EXT
+    // itself first when it exists (a case-sensitive file system may hold several).
+    std::vector<fs::path> siblingsAnyCase(const std::string& ext) const;
     // NAME.EXT exactly, whether or not it exists.
     fs::path exact(const std::string& ext) const { return folder / (base + "." + ext); }
 };
-
-// Writes a file through `write` into a temporary file beside `target` and puts it
-// in the target's place only after a complete write, so a failure never harms
-// the file that was there. Fails when the target exists and is read-only.
-bool replaceFileSafely(const fs::path& target, const std::function<bool(std::ostream&)>& write);
 
 // Copies source to destination (truncating it) in blocks; false on any failure.
 bool copyFile(const fs::path& source, const fs::path& destination);

@@ -11,7 +11,7 @@
 
 namespace rova {
 
-CDocument::CDocument(CEditorApp& app, MessageInterface& ui) : m_app(app), m_doc(ui) {
+CDocument::CDocument(CEditorApp& app, MessageInterface& ui) : m_app(app), m_doc(ui, app.soundConverter()) {
     m_doc.updateAllViews = [this](int hint) { updateAllViews(hint); };
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/main_doc.h"
 #include "shell/commands.h"
 #include "shell/recent_files.h"
 
@@ -61,6 +62,9 @@ public:
     void onFileOpen();
     void onOpenRecentFile(int index);
     CRecentFileList& recentFiles() { return m_recent; }
+    // How documents opened from now on convert a sound for Replace Audio.
+    void setSoundConverter(SoundConverter convert) { m_soundConverter = std::move(convert); }
+    const SoundConverter& soundConverter() const { return m_soundConverter; }
     void addToRecentFiles(const QString& path);
 
     // Asks about every modified document in turn; false at the first Cancel
@@ -85,6 +89,7 @@ private:
     MessageInterface& m_ui;
     ShellDialogs& m_dialogs;
     ViewFactory m_viewFactory;
+    SoundConverter m_soundConverter;
     CommandRegistry m_commands;
     CRecentFileList m_recent;
     std::vector<std::unique_ptr<CDocument>> m_documents;

@@ -11,7 +11,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "check/check_document.h"
+#include "shell/check_document.h"
 #include "shell/child_frame.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"

@@ -3,13 +3,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "dance/choreography.h"
-#include "file_set.h"
+#include "platform/file_set.h"
 #include "model/audio_file.h"
 #include "model/led_file.h"
 #include "model/motion_file.h"
+#include "model/rest_poses.h"
 #include "platform/files.h"
-#include "platform/midi_audio.h"
+#include "model/midi_file.h"
 #include "sound_import.h"
 
 namespace rova::sound {
@@ -30,10 +30,10 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 // Every name under which the performance's file with this extension exists.
 std::vector<fs::path> filesWithExtension(const fs::path& target, const std::string& ext) {
     const PerformancePath p = PerformancePath::split(target);
-    std::vector<fs::path> candidates = {p.exact(ext)};
+    // Any case variant counts, however many the folder holds.
+    std::vector<fs::path> candidates = p.siblingsAnyCase(ext);
     const std::string own = target.extension().string();
     if (own.size() > 1 && sameIgnoringCase(own.substr(1), ext)) candidates.push_back(target);
-    candidates.push_back(p.sibling(ext));
     std::vector<fs::path> found;
     for (const fs::path& c : candidates) {
         if (!present(c)) continue;
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> bytesOf(const std::ostringstream& out) {
 
 // The standing rest pose from tick 0 to the end of the sound.
 CMotionTrack standingMotion(int ticks) {
-    const auto& pose = dance::kStanding.values();
+    const auto& pose = kStandingPose;
     const int words = kChannelCount + 4;
     std::vector<std::int32_t> block(2 * static_cast<std::size_t>(words), 0);
     for (int k = 0; k < 2; ++k)

@@ -8,7 +8,7 @@
 #include <limits>
 #include <memory>
 
-#include "file_set.h"
+#include "platform/file_set.h"
 #include "model/audio_file.h"
 #include "model/channels.h"
 #include "sound_import.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <set>
 #include <sstream>
 
 #include "document/main_doc.h"
@@ -12,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 #include "sound/sound_files.h"
+#include "sound/sound_import.h"
 
 using namespace rova;
 using rova::test::ledImage;
@@ -33,11 +35,30 @@ std::vector<std::uint8_t> midiImage() {
 
 std::vector<std::uint8_t> motionImage(int first, int n, int k) { return MotionImage::of(first, n, k).bytes(); }
 
+// A tune of 1.5 s: format 0, division 480, 120 BPM, one note of 1440 ticks.
+std::vector<std::uint8_t> tuneImage() {
+    const std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x64, 0x8B,
+                                             0x20, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
+                                      'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(track.size())};
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 const std::vector<std::uint8_t> kGarbage = {'R', 'I', 'F', 'F', 1, 2, 3};
+
+// What the program hands its documents: the sound library's converter.
+ConvertedSound convertSound(const std::string& source, const ProgressCallback& progress) {
+    std::vector<std::uint8_t> samples;
+    const sound::Result r = sound::convertToSamples(source, {}, progress, samples);
+    if (r.status == sound::Status::Cancelled) return {ConvertedSound::Status::Cancelled, {}};
+    if (!r.ok()) return {};
+    return {ConvertedSound::Status::Ok, sound::waveFileBytes(samples)};
+}
 
 struct Doc {
     RecordingMessages ui;
-    CMainDoc doc{ui};
+    CMainDoc doc{ui, convertSound};
     std::vector<int> hints;
     Doc() {
         doc.updateAllViews = [this](int h) { hints.push_back(h); };
@@ -165,12 +186,12 @@ TEST_F(DocumentSave, WritesOnlyModifiedTracksByteExact) {
     EXPECT_FALSE(d.doc.isModified());
     EXPECT_FALSE(d.doc.motion().isModified());
 
-    // A written LED file reads back one step longer: the step where the notes go off.
-    ASSERT_EQ(d.doc.leds().length(), 5);
+    // The dark last step is carried by the final note-off: the track keeps its length.
+    ASSERT_EQ(d.doc.leds().length(), 4);
     d.doc.leds().steps[3] = 3;
     d.doc.leds().modified = true;
     ASSERT_TRUE(d.doc.onSaveDocument(d.doc.pathName()));
-    EXPECT_EQ(dir.read("P.LED"), ledImage({1, 2, 3, 3, 0}));
+    EXPECT_EQ(dir.read("P.LED"), ledImage({1, 2, 3, 3}));
 }
 
 TEST_F(DocumentSave, SizeLimitAppliesOnlyToAModifiedMotion) {
@@ -199,29 +220,123 @@ TEST_F(DocumentSave, LimitsPerKind) {
     }
 }
 
-TEST_F(DocumentSave, ToANewPathWritesOnlyModifiedTracks) {
-    openSet(motionImage(16, 2, 3));
-    d.doc.motion().setValue(1, 1, 99);
-    ASSERT_TRUE(d.doc.onSaveDocument(dir / "New.MTN"));
-    EXPECT_EQ(dir.read("New.MTN"), expectedMotion("New"));
-    EXPECT_FALSE(dir.exists("New.LED"));
-    EXPECT_FALSE(dir.exists("New.WAV"));
-    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+TEST_F(DocumentSave, UnderANewNameWritesTheWholePerformance) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+        std::set<std::string> written;
+    };
+    const std::vector<std::uint8_t> beats = {'1', '2', '0', '\n'};
+    const Case cases[] = {
+        {"wave, eyes, motion and beats",
+         {{"P.WAV", waveImage(8000)}, {"P.LED", ledImage({1, 2})}, {"P.MTN", motionImage(16, 2, 3)}, {"P.BPM", beats}},
+         {"New.WAV", "New.LED", "New.MTN", "New.BPM"}},
+        {"a MIDI performance", {{"P.MID", tuneImage()}, {"P.LED", ledImage({1, 2})}, {"P.MTN", motionImage(16, 2, 3)}},
+         {"New.MID", "New.LED", "New.MTN"}},
+        {"without motion", {{"P.WAV", waveImage(8000)}, {"P.LED", ledImage({3})}}, {"New.WAV", "New.LED"}},
+        {"without eyes", {{"p.wav", waveImage(800)}, {"P.MTN", motionImage(0, 18, 2)}}, {"New.WAV", "New.MTN"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir set;
+        std::set<std::string> before;
+        for (const auto& [name, bytes] : c.files) {
+            set.write(name, bytes);
+            before.insert(name);
+        }
+        // Left over from another performance of the new name: its sound of the other kind goes.
+        set.write("New.MID", tuneImage());
+        Doc doc;
+        ASSERT_TRUE(doc.doc.onOpenDocument(set / (before.contains("P.MTN") ? "P.MTN" : "P.LED")));
+        ASSERT_TRUE(doc.doc.onSaveDocument(set / "New.MTN"));
+        EXPECT_THAT(doc.ui.messages, IsEmpty());
+        std::set<std::string> expected = before;
+        expected.insert(c.written.begin(), c.written.end());
+        if (!c.written.contains("New.MID")) expected.erase("New.MID");
+        EXPECT_EQ(rova::test::listing(set.path()), expected);
+        for (const auto& [name, bytes] : c.files) {
+            const std::string ext = name.substr(name.size() - 3);
+            if (ext == "MTN" || ext == "LED") continue;
+            EXPECT_EQ(set.read("New." + (ext == "wav" ? std::string("WAV") : ext)), bytes) << name;
+            EXPECT_EQ(set.read(name), bytes) << name;  // the old performance is untouched
+        }
+        // The renamed performance opens with everything it had.
+        Doc reopened;
+        ASSERT_TRUE(reopened.doc.onOpenDocument(set / "New.MTN"));
+        EXPECT_EQ(reopened.doc.trackFlags(), doc.doc.trackFlags());
+        EXPECT_EQ(reopened.doc.leds().steps, doc.doc.leds().steps);
+        EXPECT_FALSE(doc.doc.isModified());
+    }
 }
 
-TEST_F(DocumentSave, AFailedLedWriteKeepsTheOldFileAndStillSavesMotion) {
+TEST_F(DocumentSave, AFailedWriteLeavesEveryFileAsItWas) {
     openSet(motionImage(16, 2, 3));
+    d.doc.beginAction("Edit", {});
+    d.doc.leds().steps[0] = 3;
     d.doc.leds().modified = true;
     d.doc.motion().setValue(1, 1, 99);
-    std::filesystem::remove(dir.path() / "P.LED");
-    std::filesystem::create_directory(dir.path() / "P.LED");
+    d.doc.endAction({});
+    // The second file of the set fails as a full disk would.
+    d.doc.setWriteFault([](const std::filesystem::path& target, std::string& error) {
+        error = "No space left on device";
+        return target.extension() == ".MTN";
+    });
+    const auto listing = rova::test::listing(dir.path());
     EXPECT_FALSE(d.doc.onSaveDocument(d.doc.pathName()));
-    EXPECT_THAT(d.ui.messages, ElementsAre("Error saving Eye LED data"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "P.LED"));
+    EXPECT_THAT(d.ui.messages, ElementsAre("Error saving Motion data"));
+    EXPECT_EQ(dir.read("P.LED"), ledBefore);
+    EXPECT_EQ(dir.read("P.MTN"), motionBefore);
+    EXPECT_EQ(rova::test::listing(dir.path()), listing);  // no temporary left
     EXPECT_TRUE(d.doc.leds().isModified());
-    EXPECT_FALSE(d.doc.motion().isModified());
+    EXPECT_TRUE(d.doc.motion().isModified());
     EXPECT_TRUE(d.doc.isModified());
-    EXPECT_EQ(dir.read("P.MTN"), expectedMotion("P"));
+
+    // Undone back to what the files hold: clean, since nothing was written.
+    ViewSelection s;
+    ASSERT_TRUE(d.doc.undo(s));
+    EXPECT_FALSE(d.doc.isModified());
+}
+
+TEST_F(DocumentSave, EachTrackIsCleanExactlyWhenItMatchesItsFile) {
+    openSet(motionImage(16, 2, 3));
+    ViewSelection s;
+    // The eyes change and are saved; then the motion changes.
+    d.doc.beginAction("Eyes", s);
+    d.doc.leds().steps[0] = 3;
+    d.doc.leds().modified = true;
+    d.doc.endAction(s);
+    ASSERT_TRUE(d.doc.onSaveDocument(d.doc.pathName()));
+    d.doc.beginAction("Motion", s);
+    d.doc.motion().setValue(1, 1, 99);
+    d.doc.endAction(s);
+    EXPECT_FALSE(d.doc.leds().isModified());
+    EXPECT_TRUE(d.doc.motion().isModified());
+
+    // Undoing both: the motion matches its file again, the eyes no longer do.
+    ASSERT_TRUE(d.doc.undo(s));
+    ASSERT_TRUE(d.doc.undo(s));
+    EXPECT_FALSE(d.doc.motion().isModified());
+    EXPECT_TRUE(d.doc.leds().isModified());
+    EXPECT_TRUE(d.doc.isModified());
+    // Redo and undo again: each flag is what it was.
+    ASSERT_TRUE(d.doc.redo(s));
+    EXPECT_FALSE(d.doc.leds().isModified());
+    EXPECT_FALSE(d.doc.motion().isModified());
+    ASSERT_TRUE(d.doc.undo(s));
+    EXPECT_TRUE(d.doc.leds().isModified());
+}
+
+TEST_F(DocumentSave, AnActionThatChangesNothingMarksNothing) {
+    openSet(motionImage(16, 2, 3));
+    ViewSelection s;
+    d.doc.beginAction("Same", s);
+    d.doc.motion().setValue(1, 1, d.doc.motion().value(1, 1));  // flags the track, changes nothing
+    d.doc.leds().modified = true;
+    EXPECT_FALSE(d.doc.endAction(s));
+    EXPECT_FALSE(d.doc.motion().isModified());
+    EXPECT_FALSE(d.doc.leds().isModified());
+    EXPECT_FALSE(d.doc.updateSaveState());
+    EXPECT_FALSE(d.doc.history().canUndo());
 }
 
 TEST_F(DocumentSave, AReadOnlyTargetSurvives) {
@@ -354,7 +469,7 @@ TEST_F(ReplaceAudio, AnUnusableFileKeepsTheOldSound) {
     const std::string text = "just some text, no sound";
     const Case cases[] = {{"bad.wav", kGarbage},
                           {"text.mp3", {text.begin(), text.end()}},
-                          {"tune.mid", midiImage()}};  // MIDI stays for new performances only
+                          {"empty.mid", midiImage()}};  // a MIDI header without a track
     for (const std::string audio : {"P.WAV", "P.MID"}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(audio + " " + c.name);
@@ -436,6 +551,55 @@ TEST_F(ReplaceAudio, CancellingTheConversionChangesNothing) {
     EXPECT_EQ(dir.read("P.WAV"), waveImage(400));
     EXPECT_EQ(d.doc.wave().sampleCount, 400);
     EXPECT_THAT(d.hints, IsEmpty());
+}
+
+TEST_F(ReplaceAudio, AMidiFileMakesAMidiPerformance) {
+    openWith("P.WAV", waveImage(400));
+    dir.write("tune.mid", tuneImage());
+    choose("tune.mid", {true, true});
+    EXPECT_THAT(d.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+                                           "Replace existing motion/LED tracks ?"));
+    EXPECT_EQ(dir.read("P.MID"), tuneImage());
+    EXPECT_FALSE(dir.exists("P.WAV"));
+    EXPECT_EQ(d.doc.trackFlags() & (TRACK_MIDI | TRACK_WAVE), TRACK_MIDI);
+    EXPECT_EQ(d.doc.leds().length(), 18);  // 1.5 s at 12 steps a second
+    Doc reopened;
+    ASSERT_TRUE(reopened.doc.onOpenDocument(dir / "P.MTN"));
+    EXPECT_EQ(reopened.doc.trackFlags() & TRACK_MIDI, TRACK_MIDI);
+}
+
+// The sound goes only to the performance's own sound file: a file of any
+// other name, NAME.TMP included, is never truncated, replaced or removed.
+TEST_F(ReplaceAudio, NeverTouchesAFileOfTheUsers) {
+    const std::vector<std::uint8_t> mine = {'m', 'i', 'n', 'e'};
+    struct Case {
+        const char* what;
+        const char* chosen;
+        std::vector<std::uint8_t> chosenBytes;
+        bool works;
+    };
+    const Case cases[] = {
+        {"NAME.TMP itself chosen", "P.TMP", waveImage(1200), true},
+        {"an unreadable choice beside NAME.TMP", "missing.wav", {}, false},
+        {"a good choice beside NAME.TMP", "new.wav", waveImage(1600), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir fresh;
+        Doc doc;
+        fresh.write("P.WAV", waveImage(400));
+        fresh.write("P.MTN", motionImage(16, 2, 4));
+        fresh.write("P.TMP", mine);
+        if (!c.chosenBytes.empty()) fresh.write(c.chosen, c.chosenBytes);
+        ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
+        doc.ui.files.push_back(fresh / c.chosen);
+        doc.ui.answers.assign({true, false});
+        doc.doc.onReplaceAudio();
+        EXPECT_EQ(fresh.read("P.TMP"), c.chosenBytes.empty() || std::string(c.chosen) != "P.TMP" ? mine
+                                                                                                   : c.chosenBytes);
+        EXPECT_EQ(fresh.read("P.WAV"), c.works ? c.chosenBytes : waveImage(400));
+        EXPECT_EQ(rova::test::listing(fresh.path()).size(), c.chosenBytes.empty() || std::string(c.chosen) == "P.TMP" ? 3u : 4u);
+    }
 }
 
 TEST(CopyFile, CopiesExactlyAndFailsCleanly) {

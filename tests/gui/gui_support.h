@@ -135,7 +135,7 @@ struct Shell {
 
     explicit Shell(const QStringList& arguments = {}, bool clearSettings = true) {
         if (clearSettings) QSettings(kSettingsOrganization, kSettingsApplication).clear();
-        registerEditorCommands(app.commands());
+        registerEditorCommands(app);
         // Reduce (enabled only with a selection) and Zoom In counted on the test view.
         auto testView = [](CommandContext& c) { return dynamic_cast<TestView*>(c.view); };
         auto onView = [&](int id) {

@@ -542,7 +542,7 @@ TEST(Shell, WithThePerformanceViewReduceFollowsTheSelection) {
     FakeShellDialogs dialogs;
     QSettings(kSettingsOrganization, kSettingsApplication).clear();
     CEditorApp app(ui, dialogs, [](CDocument& d) { return new CMainView(d); });
-    registerEditorCommands(app.commands());
+    registerEditorCommands(app);
     ASSERT_TRUE(app.initInstance({QString::fromStdString(files.add("A", 40))}));
     CMainFrame& frame = *app.mainFrame();
     EXPECT_FALSE(frame.commandState(ID_EDIT_REDUCE).enabled);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "dance/choreography.h"
+#include "model/rest_poses.h"
 #include "model/audio_file.h"
 #include "model/led_file.h"
 #include "model/motion_file.h"
@@ -46,15 +46,16 @@ protected:
         EXPECT_EQ(motion.duration(1), ticks);
         for (int k = 0; k < 2; ++k)
             for (int c = 0; c < kChannelCount; ++c)
-                EXPECT_EQ(motion.value(k, c), dance::kStanding.values()[static_cast<std::size_t>(c)]);
+                EXPECT_EQ(motion.value(k, c), kStandingPose[static_cast<std::size_t>(c)]);
         EXPECT_EQ(bytes[36], 4);  // the motion is named after the performance
         EXPECT_EQ(std::string(bytes.begin() + 37, bytes.begin() + 41), "Song");
     }
     void expectDarkLeds(int steps) {
         CLedTrack leds;
         ASSERT_TRUE(readLed(dir.read("Song.LED"), leds));
-        // The reader adds the step at which the last notes go off.
-        EXPECT_EQ(leds.length(), steps + 1);
+        // The dark last step is carried by the final note-off, so the track
+        // reads back exactly as long as the sound.
+        EXPECT_EQ(leds.length(), steps);
         EXPECT_TRUE(std::all_of(leds.steps.begin(), leds.steps.end(), [](std::uint8_t s) { return s == 0; }));
     }
     TempDir dir;
@@ -127,6 +128,16 @@ TEST_F(Create, NeverReplacesUnlessAsked) {
         const CreateResult r = createPerformance(dir / "in.mid", other.path() / "Song.MTN", {}, {});
         EXPECT_EQ(r.message, "Song already exists");
         EXPECT_EQ(test::listing(other.path()), std::set<std::string>{existing});
+    }
+    // Any number of case variants of a sibling count: none is overlooked.
+    for (const std::set<std::string>& variants :
+         {std::set<std::string>{"x.wav", "X.Wav"}, std::set<std::string>{"X.led", "x.LED", "x.Led"}}) {
+        TempDir other;
+        for (const std::string& v : variants) other.write(v, std::string("old"));
+        EXPECT_EQ(existingPerformanceFiles(other.path() / "X.MTN").size(), variants.size());
+        const CreateResult r = createPerformance(dir / "in.mid", other.path() / "X.MTN", {}, {});
+        EXPECT_EQ(r.message, "X already exists");
+        EXPECT_EQ(test::listing(other.path()), variants);
     }
     // The target's own name counts even beside a capitalised twin.
     dir.write("Song.MTN", std::string("a"));

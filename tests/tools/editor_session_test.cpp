@@ -11,7 +11,7 @@
 #include "support/motion_image.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
-#include "check/check_document.h"
+#include "shell/check_document.h"
 #include "check_report.h"
 
 using namespace rova;

@@ -181,7 +181,7 @@ TEST(NewPerformanceCommandLine, NewMakesThePerformanceWithTheSoundChosen) {
         FakeShellDialogs dialogs;
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
         CEditorApp app(ui, dialogs, [](CDocument& d) { return new CMainView(d); });
-        registerEditorCommands(app.commands());
+        registerEditorCommands(app);
         ui.saveFiles.push_back(target);
         const bool started = app.initInstance({"--new", QString::fromStdString(sound)});
         exitCode = app.exitCode();

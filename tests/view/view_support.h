@@ -48,7 +48,7 @@ struct Editor {
 
     Editor() {
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
-        registerEditorCommands(app.commands());
+        registerEditorCommands(app);
         app.initInstance({});  // the Open dialog is answered with Cancel
         setViewDialogs(&viewDlgs);
     }

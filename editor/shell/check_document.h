@@ -1,5 +1,6 @@
 // The performance check of a whole document: its tracks and the length of
-// its sound. Header-only, so that rova_check itself needs no document.
+// its sound. It lives with the shell, which links both the check and the
+// document, so that the check itself needs no document.
 #pragma once
 
 #include "check/check.h"
