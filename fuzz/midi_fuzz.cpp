@@ -1,7 +1,7 @@
-// The MIDI length reader that times a MIDI sound for playback: any bytes give
+// The MIDI length reader that times a MIDI sound for playback and beats: any bytes give
 // a length or none, never a read past the end.
 #include "fuzz_check.h"
-#include "platform/midi_audio.h"
+#include "model/midi_file.h"
 
 using namespace rova;
 

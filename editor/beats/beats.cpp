@@ -8,7 +8,7 @@
 
 #include "model/audio_file.h"
 #include "model/channels.h"
-#include "platform/midi_audio.h"
+#include "model/midi_file.h"
 
 namespace rova::beats {
 

@@ -85,8 +85,12 @@ BeatGrid beatsFromMidi(Bytes b) {
     if (!readTempoMap(b, division, map)) return grid;
 
     // The metre from each time signature on; the last of one tick counts.
+    // Some writers put the opening time signature a tick or so in: one before
+    // the first beat's end is meant from the start (the music has no bar to
+    // count before it), else a phantom beat and bar start would follow the first.
     std::vector<std::pair<std::uint64_t, Metre>> metres{{0, Metre{}}};
-    for (const auto& [tick, metre] : map.metres) {
+    for (const auto& [written, metre] : map.metres) {
+        const std::uint64_t tick = written < division ? 0 : written;
         if (tick >= map.endTick && tick > 0) break;
         if (metres.back().first == tick) metres.back().second = metre;
         else metres.emplace_back(tick, metre);

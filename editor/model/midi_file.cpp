@@ -1,12 +1,15 @@
 #include "midi_file.h"
 
 #include <algorithm>
+#include <limits>
+#include <map>
 
 namespace rova {
 namespace {
 
 constexpr std::uint32_t kHeaderId = 0x4d546864;  // "MThd"
 constexpr std::uint32_t kTrackId = 0x4d54726b;   // "MTrk"
+constexpr std::int64_t kMaxDurationMs = std::numeric_limits<std::int64_t>::max();
 
 // A variable-length quantity of at most four bytes; false past the end.
 bool readVarLen(Bytes b, std::size_t& pos, std::size_t end, std::uint32_t& out) {
@@ -100,6 +103,43 @@ bool walkMidiTracks(Bytes b, const MidiHeader& header, const std::function<void(
         pos = end;
     }
     return found > 0;
+}
+
+std::optional<std::int64_t> midiDurationMs(Bytes b) {
+    const std::optional<MidiHeader> header = readMidiHeader(b);
+    if (!header) return std::nullopt;
+    const std::uint32_t division = header->division;
+    std::uint64_t endTick = 0;
+    std::multimap<std::uint64_t, std::uint32_t> tempos;
+    const auto onEvent = [&tempos](const MidiEvent& e) {
+        if (const auto tempo = midiTempo(e)) tempos.emplace(e.tick, *tempo);
+    };
+    if (!walkMidiTracks(b, *header, onEvent, endTick)) return std::nullopt;
+
+    if (division & 0x8000) {
+        // SMPTE: frames per second times ticks per frame, tempo plays no part.
+        const int fps = -static_cast<std::int8_t>(division >> 8);
+        const int perFrame = static_cast<int>(division & 0xff);
+        if (fps <= 0 || perFrame == 0) return std::nullopt;
+        const auto ticksPerSecond = static_cast<std::uint64_t>(fps) * static_cast<std::uint64_t>(perFrame);
+        const std::uint64_t seconds = endTick / ticksPerSecond;
+        if (seconds > static_cast<std::uint64_t>(kMaxDurationMs / 1000)) return kMaxDurationMs;
+        return static_cast<std::int64_t>(seconds * 1000 + endTick % ticksPerSecond * 1000 / ticksPerSecond);
+    }
+    // Quarter notes: sum each stretch of ticks at the tempo in force.
+    long double us = 0;
+    std::uint64_t at = 0;
+    std::uint32_t tempo = 500000;
+    for (const auto& [tick, t] : tempos) {
+        if (tick >= endTick) break;
+        us += static_cast<long double>(tick - at) * tempo / division;
+        at = tick;
+        tempo = t;
+    }
+    us += static_cast<long double>(endTick - at) * tempo / division;
+    // Millions of the longest pauses at the slowest tempo pass what milliseconds can count.
+    const long double ms = us / 1000;
+    return ms >= static_cast<long double>(kMaxDurationMs) ? kMaxDurationMs : static_cast<std::int64_t>(ms);
 }
 
 }  // namespace rova

@@ -1,5 +1,6 @@
 // Walking the events of a Standard MIDI File: the header chunk, then every
-// "MTrk" chunk's events with absolute ticks. Interpreting them is the caller's.
+// "MTrk" chunk's events with absolute ticks. Interpreting them is the caller's,
+// except for the music's length, which the tempo map alone decides.
 #pragma once
 
 #include <cstdint>
@@ -44,5 +45,10 @@ std::optional<MidiHeader> readMidiHeader(Bytes file);
 // endTick is the latest tick any track reached.
 bool walkMidiTracks(Bytes file, const MidiHeader& header, const std::function<void(const MidiEvent&)>& onEvent,
                     std::uint64_t& endTick);
+
+// Milliseconds from the start to the last event of the longest track, with the
+// tempo changes of every track applied, at most the largest std::int64_t; none
+// when the file is no Standard MIDI File.
+std::optional<std::int64_t> midiDurationMs(Bytes file);
 
 }  // namespace rova

@@ -10,6 +10,7 @@
 #include "model/whole_file.h"
 #include "platform/files.h"
 #include "platform/midi_audio.h"
+#include "model/midi_file.h"
 
 namespace rova {
 namespace {

@@ -1,5 +1,5 @@
-// MIDI sound for playback: the music's true length from the file's own tempo
-// map, and its rendering to PCM with a General MIDI SoundFont.
+// MIDI sound for playback: its rendering to PCM with a General MIDI SoundFont.
+// (The music's length from its tempo map is model/midi_file.h's midiDurationMs.)
 #pragma once
 
 #include <cstdint>
@@ -10,11 +10,6 @@
 #include "model/byte_io.h"
 
 namespace rova {
-
-// Milliseconds from the start to the last event of the longest track, with the
-// tempo changes of every track applied, at most the largest std::int64_t; none
-// when the file is no Standard MIDI File.
-std::optional<std::int64_t> midiDurationMs(Bytes file);
 
 // The SoundFont to render with: $ROVA_SOUNDFONT when set (empty means none),
 // else the first General MIDI SoundFont installed in the usual places; "" when none.

@@ -1,7 +1,8 @@
 // The audio detector on band arrangements: drums, bass and piano written as
-// MIDI, rendered with the General MIDI SoundFont, converted to 8000 Hz 8-bit
-// as a new performance's sound is, and tracked. The true beats are the MIDI
-// file's own. Skipped when no SoundFont is installed.
+// MIDI, rendered with the tests' General MIDI SoundFont (named, whatever the
+// machine's default is), converted to 8000 Hz 8-bit as a new performance's
+// sound is, and tracked. The true beats are the MIDI file's own. Skipped when
+// that SoundFont is not installed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,8 +12,10 @@
 
 #include "beat_sounds.h"
 #include "beats/beats.h"
+#include "model/midi_file.h"
 #include "platform/midi_audio.h"
 #include "sound/sound_import.h"
+#include "support/sound_font.h"
 #include "support/temp_dir.h"
 
 namespace rova::beats {
@@ -108,8 +111,8 @@ void writeWave(const std::filesystem::path& path, const std::vector<std::uint8_t
 }
 
 TEST(BandAccuracy, RenderedArrangementsFrom60To180Bpm) {
-    const std::string font = findSoundFont();
-    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont";
+    const std::string font = test::testSoundFont();
+    if (font.empty()) GTEST_SKIP() << test::kTestSoundFontPath << " is not installed";
     test::TempDir dir;
     int counted = 0;
     double worstRate = 1, worstTempo = 0;

@@ -6,7 +6,7 @@
 
 #include "beat_sounds.h"
 #include "beats/beats.h"
-#include "platform/midi_audio.h"
+#include "model/midi_file.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 
@@ -63,6 +63,15 @@ std::vector<MidiCase> midiCases() {
     // A new metre starts a bar where it stands.
     cases.push_back({"metre change", MidiBuilder(96).timeSignature(0, 2, 2).timeSignature(96 * 3, 3, 2).endTrack(96 * 7).bytes(),
                      120.0, {0, 500, 1000, 1500, 2000, 2500, 3000}, {0, 1000, 1500, 3000}});
+    // Tempo and time signature written at tick 1: the metre counts from the
+    // start, no beat a millisecond after the first; the one tick at the default
+    // tempo (1.04 ms) stays in the times.
+    cases.push_back({"opening metre at tick 1",
+                     MidiBuilder(480).tempo(1, 300000).timeSignature(1, 4, 2).endTrack(480 * 8).bytes(), 200.0,
+                     {0, 300, 600, 900, 1200, 1500, 1800, 2100}, {0, 1200}});
+    cases.push_back({"opening 3/4 at tick 1 after a 4/4 at tick 0",
+                     MidiBuilder(96).timeSignature(0, 4, 2).timeSignature(1, 3, 2).endTrack(96 * 6).bytes(), 120.0,
+                     {0, 500, 1000, 1500, 2000, 2500}, {0, 1500}});
     // Rounding to the millisecond: 128 ticks a quarter at 123 BPM (487805 µs).
     cases.push_back({"milliseconds rounded", MidiBuilder(128).tempo(0, 487805).endTrack(128 * 4).bytes(), 123.0,
                      {0, 488, 976, 1463}, {0}});

@@ -8,7 +8,9 @@
 #include <limits>
 
 #include "platform/audio_device.h"
+#include "model/midi_file.h"
 #include "platform/midi_audio.h"
+#include "support/sound_font.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 
@@ -217,7 +219,7 @@ TEST(MidiDuration, SaturatesLengthsBeyondRange) {
     dir.write("Long.MID", file);
     int error = 0;
     std::vector<std::string> notices;
-    const auto clip = loadAudioFile(dir / "Long.MID", findSoundFont(), error,
+    const auto clip = loadAudioFile(dir / "Long.MID", testSoundFont(), error,
                                     [&](std::string_view s) { notices.emplace_back(s); });
     ASSERT_TRUE(clip);
     EXPECT_TRUE(clip->silent);
@@ -275,8 +277,8 @@ TEST(AudioFile, LoadsWaveAndMidiAndRefusesOtherFiles) {
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_TRUE(loadAudioFile(dir / "P.MID", dir / "P.WAV", error, notice)->silent);  // not a SoundFont
 
-    const std::string soundFont = findSoundFont();
-    if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    const std::string soundFont = testSoundFont();
+    if (soundFont.empty()) GTEST_SKIP() << kTestSoundFontPath << " is not installed";
     const auto music = loadAudioFile(dir / "P.MID", soundFont, error, notice);
     ASSERT_TRUE(music);
     EXPECT_FALSE(music->silent);
