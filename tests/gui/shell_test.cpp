@@ -394,6 +394,13 @@ TEST(Shell, SaveFallsBackToANewNameWhenTheFileHasGone) {
     EXPECT_EQ(doc->title(), "Renamed.mtn");
     EXPECT_EQ(doc->frame()->windowTitle(), "Renamed.mtn");
     EXPECT_FALSE(doc->isModified());
+    // The whole performance goes with the new name, the sound included.
+    EXPECT_EQ(files.dir.read("Renamed.WAV"), files.dir.read("A.WAV"));
+    Shell again;
+    CDocument* renamed = again.open(files.dir / "Renamed.MTN");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(renamed->doc().trackFlags(), doc->doc().trackFlags());
+    EXPECT_EQ(renamed->doc().motion().value(1, 0), 4242);
 }
 
 TEST(Shell, RecentFilesKeepTenNewestFirstInTheSettings) {
