@@ -49,7 +49,6 @@ std::unique_ptr<QApplication> makeHeadlessApp() {
 EditorSession::EditorSession() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    setViewDialogs(&m_viewDialogs);
     m_app = std::make_unique<CEditorApp>(ui, m_shellDialogs, [this](CDocument& d) {
         m_lastView = new CMainView(d);
         return m_lastView;
@@ -59,10 +58,7 @@ EditorSession::EditorSession() {
     m_app->initInstance({});
 }
 
-EditorSession::~EditorSession() {
-    m_app.reset();
-    setViewDialogs(nullptr);
-}
+EditorSession::~EditorSession() { m_app.reset(); }
 
 bool EditorSession::open(const std::string& path) { return m_app->openDocumentFile(QString::fromStdString(path)) != nullptr; }
 
@@ -122,6 +118,8 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
     // What the user does with the mouse and keys, and what the session itself does;
     // everything else is a command of the registry.
     CMainView* view = activeView();
+    // A script works on the performance as the user sees it once its beats are found.
+    if (view) view->beatTrack().waitForAnalysis();
     if (name == "open") {
         if (argc != 1) return bad("open FILE");
         open(args[0]);
@@ -276,7 +274,7 @@ bool EditorSession::renderView(const QString& file, int width, int height) {
     CMainView* view = activeView();
     if (!view) return false;
     // The beat lines are drawn once the sound's analysis is done: wait for it.
-    (void)view->beatGrid();
+    view->beatTrack().waitForAnalysis();
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     {

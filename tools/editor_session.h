@@ -72,6 +72,7 @@ private:
     QTemporaryDir m_settings;
     HeadlessShellDialogs m_shellDialogs;
     ScriptedViewDialogs m_viewDialogs;  // answered from each command's arguments
+    ScopedViewDialogs m_installedDialogs{&m_viewDialogs};
     std::unique_ptr<CEditorApp> m_app;
     ToolPlayback m_playback;
     CMainView* m_lastView = nullptr;

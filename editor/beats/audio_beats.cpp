@@ -42,13 +42,14 @@ struct Owned {
 // autocorrelation then checks.
 constexpr std::size_t kGuessSamples = 90 * kRate;
 
-double trackerPeriod(Bytes samples) {
+double trackerPeriod(Bytes samples, const CancelFlag& cancel) {
     samples = samples.first(std::min(samples.size(), kGuessSamples));
     Owned<aubio_tempo_t, del_aubio_tempo> tempo(new_aubio_tempo("default", kWindow, kHop, kRate));
     Owned<fvec_t, del_fvec> in(new_fvec(kHop)), out(new_fvec(1));
     if (!tempo.p || !in.p || !out.p) return 0;
     std::vector<double> beats;
     for (std::size_t at = 0; at + kHop <= samples.size(); at += kHop) {
+        if (cancel) return 0;
         for (int i = 0; i < kHop; ++i) in.p->data[i] = (samples[at + static_cast<std::size_t>(i)] - 128) / 128.0f;
         const uint_t before = aubio_tempo_get_last(tempo.p);
         aubio_tempo_do(tempo.p, in.p, out.p);
@@ -62,7 +63,7 @@ double trackerPeriod(Bytes samples) {
 }
 
 // Spectral flux a frame, and the loudness of each frame.
-void envelope(Bytes samples, std::vector<float>& flux, std::vector<float>& level) {
+void envelope(Bytes samples, std::vector<float>& flux, std::vector<float>& level, const CancelFlag& cancel) {
     Owned<aubio_pvoc_t, del_aubio_pvoc> pvoc(new_aubio_pvoc(kWindow, kHop));
     Owned<aubio_specdesc_t, del_aubio_specdesc> desc(new_aubio_specdesc("specflux", kWindow));
     Owned<fvec_t, del_fvec> in(new_fvec(kHop)), out(new_fvec(1));
@@ -72,6 +73,7 @@ void envelope(Bytes samples, std::vector<float>& flux, std::vector<float>& level
     flux.reserve(frames);
     level.reserve(frames);
     for (std::size_t f = 0; f < frames; ++f) {
+        if (cancel) return;
         double energy = 0;
         for (int i = 0; i < kHop; ++i) {
             const float v = (samples[f * kHop + static_cast<std::size_t>(i)] - 128) / 128.0f;
@@ -85,12 +87,12 @@ void envelope(Bytes samples, std::vector<float>& flux, std::vector<float>& level
     }
 }
 
-std::vector<double> autocorrelation(const std::vector<float>& x, int maxLag) {
+std::vector<double> autocorrelation(const std::vector<float>& x, int maxLag, const CancelFlag& cancel) {
     const double mean = std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(x.size());
     std::vector<double> centred(x.size());
     for (std::size_t i = 0; i < x.size(); ++i) centred[i] = x[i] - mean;
     std::vector<double> acf(static_cast<std::size_t>(maxLag) + 2, 0.0);
-    for (int lag = 1; lag <= maxLag + 1; ++lag) {
+    for (int lag = 1; lag <= maxLag + 1 && !cancel; ++lag) {
         double s = 0;
         for (std::size_t i = static_cast<std::size_t>(lag); i < centred.size(); ++i)
             s += centred[i] * centred[i - static_cast<std::size_t>(lag)];
@@ -152,7 +154,7 @@ double choosePeriod(const std::vector<double>& acf, double guess) {
 
 // Tempo-constrained dynamic programming over the envelope: each beat is
 // worth its onset strength, less a penalty for an interval away from period.
-std::vector<double> trackBeats(const std::vector<float>& flux, double period) {
+std::vector<double> trackBeats(const std::vector<float>& flux, double period, const CancelFlag& cancel) {
     const std::size_t n = flux.size();
     double mean = 0, sq = 0;
     for (float v : flux) {
@@ -171,6 +173,7 @@ std::vector<double> trackBeats(const std::vector<float>& flux, double period) {
         penalty[static_cast<std::size_t>(g)] = kTightness * r * r;
     }
     for (std::size_t t = 0; t < n; ++t) {
+        if (cancel) return {};
         double best = 0;
         long from = -1;
         for (long g = minGap; g <= maxGap && static_cast<long>(t) - g >= 0; ++g) {
@@ -219,11 +222,11 @@ std::vector<double> trackBeats(const std::vector<float>& flux, double period) {
 
 }  // namespace
 
-BeatGrid beatsFromSamples(Bytes samples) {
+BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     BeatGrid grid;
     grid.source = BeatSource::Audio;
     std::vector<float> flux, level;
-    envelope(samples, flux, level);
+    envelope(samples, flux, level, cancel);
     const double minFrames = 4 * 60000.0 / kMinTrackedBpm / kFrameMs;  // four slow beats
     if (flux.size() < static_cast<std::size_t>(minFrames)) return grid;
 
@@ -246,11 +249,12 @@ BeatGrid beatsFromSamples(Bytes samples) {
     const double quiet = loud * kQuietRatio * kQuietRatio;  // levels are squared
 
     // Lags up to the slowest tempo's period and the margin refinePeak searches.
-    const std::vector<double> acf = autocorrelation(flux, static_cast<int>(std::ceil(1.1 * 60000.0 / kMinTrackedBpm / kFrameMs)));
-    const double period = choosePeriod(acf, trackerPeriod(samples));
-    if (period <= 0) return grid;
+    const std::vector<double> acf =
+        autocorrelation(flux, static_cast<int>(std::ceil(1.1 * 60000.0 / kMinTrackedBpm / kFrameMs)), cancel);
+    const double period = choosePeriod(acf, trackerPeriod(samples, cancel));
+    if (period <= 0 || cancel) return grid;
 
-    for (double frame : trackBeats(flux, period)) {
+    for (double frame : trackBeats(flux, period, cancel)) {
         const auto at = static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)));
         if (local[at] < quiet) continue;
         long ms = std::lround(frame * kFrameMs + kFrameMs - kOnsetDelayMs);

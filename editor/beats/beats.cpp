@@ -12,11 +12,21 @@
 
 namespace rova::beats {
 
-BeatGrid beatsForSound(Bytes audioFile) {
+BeatGrid beatsForSound(Bytes audioFile, const CancelFlag& cancel) {
     if (isMidiAudio(audioFile)) return beatsFromMidi(audioFile);
     CWaveTrack wave;
-    if (!readWave(audioFile, wave) || wave.sampleCount <= 0) return {};
-    return beatsFromSamples(Bytes(wave.samples, static_cast<std::size_t>(wave.sampleCount)));
+    if (!readWave(audioFile, wave) || wave.sampleCount <= 0 || cancel) return {};
+    return beatsFromSamples(Bytes(wave.samples, static_cast<std::size_t>(wave.sampleCount)), cancel);
+}
+
+BeatGrid beatsForSound(Bytes audioFile) {
+    const CancelFlag never{false};
+    return beatsForSound(audioFile, never);
+}
+
+BeatGrid beatsFromSamples(Bytes samples) {
+    const CancelFlag never{false};
+    return beatsFromSamples(samples, never);
 }
 
 std::int64_t soundLengthMs(Bytes audioFile) {
@@ -92,28 +102,42 @@ int previousBeatStep(const BeatGrid& grid, int step) {
 
 // ---- analysis off the calling thread ---------------------------------------------
 
-BeatAnalysis::BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done) {
+BeatAnalysis::BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done, Analyser analyser)
+    : m_cancel(std::make_shared<CancelFlag>(false)) {
+    if (!analyser) analyser = [](Bytes bytes, const CancelFlag& cancel) { return beatsForSound(bytes, cancel); };
     std::promise<BeatGrid> promise;
     m_result = promise.get_future().share();
     // The grid is stored before done is told, so whoever done wakes finds it ready.
-    m_worker = std::thread([promise = std::move(promise), bytes = std::move(audioFile), done = std::move(done)]() mutable {
+    m_worker = std::thread([promise = std::move(promise), bytes = std::move(audioFile), done = std::move(done),
+                            analyser = std::move(analyser), cancel = m_cancel]() mutable {
+        BeatGrid grid;
         try {
-            promise.set_value(beatsForSound(bytes));
+            grid = analyser(bytes, *cancel);
         } catch (...) {
-            promise.set_value(BeatGrid{});  // out of memory: no beats rather than a lost window
+            // out of memory: no beats rather than a lost window
         }
-        if (done) done();
+        promise.set_value(*cancel ? BeatGrid{} : std::move(grid));
+        if (done && !*cancel) done();
     });
 }
 
 BeatAnalysis::~BeatAnalysis() {
+    cancel();
     if (m_worker.joinable()) m_worker.join();
 }
 
-bool BeatAnalysis::ready() const {
-    return m_result.valid() && m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+void BeatAnalysis::cancel() {
+    if (m_cancel) *m_cancel = true;
 }
 
-const BeatGrid& BeatAnalysis::grid() const { return m_result.valid() ? m_result.get() : m_empty; }
+bool BeatAnalysis::ready() const {
+    return m_result.valid() && !*m_cancel && m_result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+const BeatGrid& BeatAnalysis::grid() const { return ready() ? m_result.get() : m_empty; }
+
+void BeatAnalysis::wait() const {
+    if (m_result.valid()) m_result.wait();
+}
 
 }  // namespace rova::beats

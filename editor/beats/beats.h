@@ -4,6 +4,7 @@
 // Standard library (and the beat tracker's library) only.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -32,15 +33,25 @@ inline constexpr std::size_t kMaxBeats = 1u << 20;
 // the file is no Standard MIDI File or counts time in SMPTE frames.
 BeatGrid beatsFromMidi(Bytes file);
 
+// Set from any thread to stop an analysis: its loops look at it between small
+// pieces of work, so it ends within milliseconds, its result then void.
+using CancelFlag = std::atomic<bool>;
+
 // Beats of 8000 Hz unsigned 8-bit mono samples (128 is silence), from the
 // beat tracker's onsets and tempo, placed on the onsets; quiet stretches get
 // no beats. The tempo is the inter-beat interval's median, refined by the
 // mean of the intervals near it. Downbeats are unknown.
 BeatGrid beatsFromSamples(Bytes samples);
+BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel);
 
 // The sound of a performance: the bytes of its audio file (WAVE or MIDI).
 // Computes synchronously; an empty grid when there is no usable sound.
 BeatGrid beatsForSound(Bytes audioFile);
+BeatGrid beatsForSound(Bytes audioFile, const CancelFlag& cancel);
+
+// What an analysis runs: beatsForSound, or a stand-in in tests. It should
+// return soon once cancel is set.
+using Analyser = std::function<BeatGrid(Bytes audioFile, const CancelFlag& cancel)>;
 
 // The length of the sound in milliseconds (0 when there is none).
 std::int64_t soundLengthMs(Bytes audioFile);
@@ -81,22 +92,32 @@ int previousBeatStep(const BeatGrid& grid, int step);
 std::size_t firstBeatAtOrAfter(const std::vector<int>& beatsMs, std::int64_t ms);
 
 // An analysis running off the calling thread on its own copy of the sound.
+// Nothing waits for it: until it is ready there are no beats.
 class BeatAnalysis {
 public:
     BeatAnalysis() = default;
     // Starts analysing; done, when given, is called on the worker thread once
-    // the grid is ready (ready() is then true).
-    explicit BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done = {});
+    // the grid is ready (ready() is then true), but not after a cancel.
+    explicit BeatAnalysis(std::vector<std::uint8_t> audioFile, std::function<void()> done = {},
+                          Analyser analyser = {});
+    // Cancels the analysis and lets its thread end, which takes no longer
+    // than the analysis needs to notice the cancel.
     ~BeatAnalysis();
     BeatAnalysis(const BeatAnalysis&) = delete;
     BeatAnalysis& operator=(const BeatAnalysis&) = delete;
 
     bool started() const { return m_result.valid(); }
     bool ready() const;
-    // The grid, waiting for the analysis when it still runs; empty when none was started.
+    // The grid once ready; empty while the analysis runs and when none was started.
     const BeatGrid& grid() const;
+    // Stops the analysis: it never becomes ready.
+    void cancel();
+    // Blocks until the analysis is ready or cancelled. Only for runs without
+    // a user (the headless tool, tests): the editor never waits.
+    void wait() const;
 
 private:
+    std::shared_ptr<CancelFlag> m_cancel;
     std::shared_future<BeatGrid> m_result;
     std::thread m_worker;
     BeatGrid m_empty;

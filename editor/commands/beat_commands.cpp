@@ -3,12 +3,10 @@
 #include <cstdlib>
 
 #include "commands/editor_commands.h"
-#include "shell/child_frame.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
-#include "shell/main_frame.h"
-#include "view/beats_dialog.h"
 #include "view/main_view.h"
+#include "view/view_dialogs.h"
 
 namespace rova {
 namespace {
@@ -46,32 +44,21 @@ public:
     }
     void onExecute(CMainView& view) override {
         CBeatTrack& track = view.beatTrack();
-        std::optional<BeatsChoice> choice;
-        if (m_cancel) {
-            m_cancel = false;
-            return;
-        }
-        if (m_scripted) {
-            choice = *m_scripted;
-            m_scripted.reset();
-        } else if (beatsDialog()) {
-            choice = beatsDialog()(&view, track.detected(), track.manual());
-        }
+        // The dialog shows the detected beats as soon as they are found.
+        const std::optional<BeatsChoice> choice = viewDialogs().askBeats(
+            &view, [&track]() -> const beats::BeatGrid* { return track.detecting() ? nullptr : &track.detected(); },
+            track.manual());
         if (!choice) return;
         if (!track.setManual(choice->manual))
             view.doc().ui().showMessage("The beat setting could not be written beside the performance.");
         view.invalidateAll();
-        if (CEditorApp* app = CEditorApp::instance())
-            if (CMainFrame* frame = app->mainFrame()) frame->scheduleIdleUpdate();
+        if (view.host().stateChanged) view.host().stateChanged();
     }
     // beats BPM OFFSET: set by hand; beats detect: back to the detected beats; beats cancel.
-    bool takeArguments(const std::string&, const std::vector<std::string>& args, ScriptedAnswers&,
+    bool takeArguments(const std::string&, const std::vector<std::string>& args, ScriptedAnswers& answers,
                        std::string& error) override {
-        m_scripted.reset();
-        m_cancel = false;
         if (args.size() == 1 && (args[0] == "detect" || args[0] == "cancel")) {
-            if (args[0] == "detect") m_scripted = BeatsChoice{};
-            m_cancel = args[0] == "cancel";
+            if (args[0] == "detect") answers.beats = BeatsChoice{};
             return true;
         }
         int offset = 0;
@@ -82,13 +69,9 @@ public:
             error = "usage: beats BPM OFFSET | beats detect | beats cancel";
             return false;
         }
-        m_scripted = BeatsChoice{beats::BpmSetting{std::round(bpm * 10) / 10, offset}};
+        answers.beats = BeatsChoice{beats::BpmSetting{std::round(bpm * 10) / 10, offset}};
         return true;
     }
-
-private:
-    std::optional<BeatsChoice> m_scripted;
-    bool m_cancel = false;
 };
 
 }  // namespace

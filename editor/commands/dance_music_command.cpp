@@ -29,6 +29,7 @@ constexpr const char* kMsgNeedFullBody = "A full-body motion track is needed to 
 constexpr const char* kMsgRangeTooShort = "Select a longer range to dance to";
 constexpr const char* kMsgRangeTooLong = "Select at most two hours to dance to";
 constexpr const char* kMsgNoBeats = "The sound has no beats to dance to";
+constexpr const char* kMsgBeatsNotReady = "The beats are still being found: try again in a moment";
 constexpr const char* kMsgTooLarge = "The motion is too large to save: reduce it outside the danced range";
 
 // The range is longer than a dance the motion file can hold there.
@@ -97,7 +98,7 @@ public:
         }
         const beats::BeatGrid grid = beatsForDance(view);
         if (grid.empty()) {
-            doc.ui().showMessage(kMsgNoBeats);
+            doc.ui().showMessage(view.beatTrack().detecting() ? kMsgBeatsNotReady : kMsgNoBeats);
             return;
         }
         const auto chosen = viewDialogs().askDanceToMusic(&view, rememberedSettings());

@@ -222,6 +222,11 @@ std::vector<CChildFrame*> CMainFrame::childFrames() const {
 }
 
 void CMainFrame::addChild(CChildFrame* frame) {
+    if (CView* view = frame->view()) {
+        // Notes stay a while: they tell of something found, not of a key pressed.
+        view->setHost({.showNote = [this](const QString& note) { statusBar()->showMessage(note, 15000); },
+                       .stateChanged = [this] { scheduleIdleUpdate(); }});
+    }
     m_mdi->addSubWindow(frame);
     const QSize area = m_mdi->viewport()->size();
     frame->resize(std::max(area.width() * 3 / 4, 320), std::max(area.height() * 3 / 4, 200));

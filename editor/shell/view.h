@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QString>
+#include <functional>
 
 #include "shell/commands.h"
 #include "player/player_link.h"
@@ -13,6 +15,17 @@ class QPainter;
 namespace rova {
 
 class CDocument;
+
+// What a view asks of the window that hosts it, so that it never reaches for
+// the main frame: the main frame fills these in as it takes the view in.
+// Empty ones do nothing (a view on its own, as in tests).
+struct ViewHost {
+    // A passing note in the status bar's message pane.
+    std::function<void(const QString&)> showNote;
+    // Something the commands' states or the status fields show has changed
+    // outside of input (an analysis ended): refresh them soon.
+    std::function<void()> stateChanged;
+};
 
 class CView : public QAbstractScrollArea, public PlayerClient {
 public:
@@ -33,6 +46,9 @@ public:
     // The tempo the status bar shows for this window ("125 BPM"), "" for none.
     virtual QString tempoText() const { return {}; }
 
+    void setHost(ViewHost host) { m_host = std::move(host); }
+    const ViewHost& host() const { return m_host; }
+
     // PlayerClient: views that edit override these.
     void onKeyDown(int virtualKey) override;
     bool onViewerJointValue(int channel, int degrees) override;
@@ -43,6 +59,7 @@ protected:
 
 private:
     CDocument& m_document;
+    ViewHost m_host;
 };
 
 }  // namespace rova

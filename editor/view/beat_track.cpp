@@ -9,7 +9,7 @@
 
 #include "document/main_doc.h"
 #include "platform/files.h"
-#include "shell/editor_app.h"
+#include "shell/editor_app.h"  // the settings' names
 
 namespace rova {
 namespace {
@@ -36,7 +36,7 @@ void CBeatTrack::setSnapToBeats(bool on) { store(kSnapToBeatsKey, on); }
 
 void CBeatTrack::reset(const CMainDoc& doc, std::function<void()> ready,
                        const std::function<void(const QString&)>& note) {
-    // The previous analysis (of a replaced sound) is finished first.
+    // The previous analysis (of a replaced sound) is cancelled, not waited for.
     m_analysis.reset();
     m_manual.reset();
     m_manualGrid = {};
@@ -48,9 +48,12 @@ void CBeatTrack::reset(const CMainDoc& doc, std::function<void()> ready,
     // The worker tells the window through its event queue; a window gone by
     // then drops the call with its queue.
     auto* app = QCoreApplication::instance();
-    m_analysis = std::make_unique<beats::BeatAnalysis>(audio, [app, ready = std::move(ready)] {
-        if (app && ready) QMetaObject::invokeMethod(app, ready, Qt::QueuedConnection);
-    });
+    m_analysis = std::make_unique<beats::BeatAnalysis>(
+        audio,
+        [app, ready = std::move(ready)] {
+            if (app && ready) QMetaObject::invokeMethod(app, ready, Qt::QueuedConnection);
+        },
+        m_analyser);
     if (doc.pathName().empty()) return;
     m_bpmPath = PerformancePath::split(doc.pathName()).sibling("BPM");
     beats::BpmSetting setting;
@@ -124,9 +127,6 @@ void drawBeatLines(QPainter& p, const beats::BeatGrid& grid, int pps, int left, 
 
 // ---- the view's side --------------------------------------------------------
 
-#include <QStatusBar>
-
-#include "shell/main_frame.h"
 #include "view/main_view.h"
 
 namespace rova {
@@ -135,15 +135,14 @@ void CMainView::restartBeats() {
     const QPointer<CMainView> self(this);
     m_beats.reset(
         doc(),
+        // The beats found: the lines, the tempo field and the commands' states follow.
         [self] {
             if (!self) return;
             self->viewport()->update();
-            if (CEditorApp* app = CEditorApp::instance())
-                if (CMainFrame* frame = app->mainFrame()) frame->scheduleIdleUpdate();
+            if (self->host().stateChanged) self->host().stateChanged();
         },
-        [](const QString& note) {
-            if (CEditorApp* app = CEditorApp::instance())
-                if (CMainFrame* frame = app->mainFrame()) frame->statusBar()->showMessage(note, 15000);
+        [self](const QString& note) {
+            if (self && self->host().showNote) self->host().showNote(note);
         });
 }
 

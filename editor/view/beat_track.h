@@ -1,6 +1,7 @@
-// The beats of one performance window: the sound's analysis (run once, off
-// the user-interface thread), the hand-set tempo kept in NAME.BPM, the
-// remembered View settings Show Beats and Snap to Beats, and the beat lines.
+// The beats of one performance window: the sound's analysis (run off the
+// user-interface thread, which never waits for it: until it is ready there are
+// no detected beats), the hand-set tempo kept in NAME.BPM, the remembered View
+// settings Show Beats and Snap to Beats, and the beat lines.
 #pragma once
 
 #include <QRect>
@@ -20,16 +21,28 @@ class CMainDoc;
 
 class CBeatTrack {
 public:
-    // Starts the analysis of the document's sound and reads NAME.BPM beside
-    // it; ready is called on the user-interface thread when the analysis ends.
-    // A malformed NAME.BPM is ignored and reported through note.
+    // analyser finds the beats of a sound (beats::beatsForSound unless a test
+    // puts a stand-in there).
+    explicit CBeatTrack(beats::Analyser analyser = {}) : m_analyser(std::move(analyser)) {}
+
+    // Cancels the analysis still running (of a replaced sound), starts the
+    // analysis of the document's sound and reads NAME.BPM beside it; ready is
+    // called on the user-interface thread when the analysis ends. A malformed
+    // NAME.BPM is ignored and reported through note.
     void reset(const CMainDoc& doc, std::function<void()> ready, const std::function<void(const QString&)>& note);
 
     // The beats in force: the hand-set tempo when there is one, else the
-    // analysed beats (waiting for the analysis when it still runs).
+    // analysed beats; none while the analysis runs.
     const beats::BeatGrid& grid();
-    // The analysed beats alone (waiting likewise).
+    // The analysed beats alone; none while the analysis runs.
     const beats::BeatGrid& detected() const { return m_analysis ? m_analysis->grid() : m_none; }
+    // Whether the sound's beats are still being found.
+    bool detecting() const { return m_analysis && !m_analysis->ready(); }
+    // Waits until the analysis has ended. Only for runs without a user (the
+    // headless tool, tests), which want the beats the user would see later.
+    void waitForAnalysis() const {
+        if (m_analysis) m_analysis->wait();
+    }
     // The beats to draw now, null while the analysis runs or when lines are hidden.
     const beats::BeatGrid* gridToDraw();
     // "125 BPM", "97.5 BPM"; "" without beats or while the analysis runs.
@@ -47,6 +60,7 @@ public:
     static void setSnapToBeats(bool on);
 
 private:
+    beats::Analyser m_analyser;
     std::unique_ptr<beats::BeatAnalysis> m_analysis;
     std::optional<beats::BpmSetting> m_manual;
     beats::BeatGrid m_manualGrid;

@@ -7,24 +7,33 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace rova {
 namespace {
 
-QString describe(const beats::BeatGrid& g) {
-    if (g.empty()) return "No beats were found in the sound.";
-    const char* from = g.source == beats::BeatSource::Midi ? "From the MIDI file" : "Detected in the sound";
-    return QString("%1: %2 BPM, first beat at %3 ms.").arg(from).arg(g.bpm, 0, 'f', 1).arg(g.beatsMs.front());
+// How often an open dialog looks whether the beats have been found meanwhile.
+constexpr int kDetectingPollMs = 100;
+
+QString describe(const beats::BeatGrid* g) {
+    if (!g) return QString::fromUtf8("Detecting…");
+    if (g->empty()) return "No beats were found in the sound.";
+    const char* from = g->source == beats::BeatSource::Midi ? "From the MIDI file" : "Detected in the sound";
+    return QString("%1: %2 BPM, first beat at %3 ms.").arg(from).arg(g->bpm, 0, 'f', 1).arg(g->beatsMs.front());
 }
 
-std::optional<BeatsChoice> runBeatsDialog(QWidget* parent, const beats::BeatGrid& detected,
+}  // namespace
+
+std::optional<BeatsChoice> runBeatsDialog(QWidget* parent, const DetectedBeats& detected,
                                           const std::optional<beats::BpmSetting>& manual) {
+    const beats::BeatGrid* grid = detected ? detected() : nullptr;
     QDialog dialog(parent);
     dialog.setWindowTitle("Beats");
     auto* layout = new QVBoxLayout(&dialog);
-    auto* found = new QLabel(describe(detected), &dialog);
+    auto* found = new QLabel(describe(grid), &dialog);
+    found->setObjectName("found");
     layout->addWidget(found);
     auto* form = new QFormLayout;
     auto* tempo = new QDoubleSpinBox(&dialog);
@@ -45,7 +54,7 @@ std::optional<BeatsChoice> runBeatsDialog(QWidget* parent, const beats::BeatGrid
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QPushButton* detect = buttons->addButton("&Detect", QDialogButtonBox::ResetRole);
     detect->setObjectName("detect");
-    detect->setEnabled(!detected.empty());
+    detect->setEnabled(grid && !grid->empty());
     layout->addWidget(buttons);
 
     bool byHand = manual.has_value();
@@ -59,26 +68,34 @@ std::optional<BeatsChoice> runBeatsDialog(QWidget* parent, const beats::BeatGrid
         state->setText(hand ? "The beats are set by hand (kept in NAME.BPM beside the performance)."
                             : "The detected beats are used.");
     };
-    show(manual.value_or(beats::settingOf(detected)), manual.has_value());
+    show(manual.value_or(grid ? beats::settingOf(*grid) : beats::BpmSetting{}), manual.has_value());
     auto edited = [&] {
         if (!filling && !byHand) show({tempo->value(), offset->value()}, true);
     };
     QObject::connect(tempo, &QDoubleSpinBox::valueChanged, &dialog, edited);
     QObject::connect(offset, &QSpinBox::valueChanged, &dialog, edited);
-    QObject::connect(detect, &QPushButton::clicked, &dialog, [&] { show(beats::settingOf(detected), false); });
+    QObject::connect(detect, &QPushButton::clicked, &dialog, [&] {
+        if (grid) show(beats::settingOf(*grid), false);
+    });
+    // Beats found while the dialog is open show at once, and fill the fields
+    // unless the user has set them.
+    QTimer poll(&dialog);
+    poll.setInterval(kDetectingPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        grid = detected ? detected() : nullptr;
+        if (!grid) return;
+        poll.stop();
+        found->setText(describe(grid));
+        detect->setEnabled(!grid->empty());
+        if (!byHand) show(beats::settingOf(*grid), false);
+    });
+    if (!grid) poll.start();
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     BeatsChoice choice;
     if (byHand) choice.manual = beats::BpmSetting{std::round(tempo->value() * 10) / 10, offset->value()};
     return choice;
-}
-
-}  // namespace
-
-BeatsDialogFunction& beatsDialog() {
-    static BeatsDialogFunction dialog = runBeatsDialog;
-    return dialog;
 }
 
 }  // namespace rova

@@ -45,7 +45,10 @@ bool extend(int& start, int& count, int i) {
 
 }  // namespace
 
-CMainView::CMainView(CDocument& document, QWidget* parent) : CView(document, parent) {
+CMainView::CMainView(CDocument& document, QWidget* parent) : CMainView(document, beats::Analyser{}, parent) {}
+
+CMainView::CMainView(CDocument& document, beats::Analyser beatAnalyser, QWidget* parent)
+    : CView(document, parent), m_beats(std::move(beatAnalyser)) {
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();

@@ -20,6 +20,8 @@ class CMainDoc;
 class CMainView : public CView, public PaneHost {
 public:
     explicit CMainView(CDocument& document, QWidget* parent = nullptr);
+    // With a stand-in for the beat analysis (tests).
+    CMainView(CDocument& document, beats::Analyser beatAnalyser, QWidget* parent = nullptr);
     ~CMainView() override;
 
     // CView
@@ -76,7 +78,7 @@ public:
     void viewerDragEnded() override;
 
     // The performance's beats: the NAME.BPM setting if any, else the analysed
-    // ones (waiting for the analysis when it still runs); empty without sound.
+    // ones; empty without sound and while the analysis runs (never waited for).
     const beats::BeatGrid& beatGrid() { return m_beats.grid(); }
     CBeatTrack& beatTrack() { return m_beats; }
     QString tempoText() const override { return m_beats.tempoText(); }

@@ -1,8 +1,11 @@
 #include "view/view_dialogs.h"
 
+#include <utility>
+
 #include "shell/dialogs.h"
 #include "shell/editor_app.h"
 #include "platform/qt_messages.h"
+#include "view/beats_dialog.h"
 #include "view/dance_music_dialog.h"
 #include "view/main_view.h"
 
@@ -64,6 +67,18 @@ ViewDialogs& viewDialogs() {
     return g_dialogs ? *g_dialogs : real;
 }
 
-void setViewDialogs(ViewDialogs* dialogs) { g_dialogs = dialogs; }
+ViewDialogs* installViewDialogs(ViewDialogs* dialogs) { return std::exchange(g_dialogs, dialogs); }
+
+std::optional<BeatsChoice> QtViewDialogs::askBeats(QWidget* parent, const DetectedBeats& detected,
+                                                   const std::optional<beats::BpmSetting>& manual) {
+    return runBeatsDialog(parent, detected, manual);
+}
+
+std::optional<BeatsChoice> ScriptedViewDialogs::askBeats(QWidget*, const DetectedBeats& detected,
+                                                         const std::optional<beats::BpmSetting>& manual) {
+    const beats::BeatGrid* grid = detected ? detected() : nullptr;
+    beatsShown.push_back({grid ? std::optional(*grid) : std::nullopt, manual});
+    return beats;
+}
 
 }  // namespace rova

@@ -4,10 +4,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "beats/beats.h"
 #include "dance/music_dance.h"
 #include "shell/dialogs.h"
 
@@ -16,6 +18,15 @@ class QWidget;
 namespace rova {
 
 class CDialogMemory;
+
+// What the Beats dialog answers with: the hand-set tempo, or nothing to use the detected beats.
+struct BeatsChoice {
+    std::optional<beats::BpmSetting> manual;
+    bool operator==(const BeatsChoice&) const = default;
+};
+// The detected beats as the Beats dialog sees them, asked again while it is
+// open: null while they are still being found.
+using DetectedBeats = std::function<const beats::BeatGrid*()>;
 
 class ViewDialogs {
 public:
@@ -34,6 +45,10 @@ public:
     // "Dance to the Music" showing the remembered settings: the ones confirmed, or nothing unless Dance.
     virtual std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
                                                                       const dance::MusicDanceSettings& shown) = 0;
+    // "Beats" with the detected beats and the setting in force (none: the
+    // detected beats are in use): the choice, or nothing for Cancel.
+    virtual std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
+                                                const std::optional<beats::BpmSetting>& manual) = 0;
 };
 
 // The real dialogs.
@@ -46,6 +61,8 @@ public:
     std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
     std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
                                                               const dance::MusicDanceSettings& shown) override;
+    std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
+                                        const std::optional<beats::BpmSetting>& manual) override;
 };
 
 // What a run without a user answers the dialogs: the headless tool and tests
@@ -57,6 +74,7 @@ struct ScriptedAnswers {
     std::optional<int> mouth;
     std::optional<PasteParts> paste;
     std::optional<dance::MusicDanceSettings> danceToMusic;
+    std::optional<BeatsChoice> beats;
     std::vector<std::string> files;     // files chosen in the file dialogs, in turn
     std::vector<std::string> messages;  // what a dialog itself said while refusing input
     void reset() { *this = ScriptedAnswers(); }
@@ -80,10 +98,32 @@ public:
         danceShown.push_back(shown);
         return danceToMusic;
     }
+    // What the Beats dialog opened with: the detected beats (none while being found) and the setting.
+    struct BeatsShown {
+        std::optional<beats::BeatGrid> detected;
+        std::optional<beats::BpmSetting> manual;
+    };
+    std::vector<BeatsShown> beatsShown;
+    std::optional<BeatsChoice> askBeats(QWidget*, const DetectedBeats& detected,
+                                        const std::optional<beats::BpmSetting>& manual) override;
 };
 
-// The dialogs the views use; the real ones unless replaced.
+// The dialogs the views use: the real ones unless others are installed.
 ViewDialogs& viewDialogs();
-void setViewDialogs(ViewDialogs* dialogs);
+// Installs dialogs (null: the real ones) and returns those installed before.
+ViewDialogs* installViewDialogs(ViewDialogs* dialogs);
+
+// Installs dialogs for its own life and then puts back those it replaced, so
+// that a test that stops early leaves no dialogs behind that point into it.
+class ScopedViewDialogs {
+public:
+    explicit ScopedViewDialogs(ViewDialogs* dialogs) : m_previous(installViewDialogs(dialogs)) {}
+    ~ScopedViewDialogs() { installViewDialogs(m_previous); }
+    ScopedViewDialogs(const ScopedViewDialogs&) = delete;
+    ScopedViewDialogs& operator=(const ScopedViewDialogs&) = delete;
+
+private:
+    ViewDialogs* m_previous;
+};
 
 }  // namespace rova

@@ -6,6 +6,7 @@
 
 #include "beat_sounds.h"
 #include "beats/beats.h"
+#include "gated_analyser.h"
 #include "model/midi_file.h"
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
@@ -257,13 +258,66 @@ TEST(SoundBeats, AnalysisOffThreadGivesTheSameGrid) {
         });
         self = &analysis;
         EXPECT_TRUE(analysis.started());
-        EXPECT_EQ(analysis.grid().beatsMs, beatsForSound(file).beatsMs);
+        analysis.wait();
         EXPECT_TRUE(analysis.ready());
+        EXPECT_EQ(analysis.grid().beatsMs, beatsForSound(file).beatsMs);
+        while (readyWhenDone.load() < 0) std::this_thread::yield();
     }  // the worker has ended
     EXPECT_EQ(readyWhenDone.load(), 1);
     BeatAnalysis none;
     EXPECT_FALSE(none.started());
     EXPECT_TRUE(none.grid().empty());
+}
+
+TEST(SoundBeats, AnAnalysisHasNoBeatsUntilItIsReady) {
+    test::GatedAnalyser gate;
+    std::atomic<int> done{0};
+    const auto file = MidiBuilder(96).endTrack(384).bytes();
+    BeatAnalysis analysis(file, [&] { ++done; }, gate.analyser());
+    gate.waitUntilStarted();
+    EXPECT_TRUE(analysis.started());
+    EXPECT_FALSE(analysis.ready());
+    EXPECT_TRUE(analysis.grid().empty());  // at once, not after the analysis
+    gate.open();
+    analysis.wait();
+    EXPECT_TRUE(analysis.ready());
+    EXPECT_EQ(analysis.grid().beatsMs, (std::vector<int>{0, 500, 1000, 1500}));
+    while (done.load() == 0) std::this_thread::yield();  // done follows the grid on the worker
+    EXPECT_EQ(done.load(), 1);
+}
+
+TEST(SoundBeats, ACancelledAnalysisStopsAndNeverBecomesReady) {
+    test::GatedAnalyser gate;
+    std::atomic<int> done{0};
+    {
+        BeatAnalysis analysis({1, 2, 3}, [&] { ++done; }, gate.analyser());
+        gate.waitUntilStarted();
+        analysis.cancel();
+        analysis.wait();  // returns although the gate stays shut
+        EXPECT_FALSE(analysis.ready());
+        EXPECT_TRUE(analysis.grid().empty());
+        EXPECT_EQ(gate.cancelled(), 1);
+        // Destroying a running analysis cancels it rather than waiting for its end.
+        BeatAnalysis second({1, 2, 3}, [&] { ++done; }, gate.analyser());
+        gate.waitUntilStarted(2);
+    }
+    EXPECT_EQ(gate.cancelled(), 2);
+    EXPECT_EQ(done.load(), 0);
+}
+
+TEST(SoundBeats, TheTrackerStopsWhenCancelled) {
+    // Five minutes of clicks: with the flag set the tracker gives up at once and finds nothing.
+    const auto sound = test::pulseSound(test::Pattern::Clicks, 120, 300, 0, 1);
+    const CancelFlag cancelled{true};
+    EXPECT_TRUE(beatsFromSamples(sound.samples, cancelled).empty());
+    auto wave = test::waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    EXPECT_TRUE(beatsForSound(wave, cancelled).empty());
+    // A cancel while the real analysis runs ends it, not ready.
+    BeatAnalysis analysis(wave);
+    analysis.cancel();
+    analysis.wait();
+    EXPECT_FALSE(analysis.ready());
 }
 
 }  // namespace

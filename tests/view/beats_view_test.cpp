@@ -1,13 +1,16 @@
 // Beats in the performance view: the grid of the sound and of NAME.BPM, the
 // lines, the tempo field, snapping by mouse and keys, and the Beats command.
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QThread>
 
 #include "beats/beat_sounds.h"
+#include "beats/gated_analyser.h"
 #include "player/window_messages.h"
 #include "view/beat_track.h"
 #include "view/beats_dialog.h"
@@ -27,11 +30,30 @@ CMainView& openMidi(Editor& e, const std::string& name = "M") {
 
 int pixelOfStep(const CMainView& v, int step) { return v.stepX(step) + 1; }
 
+// Runs the event loop until done() holds: the news of found beats comes from
+// the analysis's thread through the event queue. False if it never does.
+template <class Done>
+bool eventually(Done done) {
+    const QDeadlineTimer patience(30000);  // a hang, not a slow machine, fails
+    while (!done() && !patience.hasExpired()) {
+        QCoreApplication::processEvents();
+        QThread::yieldCurrentThread();
+    }
+    return done();
+}
+
+// The beats as the user sees them once the analysis has ended.
+void waitForBeats(CMainView& v) {
+    v.beatTrack().waitForAnalysis();
+    QCoreApplication::processEvents();
+}
+
 }  // namespace
 
 TEST(ViewBeats, GridOfTheSoundAndTheTempoField) {
     Editor e;
     CMainView& v = openMidi(e);
+    waitForBeats(v);
     const beats::BeatGrid& g = v.beatGrid();
     EXPECT_EQ(g.source, beats::BeatSource::Midi);
     ASSERT_EQ(g.beatsMs.size(), 16u);
@@ -50,7 +72,7 @@ TEST(ViewBeats, GridOfTheSoundAndTheTempoField) {
 TEST(ViewBeats, LinesAreDrawnUnderThePanesOnlyWhenShown) {
     Editor e;
     CMainView& v = openMidi(e);
-    (void)v.beatGrid();
+    waitForBeats(v);
     v.setZoom(10);  // 100 pixels a second: the beat at 480 ms lies at x 74 + 48
     auto render = [&] {
         QImage image(v.drawingSize(), QImage::Format_RGB32);
@@ -76,6 +98,7 @@ TEST(ViewBeats, LinesAreDrawnUnderThePanesOnlyWhenShown) {
 TEST(ViewBeats, SnappingByMouseAndKeys) {
     Editor e;
     CMainView& v = openMidi(e);
+    waitForBeats(v);
     // Off: a click selects the step under it.
     v.onLButtonDown({pixelOfStep(v, 8), 0}, false);
     EXPECT_EQ(v.selStart(), 8);
@@ -120,34 +143,28 @@ TEST(ViewBeats, SnappingByMouseAndKeys) {
 TEST(ViewBeats, BeatsDialogWritesAndRemovesTheBpmFile) {
     Editor e;
     CMainView& v = openMidi(e);
+    waitForBeats(v);
     const std::filesystem::path bpm = e.files.dir.path() / "M.BPM";
-    beats::BeatGrid shown;
-    std::optional<beats::BpmSetting> shownManual;
-    std::optional<BeatsChoice> answer = BeatsChoice{beats::BpmSetting{100.0, 240}};
-    const BeatsDialogFunction real = beatsDialog();
-    beatsDialog() = [&](QWidget*, const beats::BeatGrid& detected, const std::optional<beats::BpmSetting>& manual) {
-        shown = detected;
-        shownManual = manual;
-        return answer;
-    };
+    e.viewDlgs.beats = BeatsChoice{beats::BpmSetting{100.0, 240}};
     ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
-    EXPECT_EQ(shown.bpm, 125.0);
-    EXPECT_FALSE(shownManual);
+    ASSERT_EQ(e.viewDlgs.beatsShown.size(), 1u);
+    ASSERT_TRUE(e.viewDlgs.beatsShown[0].detected);
+    EXPECT_EQ(e.viewDlgs.beatsShown[0].detected->bpm, 125.0);
+    EXPECT_FALSE(e.viewDlgs.beatsShown[0].manual);
     EXPECT_EQ(e.files.dir.read("M.BPM"), std::vector<std::uint8_t>({'b', 'p', 'm', ' ', '1', '0', '0', '.', '0', '\n', 'o', 'f', 'f',
                                                                     's', 'e', 't', ' ', '2', '4', '0', '\n'}));
     EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Manual);
     EXPECT_EQ(v.beatGrid().beatsMs[1], 840);
     EXPECT_EQ(v.tempoText(), "100 BPM");
     // Cancel changes nothing; Detect goes back to the file's beats and removes NAME.BPM.
-    answer = std::nullopt;
+    e.viewDlgs.beats = std::nullopt;
     ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
-    EXPECT_TRUE(shownManual);
+    EXPECT_TRUE(e.viewDlgs.beatsShown.back().manual);
     EXPECT_TRUE(std::filesystem::exists(bpm));
-    answer = BeatsChoice{};
+    e.viewDlgs.beats = BeatsChoice{};
     ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
     EXPECT_FALSE(std::filesystem::exists(bpm));
     EXPECT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
-    beatsDialog() = real;
 }
 
 TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
@@ -160,6 +177,7 @@ TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
 
     e.files.dir.write("N.BPM", std::string("bpm 150.0\noffset soon\n"));
     CMainView& n = openMidi(e, "N");
+    waitForBeats(n);
     EXPECT_EQ(n.beatGrid().source, beats::BeatSource::Midi);
     EXPECT_THAT(e.frame().statusBar()->currentMessage().toStdString(), testing::HasSubstr("N.BPM"));
     EXPECT_TRUE(e.ui.messages.empty());
@@ -171,12 +189,14 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
     detected.source = beats::BeatSource::Audio;
     detected.bpm = 123.4;
     detected.beatsMs = {240, 726};
+    const DetectedBeats found = [&] { return &detected; };
+    QtViewDialogs real;
     // Editing a field sets the beats by hand.
     whenModal([](QWidget* dialog) {
         dialog->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5);
         static_cast<QDialog*>(dialog)->accept();
     });
-    auto choice = beatsDialog()(nullptr, detected, std::nullopt);
+    auto choice = real.askBeats(nullptr, found, std::nullopt);
     ASSERT_TRUE(choice);
     ASSERT_TRUE(choice->manual);
     EXPECT_EQ(*choice->manual, (beats::BpmSetting{97.5, 240}));
@@ -188,17 +208,108 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
         EXPECT_EQ(dialog->findChild<QSpinBox*>("offset")->value(), 240);
         static_cast<QDialog*>(dialog)->accept();
     });
-    choice = beatsDialog()(nullptr, detected, beats::BpmSetting{150.0, 10});
+    choice = real.askBeats(nullptr, found, beats::BpmSetting{150.0, 10});
     ASSERT_TRUE(choice);
     EXPECT_FALSE(choice->manual);
     // Cancel.
     whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
-    EXPECT_FALSE(beatsDialog()(nullptr, detected, std::nullopt));
+    EXPECT_FALSE(real.askBeats(nullptr, found, std::nullopt));
+}
+
+TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
+    Editor e;
+    beats::BeatGrid detected;
+    detected.source = beats::BeatSource::Audio;
+    detected.bpm = 123.4;
+    detected.beatsMs = {240, 726};
+    bool ready = false;
+    whenModal([&](QWidget* dialog) {
+        auto* found = dialog->findChild<QLabel*>("found");
+        auto* detect = dialog->findChild<QPushButton*>("detect");
+        EXPECT_EQ(found->text(), QString::fromUtf8("Detecting…"));
+        EXPECT_FALSE(detect->isEnabled());
+        // Found while the dialog is open: it shows them and fills the fields.
+        ready = true;
+        EXPECT_TRUE(eventually([&] { return found->text() != QString::fromUtf8("Detecting…"); }));
+        EXPECT_THAT(found->text().toStdString(), testing::HasSubstr("123.4 BPM, first beat at 240 ms"));
+        EXPECT_TRUE(detect->isEnabled());
+        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 123.4);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const auto choice = QtViewDialogs().askBeats(
+        nullptr, [&]() -> const beats::BeatGrid* { return ready ? &detected : nullptr; }, std::nullopt);
+    ASSERT_TRUE(choice);
+    EXPECT_FALSE(choice->manual);
+}
+
+TEST(ViewBeats, UntilTheBeatsAreFoundThereAreNoneAndNothingWaits) {
+    Editor e;
+    GatedAnalyser gate;
+    e.beatAnalyser = gate.analyser();
+    CMainView& v = openMidi(e);
+    gate.waitUntilStarted();
+    ASSERT_TRUE(v.beatTrack().detecting());
+    EXPECT_TRUE(v.beatGrid().empty());
+    EXPECT_EQ(v.tempoText(), "");
+    // Snapping has nothing to snap to: clicks and arrows work step by step, at once.
+    ASSERT_TRUE(e.run(ID_VIEW_SNAP_TO_BEATS));
+    v.onLButtonDown({pixelOfStep(v, 4), 0}, false);
+    EXPECT_EQ(v.selStart(), 4);
+    v.onKeyDown(win::kVkRight);
+    EXPECT_EQ(v.selStart(), 5);
+    // Dance to the Music asks to try again, without opening its dialog or changing anything.
+    v.selectAll();
+    const auto motionBefore = v.doc().motion().keyframeCount();
+    e.viewDlgs.danceToMusic = dance::MusicDanceSettings{};
+    e.ui.messages.clear();
+    ASSERT_TRUE(e.run(ID_TOOLS_DANCE_TO_MUSIC));
+    EXPECT_THAT(e.ui.messages, testing::ElementsAre(testing::HasSubstr("The beats are still being found")));
+    EXPECT_TRUE(e.viewDlgs.danceShown.empty());
+    EXPECT_EQ(v.doc().motion().keyframeCount(), motionBefore);
+    EXPECT_FALSE(v.doc().motion().isModified());
+    // The Beats dialog opens at once, saying the beats are being found.
+    e.viewDlgs.beats = std::nullopt;
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    ASSERT_EQ(e.viewDlgs.beatsShown.size(), 1u);
+    EXPECT_FALSE(e.viewDlgs.beatsShown[0].detected);
+
+    // Found: the tempo field follows by itself, and snapping works.
+    gate.open();
+    EXPECT_TRUE(eventually([&] { return e.frame().tempoField()->text() == "125 BPM"; }));
+    EXPECT_FALSE(v.beatTrack().detecting());
+    v.onLButtonDown({pixelOfStep(v, 4), 0}, false);
+    EXPECT_EQ(v.selStart(), 6);
+    ASSERT_TRUE(e.run(ID_VIEW_SNAP_TO_BEATS));
+}
+
+TEST(ViewBeats, ClosingAWindowOrReplacingItsSoundCancelsTheAnalysis) {
+    Editor e;
+    GatedAnalyser gate;  // never opened: only a cancel ends these analyses
+    e.beatAnalyser = gate.analyser();
+    CMainView& v = openMidi(e);
+    gate.waitUntilStarted(1);
+    // Replace Audio: the analysis of the old sound stops, one of the new one starts.
+    const auto sound = pulseSound(Pattern::Clicks, 100, 4, 0, 3);
+    auto wave = waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    e.files.dir.write("new.wav", wave);
+    e.ui.files.push_back(e.files.dir / "new.wav");
+    e.ui.answers = {true, false};
+    ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    gate.waitUntilStarted(2);
+    EXPECT_EQ(gate.cancelled(), 1);
+    EXPECT_TRUE(v.beatTrack().detecting());
+    // Closing the window stops the one running; it does not wait for its end.
+    e.dialogs.saveAnswers.push_back(ShellDialogs::SaveAnswer::No);
+    ASSERT_TRUE(e.run(ID_FILE_CLOSE));
+    flushDeletes();
+    EXPECT_EQ(gate.cancelled(), 2);
 }
 
 TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
     Editor e;
     CMainView& v = openMidi(e);
+    waitForBeats(v);
     ASSERT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
     // Replace Audio with a click track at 100 BPM; the tracks are kept.
     const auto sound = pulseSound(Pattern::Clicks, 100, 12, 0, 3);
@@ -208,6 +319,7 @@ TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
     e.ui.files.push_back(e.files.dir / "new.wav");
     e.ui.answers = {true, false};
     ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    waitForBeats(v);
     const beats::BeatGrid& g = v.beatGrid();
     EXPECT_EQ(g.source, beats::BeatSource::Audio);
     EXPECT_NEAR(g.bpm, 100.0, 1.0);

@@ -364,7 +364,7 @@ TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
     CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 5, 1);
-    setViewDialogs(nullptr);  // the program's own dialog
+    const ScopedViewDialogs real(nullptr);  // the program's own dialog
     whenModal([](QWidget* w) {
         auto* d = dynamic_cast<CPasteSpecialDlg*>(w);
         ASSERT_NE(d, nullptr);
@@ -386,5 +386,4 @@ TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
     });
     runOn(target, ID_EDIT_PASTE_SPECIAL);
     EXPECT_EQ(m.value(6, HeadY), 7);
-    setViewDialogs(&e.viewDlgs);
 }

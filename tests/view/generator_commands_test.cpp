@@ -130,7 +130,7 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
     Editor e;
     std::vector<std::uint8_t> samples(10000, 129);
     CMainView& v = openSet(e, "P", waveOf(samples), false, ledImage({3, 3}), MotionImage::of(0, 18, 8).bytes());
-    setViewDialogs(nullptr);  // the program's own dialogs
+    const ScopedViewDialogs real(nullptr);  // the program's own dialogs
     whenModal([](QWidget* w) {
         auto* d = dynamic_cast<CGenerateEyesDlg*>(w);
         ASSERT_NE(d, nullptr);
@@ -165,5 +165,4 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
     runOn(v, ID_EDIT_GENERATE_MOUTH);
     EXPECT_EQ(e.app.dialogMemory().mouthThreshold, 0);
     EXPECT_EQ(v.document().doc().motion().value(2, Mouth), -275000);  // loud at threshold 0
-    setViewDialogs(&e.viewDlgs);
 }

@@ -38,9 +38,12 @@ struct Editor {
     RecordingMessages ui;
     FakeShellDialogs dialogs;
     ScriptedViewDialogs viewDlgs;
+    ScopedViewDialogs installedDlgs{&viewDlgs};
     std::vector<CMainView*> views;
+    // What the views opened from now on find beats with; the real analysis when empty.
+    beats::Analyser beatAnalyser;
     CEditorApp app{ui, dialogs, [this](CDocument& d) {
-                       auto* v = new CMainView(d);
+                       auto* v = new CMainView(d, beatAnalyser);
                        views.push_back(v);
                        return v;
                    }};
@@ -50,9 +53,7 @@ struct Editor {
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
         registerEditorCommands(app);
         app.initInstance({});  // the Open dialog is answered with Cancel
-        setViewDialogs(&viewDlgs);
     }
-    ~Editor() { setViewDialogs(nullptr); }
 
     CMainFrame& frame() { return *app.mainFrame(); }
     // A command as its menu item or key runs it: nothing when disabled.
