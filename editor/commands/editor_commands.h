@@ -36,6 +36,7 @@ void addCheckCommands(CommandRegistry& registry);
 void addPlaybackOptionCommands(CommandRegistry& registry);
 void addBeatCommands(CommandRegistry& registry);
 void addDanceToMusicCommand(CommandRegistry& registry);
+void addResetCameraCommand(CommandRegistry& registry);
 
 // The performance view a command works on, null when the active window has none.
 CMainView* performanceView(const CommandContext& context);

@@ -36,6 +36,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addCheckCommands(registry);
     addBeatCommands(registry);
     addDanceToMusicCommand(registry);
+    addResetCameraCommand(registry);
 
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
@@ -57,7 +58,7 @@ void registerEditorCommands(CommandRegistry& registry) {
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
           {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY},
-          {ID_VIEW_LOOP_PLAYBACK}}},
+          {ID_VIEW_LOOP_PLAYBACK}, separator, {ID_VIEW_RESET_CAMERA}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
         {"&Tools",
          {{ID_TOOLS_REPLACE_AUDIO}, {ID_TOOLS_CHANGE_POSITIONS}, {ID_TOOLS_PLAYBACK_OFFSET}, separator,

@@ -180,6 +180,7 @@ public:
         }
         // Only a selection is looped: a play to the end ends there.
         options.loop = options.loop && view.hasSelection();
+        options.leds = &doc.leds();
         WaitCursor wait;
 
         // The sibling the document read its sound from, whatever the case of its

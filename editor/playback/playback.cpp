@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "model/eye_lights.h"
+
 namespace rova {
 namespace {
 
@@ -96,7 +98,8 @@ public:
           m_offset(m_sound ? std::clamp(options.offsetMs, -kMaxPlaybackOffsetMs, kMaxPlaybackOffsetMs) : 0),
           m_startMs(static_cast<std::int64_t>(start) * kStepMs),
           m_endMs((static_cast<std::int64_t>(start) + count) * kStepMs),
-          m_passSteps(std::max(1, count)) {}
+          m_passSteps(std::max(1, count)),
+          m_leds(options.leds) {}
 
     bool run(const CMotionTrack& motion);
 
@@ -135,6 +138,8 @@ private:
     std::int64_t m_passBase = 0;  // sound time at which the current pass began
     std::int64_t m_passSteps = 0;  // poses in one pass of a loop
     std::int64_t m_lastShown = -1;
+    const CLedTrack* m_leds;
+    int m_eyesShown = -1;  // the eye state last sent, -1 before the first
 };
 
 int PlaybackRun::startSound() {
@@ -156,7 +161,11 @@ void PlaybackRun::show(std::int64_t g, bool refresh) {
     if (!m_loop && m_offset != 0 && g >= m_count) return;
     const int step = stepOf(g);
     if (m_viewer) {
-        if (m_stream.sendStep(m_cx.viewerApi, m_viewer, step) && refresh) m_cx.host.refreshPlayer();
+        const int eyes = m_leds ? eyesAtStep(*m_leds, step) : 0;
+        const bool eyesChanged = eyes != m_eyesShown;
+        if (eyesChanged) m_cx.viewerApi.SetEyes(m_viewer, eyes);
+        m_eyesShown = eyes;
+        if ((m_stream.sendStep(m_cx.viewerApi, m_viewer, step) || eyesChanged) && refresh) m_cx.host.refreshPlayer();
         if (step < m_stream.stepCount()) m_cx.host.poseSent(step, m_cx.host.clockMs() - m_started);
     }
     m_cx.host.stepShown(step);

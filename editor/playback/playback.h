@@ -84,6 +84,8 @@ public:
 struct PlaybackOptions {
     bool loop = false;
     int offsetMs = 0;
+    // The eye lights shown with each pose, at the pose's time; none: dark eyes.
+    const CLedTrack* leds = nullptr;
 };
 
 inline constexpr int kMaxPlaybackOffsetMs = 500;

@@ -35,6 +35,10 @@ void CPlayerLink::refreshPlayer() {
     if (m_window) m_window->repaint();
 }
 
+void CPlayerLink::resetCamera() {
+    if (void* viewer = getViewer()) viewerApi().ResetCamera(viewer);
+}
+
 bool CPlayerLink::onViewerKey(int key) {
     if (key < win::kVkLeft || key > win::kVkDown) return false;
     if (m_activeView)

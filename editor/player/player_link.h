@@ -32,6 +32,8 @@ public:
     void showPlayer();
     // Paints the player window at once (after a pose during playback).
     void refreshPlayer();
+    // Puts the player's camera back to the usual front view.
+    void resetCamera();
     // A key pressed in the player window: the arrows go to the active view
     // (or beep without one) and count as handled; other keys are the viewer's.
     bool onViewerKey(int virtualKey);

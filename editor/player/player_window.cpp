@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyleHints>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cstdlib>
 #include <memory>
 
@@ -85,6 +86,10 @@ bool CPlayerWindow::send(unsigned message, std::uintptr_t wParam, std::intptr_t 
     if (!m_viewer) return false;
     std::int32_t result = 0;
     return viewerApi().HandleMessages(m_viewer, this, message, wParam, lParam, &result);
+}
+
+bool CPlayerWindow::sendCamera(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return m_viewer && viewerApi().HandleCameraInput(m_viewer, this, message, wParam, lParam);
 }
 
 std::uintptr_t CPlayerWindow::mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const {
@@ -220,11 +225,13 @@ void CPlayerWindow::mousePressEvent(QMouseEvent* event) {
     m_lastPressTime = event->timestamp();
     m_lastPressButton = event->button();
     m_lastPressPos = at;
-    const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonDown
-                             : event->button() == Qt::RightButton ? win::kWmRButtonDown
-                                                                  : 0;
-    if (message && send(message, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y())))
-        return;
+    const unsigned message = event->button() == Qt::LeftButton     ? win::kWmLButtonDown
+                             : event->button() == Qt::RightButton  ? win::kWmRButtonDown
+                             : event->button() == Qt::MiddleButton ? win::kWmMButtonDown
+                                                                   : 0;
+    const std::uintptr_t flags = mouseFlags(event->buttons(), event->modifiers());
+    const std::intptr_t where = win::makeLParam(at.x(), at.y());
+    if (message && (sendCamera(message, flags, where) || send(message, flags, where))) return;
     QWidget::mousePressEvent(event);
 }
 
@@ -234,11 +241,13 @@ void CPlayerWindow::mouseReleaseEvent(QMouseEvent* event) {
         ~DragEnd() { playerLink().onViewerMouseReleased(); }
     } dragEnd;
     const QPoint at = event->position().toPoint();
-    const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonUp
-                             : event->button() == Qt::RightButton ? win::kWmRButtonUp
-                                                                  : 0;
-    if (message && send(message, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y())))
-        return;
+    const unsigned message = event->button() == Qt::LeftButton     ? win::kWmLButtonUp
+                             : event->button() == Qt::RightButton  ? win::kWmRButtonUp
+                             : event->button() == Qt::MiddleButton ? win::kWmMButtonUp
+                                                                   : 0;
+    const std::uintptr_t flags = mouseFlags(event->buttons(), event->modifiers());
+    const std::intptr_t where = win::makeLParam(at.x(), at.y());
+    if (message && (sendCamera(message, flags, where) || send(message, flags, where))) return;
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -249,16 +258,32 @@ void CPlayerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     const unsigned message = event->button() == Qt::LeftButton    ? win::kWmLButtonDblClk
                              : event->button() == Qt::RightButton ? win::kWmRButtonDblClk
                                                                   : 0;
-    if (message) send(message, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y()));
+    const std::uintptr_t flags = mouseFlags(event->buttons(), event->modifiers());
+    const std::intptr_t where = win::makeLParam(at.x(), at.y());
+    // A double click on empty space puts the camera back; on the model it is the viewer's.
+    if (message && !sendCamera(message, flags, where)) send(message, flags, where);
     // Not the base class: it would pass the event on as a press.
     event->accept();
 }
 
 void CPlayerWindow::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (send(win::kWmMouseMove, mouseFlags(event->buttons(), event->modifiers()), win::makeLParam(at.x(), at.y())))
-        return;
+    const std::uintptr_t flags = mouseFlags(event->buttons(), event->modifiers());
+    const std::intptr_t where = win::makeLParam(at.x(), at.y());
+    if (sendCamera(win::kWmMouseMove, flags, where) || send(win::kWmMouseMove, flags, where)) return;
     QWidget::mouseMoveEvent(event);
+}
+
+void CPlayerWindow::wheelEvent(QWheelEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const int delta = event->angleDelta().y();
+    const std::uintptr_t wParam = (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16) |
+                                  mouseFlags(event->buttons(), event->modifiers());
+    if (delta != 0 && sendCamera(win::kWmMouseWheel, wParam, win::makeLParam(at.x(), at.y()))) {
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
 }
 
 }  // namespace rova

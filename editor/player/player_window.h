@@ -51,11 +51,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     explicit CPlayerWindow(CPlayerLink& link);
     // The viewer's handling of a message; false when the default handling applies.
     bool send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // The viewer's camera input (orbit, pan, zoom), offered first; true when taken.
+    bool sendCamera(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     std::uintptr_t mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) const;
 
     CPlayerLink& m_link;

@@ -15,6 +15,13 @@ struct ViewerJointRange {
     std::int32_t* values;
 };
 
+// Where the camera stands: it orbits the target (x, y, z) at distance, turned
+// by yaw and raised by pitch (degrees). The default is the usual front view.
+struct ViewerCamera {
+    float yaw = 0, pitch = 0, distance = 50;
+    float x = 0, y = 0, z = 50;
+};
+
 // Asked while the user drags a joint: true lets the joint take the value.
 using ViewerNotifyProc = bool (*)(void* context, int joint, int value);
 
@@ -58,6 +65,23 @@ public:
     virtual void BeginMultiJoint(void* context) = 0;
     virtual void EndMultiJoint(void* context) = 0;
     virtual bool SetJointsVisible(void* context, int first, int count, bool visible) = 0;
+
+    // The eye lamps and the camera. A viewer without them (the headless tool,
+    // most fakes) takes the calls and does nothing. Results are the viewer's
+    // codes, 0 for success.
+    virtual int SetEyes(void*, int state) {
+        (void)state;
+        return 0;
+    }
+    virtual bool GetCamera(void*, ViewerCamera&) { return false; }
+    virtual int ResetCamera(void*) { return 0; }
+    // The camera's mouse input, offered before HandleMessages: true when taken.
+    virtual bool HandleCameraInput(void*, ViewerHost*, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+        (void)message;
+        (void)wParam;
+        (void)lParam;
+        return false;
+    }
 };
 
 // A viewer without a window that does nothing: the base of viewers that only

@@ -114,6 +114,16 @@ public:
     bool SetJointsVisible(void* context, int first, int count, bool visible) override {
         return ::SetJointsVisible(ctx(context), first, count, visible);
     }
+    int SetEyes(void* context, int state) override { return ::VirtRova_SetEyes(ctx(context), state); }
+    bool GetCamera(void* context, ViewerCamera& camera) override {
+        return ::VirtRova_GetCamera(ctx(context), &camera.yaw, &camera.pitch, &camera.distance) == VIRTROVA_OK &&
+               ::VirtRova_GetCameraTarget(ctx(context), &camera.x, &camera.y, &camera.z) == VIRTROVA_OK;
+    }
+    int ResetCamera(void* context) override { return ::VirtRova_ResetCamera(ctx(context)); }
+    bool HandleCameraInput(void* context, ViewerHost*, unsigned message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override {
+        return ::VirtRova_HandleCameraInput(ctx(context), windowOf(context), message, wParam, lParam);
+    }
 };
 
 ViewerApi* g_api = nullptr;

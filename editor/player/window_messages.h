@@ -23,6 +23,9 @@ inline constexpr unsigned kWmLButtonDblClk = 0x0203;
 inline constexpr unsigned kWmRButtonDown = 0x0204;
 inline constexpr unsigned kWmRButtonUp = 0x0205;
 inline constexpr unsigned kWmRButtonDblClk = 0x0206;
+inline constexpr unsigned kWmMButtonDown = 0x0207;
+inline constexpr unsigned kWmMButtonUp = 0x0208;
+inline constexpr unsigned kWmMouseWheel = 0x020A;  // wParam: the wheel's delta in the high 16 bits
 
 inline constexpr unsigned kWaInactive = 0;
 inline constexpr unsigned kWaActive = 1;

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "model/eye_lights.h"
 #include "panes/time_axis.h"
 #include "player/player_link.h"
 #include "player/viewer_api.h"
@@ -216,7 +217,9 @@ void CMainView::setTimeSelection(int start, int length) {
 void CMainView::pushPoseToViewer() {
     void* viewer = playerLink().getViewer();
     const CMotionTrack& motion = document().doc().motion();
-    if (!hasSelection() || !viewer || motion.kind() == MOTION_NONE) return;
+    if (!hasSelection() || !viewer) return;
+    viewerApi().SetEyes(viewer, eyesAtStep(document().doc().leds(), m_selStart));
+    if (motion.kind() == MOTION_NONE) return;
     int values[kChannelCount];
     if (!motion.valuesAtStep(m_selStart, values)) return;
     viewerApi().SetJoints(viewer, {motion.firstChannel(), motion.channelCount(), values});

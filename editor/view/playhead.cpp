@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "model/eye_lights.h"
 #include "panes/time_axis.h"
 #include "player/player_link.h"
 #include "player/viewer_api.h"
@@ -41,7 +42,9 @@ void CPlayhead::setCursor(CMainView& view, int step) {
     moveLine(view, step);
     void* viewer = playerLink().getViewer();
     const CMotionTrack& motion = view.doc().motion();
-    if (!viewer || motion.kind() == MOTION_NONE) return;
+    if (!viewer) return;
+    viewerApi().SetEyes(viewer, eyesAtStep(view.doc().leds(), step));
+    if (motion.kind() == MOTION_NONE) return;
     int values[kChannelCount];
     if (motion.valuesAtStep(step, values))
         viewerApi().SetJoints(viewer, {motion.firstChannel(), motion.channelCount(), values});
