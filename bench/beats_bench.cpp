@@ -1,7 +1,10 @@
 // Finding the beats of a 10-minute sound: the audio detector over 8000 Hz
 // 8-bit samples of a drum pattern with a band under it, and a MIDI tempo map
-// of the same length.
+// of the same length; and how soon a running analysis stops when cancelled.
 #include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <thread>
 
 #include "beats/beat_sounds.h"
 #include "beats/beats.h"
@@ -31,6 +34,27 @@ void BM_MidiBeats10Minutes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MidiBeats10Minutes)->Unit(benchmark::kMillisecond);
+
+// Closing a window or Replace Audio cancels the analysis of its sound and the
+// window waits for the worker to stop: the time from the cancel to the stop,
+// with the cancel coming Arg milliseconds into the analysis of a 20-minute
+// sound, so that each stage of the analysis is hit. It should stay well under
+// 100 ms at every Arg.
+void BM_AudioBeatsStopAfterCancel(benchmark::State& state) {
+    static const auto sound = rova::test::pulseSound(rova::test::Pattern::Rock, 123.4, 1200, 0, 1);
+    const rova::beats::Analyser analyser = [](rova::beats::Bytes, const rova::beats::CancelFlag& cancel) {
+        return rova::beats::beatsFromSamples(sound.samples, cancel);
+    };
+    for (auto _ : state) {
+        rova::beats::BeatAnalysis analysis({}, {}, analyser);
+        std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
+        const auto cancelled = std::chrono::steady_clock::now();
+        analysis.cancel();
+        analysis.wait();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - cancelled).count());
+    }
+}
+BENCHMARK(BM_AudioBeatsStopAfterCancel)->DenseRange(0, 1500, 100)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
