@@ -18,6 +18,7 @@
 #include "json_writer.h"
 #include "player/window_messages.h"
 #include "view/main_view.h"
+#include "session_time.h"
 
 namespace rova::tool {
 namespace {
@@ -181,6 +182,7 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         return true;
     }
     if (name == "cursor" || name == "play-for") return playbackVerb(name, args, error);
+    if (name == "move-time" || name == "alt-drag") return timeVerb(view, ui, name, args, error);
     if (name == "save-as") {
         if (argc != 1) return bad("save-as PATH");
         if (CDocument* doc = activeDocument()) {

@@ -36,6 +36,10 @@ void addCheckCommands(CommandRegistry& registry);
 void addPlaybackOptionCommands(CommandRegistry& registry);
 void addBeatCommands(CommandRegistry& registry);
 void addDanceToMusicCommand(CommandRegistry& registry);
+void addMoveTimeCommands(CommandRegistry& registry);
+void addInsertTimeCommand(CommandRegistry& registry);
+void addDeleteTimeCommand(CommandRegistry& registry);
+void addDuplicateCommand(CommandRegistry& registry);
 void addResetCameraCommand(CommandRegistry& registry);
 
 // The performance view a command works on, null when the active window has none.

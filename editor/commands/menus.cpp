@@ -36,6 +36,10 @@ void registerEditorCommands(CommandRegistry& registry) {
     addCheckCommands(registry);
     addBeatCommands(registry);
     addDanceToMusicCommand(registry);
+    addMoveTimeCommands(registry);
+    addInsertTimeCommand(registry);
+    addDeleteTimeCommand(registry);
+    addDuplicateCommand(registry);
     addResetCameraCommand(registry);
 
     constexpr MenuItem separator{0};
@@ -54,7 +58,8 @@ void registerEditorCommands(CommandRegistry& registry) {
          {{ID_EDIT_UNDO_ACTION}, {ID_EDIT_REDO_ACTION}, separator, {ID_EDIT_COPY}, {ID_EDIT_PASTE_SPECIAL}, separator,
           {ID_EDIT_GENERATE_EYES}, {ID_EDIT_GENERATE_MOUTH}, {ID_EDIT_GENERATE_TAIL}, separator,
           {ID_EDIT_SELECT_ALL}, {ID_EDIT_SMOOTH}, {ID_EDIT_APPLY_MACRO}, separator, {ID_EDIT_REDUCE},
-          {ID_EDIT_EXPAND}}},
+          {ID_EDIT_EXPAND}, separator, {ID_EDIT_MOVE_EARLIER}, {ID_EDIT_MOVE_LATER}, {ID_EDIT_MOVE_EARLIER_BEAT},
+          {ID_EDIT_MOVE_LATER_BEAT}, {ID_EDIT_INSERT_TIME}, {ID_EDIT_DELETE_TIME}, {ID_EDIT_DUPLICATE}}},
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
           {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY},

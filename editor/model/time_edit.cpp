@@ -297,7 +297,9 @@ TimeEditPlan planTimeEdit(const CMotionTrack& motion, const CLedTrack& leds, con
     }
     if ((rows.ledBits & 0x03u) != 0 && leds.length() > 0) {
         plan.leds = planLedTimeEdit(leds, rows.ledBits, edit);
-        plan.droppedMs = std::max(plan.droppedMs, plan.leds->droppedSteps * kMsPerSecond / kLedStepsPerSecond);
+        // The motion's figure counts in whole time steps; the eye lights' (rounded
+        // to their own steps) only when no motion row was edited.
+        if (!plan.motion) plan.droppedMs = plan.leds->droppedSteps * kMsPerSecond / kLedStepsPerSecond;
     }
     return plan;
 }

@@ -91,7 +91,7 @@ struct TimeEditPlan {
     int keyframes = 0;                       // the motion's keyframe count after the edit
     int budget = 0;                          // the most keyframes its file can hold
     bool fits = true;                        // within the budget (or not grown)
-    std::int64_t droppedMs = 0;              // the longest stretch lost at the ends, ms
+    std::int64_t droppedMs = 0;              // what was lost at the ends, ms: the motion's, else the eye lights'
 };
 
 TimeEditPlan planTimeEdit(const CMotionTrack& motion, const CLedTrack& leds, const TimeRows& rows,

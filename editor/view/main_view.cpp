@@ -396,8 +396,17 @@ void CMainView::onLButtonDown(QPoint doc, bool shift) {
 }
 
 void CMainView::onLButtonUp() {
+    m_timeDrag.release(*this);
     m_dragMode = DragMode::None;
     m_playhead.release();
+}
+
+bool CMainView::onAltButtonDown(QPoint doc) {
+    endRightDrag();
+    makeActive();
+    if (!m_timeDrag.press(*this, doc)) return false;
+    m_dragMode = DragMode::None;
+    return true;
 }
 
 void CMainView::onCtrlButtonDown(QPoint doc) {
@@ -439,6 +448,7 @@ void CMainView::onRButtonUp(QPoint doc) {
 
 void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
     if (m_playhead.drag(*this, doc, leftDown)) return;
+    if (m_timeDrag.drag(*this, doc, leftDown)) return;
     if (m_rightDragPane) {
         if (rightDown)
             m_rightDragPane->onRightDrag(doc.x() - kLabelColumnWidth, doc.y() - m_rightDragPane->top());
@@ -467,6 +477,7 @@ void CMainView::mousePressEvent(QMouseEvent* event) {
     const QPoint doc = toDocument(event->position().toPoint());
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier)) onCtrlButtonDown(doc);
+    else if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::AltModifier) && onAltButtonDown(doc)) {}
     else if (event->button() == Qt::LeftButton) onLButtonDown(doc, shift);
     else if (event->button() == Qt::RightButton) onRButtonDown(doc, shift);
 }

@@ -11,6 +11,7 @@
 #include "panes/track_pane.h"
 #include "shell/view.h"
 #include "view/playhead.h"
+#include "view/time_drag.h"
 #include "view/beat_track.h"
 
 namespace rova {
@@ -67,6 +68,9 @@ public:
     void onMouseMove(QPoint doc, bool leftDown, bool rightDown);
     // Ctrl with the left button: the cursor, scrubbed while the button is down.
     void onCtrlButtonDown(QPoint doc);
+    // Alt with the left button inside the selected time range: drags the
+    // selected rows' motion in time (released by onLButtonUp). False elsewhere.
+    bool onAltButtonDown(QPoint doc);
     CPlayhead& playhead() { return m_playhead; }
     const CPlayhead& playhead() const { return m_playhead; }
 
@@ -143,7 +147,22 @@ private:
     DragMode m_dragMode = DragMode::None;
     bool m_viewerDrag = false;  // an edit from the player window's joint drag is open
     CPlayhead m_playhead;
+    CTimeDrag m_timeDrag;
     mutable CBeatTrack m_beats;
+};
+
+// An edit of the document's tracks, open while the scope lives: one undo step
+// however the scope is left (a return or an exception cannot leave the edit
+// open, which would hold up Undo).
+class EditScope {
+public:
+    EditScope(CMainView& view, const char* name) : m_view(view) { m_view.beginEdit(name); }
+    ~EditScope() { m_view.endEdit(); }
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+private:
+    CMainView& m_view;
 };
 
 }  // namespace rova

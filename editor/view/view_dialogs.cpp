@@ -42,6 +42,10 @@ std::optional<dance::MusicDanceSettings> QtViewDialogs::askDanceToMusic(QWidget*
     return askDanceToMusicSettings(parent, shown);
 }
 
+std::optional<InsertTimeChoice> QtViewDialogs::askInsertTime(QWidget* parent, const InsertTimeOffer& offer) {
+    return askInsertTimeChoice(parent, offer);
+}
+
 std::optional<EyeThresholds> ScriptedViewDialogs::askGenerateEyes(QWidget*, CDialogMemory& memory) {
     eyesShown.emplace_back(memory.greenThreshold, memory.redThreshold);
     if (eyes) {

@@ -11,6 +11,7 @@
 
 #include "beats/beats.h"
 #include "dance/music_dance.h"
+#include "view/insert_time_dialog.h"
 #include "shell/dialogs.h"
 
 class QWidget;
@@ -45,6 +46,8 @@ public:
     // "Dance to the Music" showing the remembered settings: the ones confirmed, or nothing unless Dance.
     virtual std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
                                                                       const dance::MusicDanceSettings& shown) = 0;
+    // "Insert Time" with the lengths it can offer: the one chosen, or nothing unless Insert.
+    virtual std::optional<InsertTimeChoice> askInsertTime(QWidget* parent, const InsertTimeOffer& offer) = 0;
     // "Beats" with the detected beats and the setting in force (none: the
     // detected beats are in use): the choice, or nothing for Cancel.
     virtual std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
@@ -61,6 +64,7 @@ public:
     std::optional<PasteParts> askPasteSpecial(QWidget* parent, CDialogMemory& memory) override;
     std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
                                                               const dance::MusicDanceSettings& shown) override;
+    std::optional<InsertTimeChoice> askInsertTime(QWidget* parent, const InsertTimeOffer& offer) override;
     std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
                                         const std::optional<beats::BpmSetting>& manual) override;
 };
@@ -74,6 +78,7 @@ struct ScriptedAnswers {
     std::optional<int> mouth;
     std::optional<PasteParts> paste;
     std::optional<dance::MusicDanceSettings> danceToMusic;
+    std::optional<InsertTimeChoice> insertTime;
     std::optional<BeatsChoice> beats;
     std::vector<std::string> files;     // files chosen in the file dialogs, in turn
     std::vector<std::string> messages;  // what a dialog itself said while refusing input
@@ -97,6 +102,11 @@ public:
     std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget*, const dance::MusicDanceSettings& shown) override {
         danceShown.push_back(shown);
         return danceToMusic;
+    }
+    std::vector<InsertTimeOffer> insertShown;  // what Insert Time offered
+    std::optional<InsertTimeChoice> askInsertTime(QWidget*, const InsertTimeOffer& offer) override {
+        insertShown.push_back(offer);
+        return insertTime;
     }
     // What the Beats dialog opened with: the detected beats (none while being found) and the setting.
     struct BeatsShown {
