@@ -80,11 +80,12 @@ TEST(EditCommands, MacroRefusalsAndCancel) {
     e.viewDlgs.macro = "set legs: stand";  // names compare exactly
     runOn(full, ID_EDIT_APPLY_MACRO);
     EXPECT_FALSE(m.isModified());
-    // A range holding no keyframe still marks the track modified.
+    // A range holding no keyframe changes nothing: nothing is marked and no step is added.
     full.setTimeSelection(100, 2);
     e.viewDlgs.macro = "Set tail: default";
     runOn(full, ID_EDIT_APPLY_MACRO);
-    EXPECT_TRUE(m.isModified());
+    EXPECT_FALSE(m.isModified());
+    EXPECT_FALSE(full.document().doc().history().canUndo());
 }
 
 TEST(EditCommands, SmoothOnlyTouchesSelectedChannelRows) {
@@ -93,6 +94,7 @@ TEST(EditCommands, SmoothOnlyTouchesSelectedChannelRows) {
     CMotionTrack& m = v.document().doc().motion();
     m.setValue(5, HeadY, 0);
     m.setModified(false);
+    v.document().doc().history().markMotionSaved(m);  // as if the file held it
     v.selectRows(0, 6, false);  // audio and LED rows only
     v.setTimeSelection(0, 14);
     runOn(v, ID_EDIT_SMOOTH);
