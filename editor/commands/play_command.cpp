@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 
 #include "shell/document.h"
@@ -119,7 +121,10 @@ void QtPlaybackHost::waitUntil(std::int64_t ms) {
 bool QtPlaybackHost::eventFilter(QObject* watched, QEvent* event) {
     if (!isUserInput(event->type())) return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        // Space stops as Esc does; a Space held down since it started the
+        // playback repeats, and that must not stop it.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape || (key->key() == Qt::Key_Space && !key->isAutoRepeat())) {
             m_escape = true;
             if (m_loop) m_loop->quit();
         }
@@ -204,8 +209,18 @@ public:
             Guard(const Guard&) = delete;
             Guard& operator=(const Guard&) = delete;
         } guard(m_playing);
+        // Showing the player brings its window to the front; the keys belong
+        // where they were before Play once the playback is over.
+        const QPointer<QWidget> activeWindow = QApplication::activeWindow();
+        const QPointer<QWidget> focus = QApplication::focusWidget();
         const bool ok =
             playPerformance(audio, doc.motion(), start, count, host.getViewer(), {sound, api, host, doc.ui()}, options);
+        // Asked for even while that window still counts as active: the
+        // player's own activation may not have arrived yet.
+        if (activeWindow && activeWindow->windowHandle()) activeWindow->windowHandle()->requestActivate();
+        if (focus) focus->setFocus(Qt::OtherFocusReason);
+        // The playback took the viewer's highlight away.
+        playerLink().showSelectedJoints(true);
         if (!ok) doc.ui().showMessage("Error playing selected performance");
     }
 

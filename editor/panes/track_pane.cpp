@@ -360,6 +360,8 @@ bool CChannelPane::setValueFromY(int k, int y) {
 // that follow set the keyframes they pass over.
 bool CChannelPane::onRightButtonDown(int x, int y, unsigned /*keyState*/) {
     if (x < 0) return false;
+    m_dragX = x;
+    m_dragY = y;
     const int k = hitTest(x);
     if (k >= 0) {
         setValueFromY(k, y);
@@ -368,7 +370,22 @@ bool CChannelPane::onRightButtonDown(int x, int y, unsigned /*keyState*/) {
     return true;
 }
 
+// A fast mouse skips keyframes between two of its events: those whose columns
+// lie between the last point and this one take the y of the straight line
+// between the two, so the stroke leaves no one-step spikes behind.
 void CChannelPane::onRightDrag(int x, int y) {
+    const int fromX = m_dragX, fromY = m_dragY;
+    m_dragX = x;
+    m_dragY = y;
+    if (x != fromX) {
+        const std::int64_t left = std::min(fromX, x), right = std::max(fromX, x);
+        for (int k = 1; k < m_track.keyframeCount() - 1; ++k) {
+            const std::int64_t c = column(m_track.keyframeTime(k));
+            if (c < left || c > right) continue;
+            const std::int64_t along = fromY + (c - fromX) * (static_cast<std::int64_t>(y) - fromY) / (x - fromX);
+            setValueFromY(k, static_cast<int>(along));
+        }
+    }
     const int k = hitTest(x);
     if (k >= 0) setValueFromY(k, y);
 }

@@ -162,6 +162,10 @@ private:
 
     CMotionTrack& m_track;
     int m_column;
+    // Where the right button was last seen in this pane (x from time zero, y
+    // from its top): a drag fills the keyframes between that and the next point.
+    int m_dragX = 0;
+    int m_dragY = 0;
 };
 
 // Virtual-key codes (the Windows values) that the panes and the view understand;

@@ -234,7 +234,14 @@ bool PlaybackRun::run(const CMotionTrack& motion) {
         std::int64_t t;
         if (m_sound) {
             if (!playing()) {
+                // The clock runs on past the sound's end until this poll sees
+                // it stopped; the device stands where the sound ended, which
+                // bounds the end (a pass longer than its sound would put every
+                // later pose early).
+                send("status " + m_device + " position");
+                const std::int64_t stoppedPosition = replyNumber(m_reply);
                 std::int64_t end = std::max(lastPosition, m_cx.host.clockMs() - m_base);
+                if (stoppedPosition >= lastPosition) end = std::min(end, stoppedPosition);
                 if (m_playCommand.find(" to ") != std::string::npos) end = std::min(end, m_endMs);
                 const std::int64_t stopU = m_passBase + end - m_startMs;
                 // A sound that gave nothing to play would only start again and again.

@@ -6,6 +6,7 @@
 
 #include "model/channels.h"
 #include "player/player_window.h"
+#include "player/viewer_api.h"
 #include "player/window_messages.h"
 
 namespace rova {
@@ -23,6 +24,8 @@ void CPlayerLink::showPlayer() {
         const int screenWidth = screen ? screen->geometry().width() : 1024;
         // 300 x 300 near the top right of the screen.
         m_window = CPlayerWindow::create(QRect(screenWidth - 400, 10, 300, 300), *this);
+        // A new model shows the selection from the start.
+        showSelectedJoints(true);
     }
     if (m_window) {
         m_window->showNormal();
@@ -60,6 +63,9 @@ bool CPlayerLink::jointNotify(void*, int joint, int value) {
 
 void CPlayerLink::onViewerMouseReleased() {
     if (m_activeView) m_activeView->viewerDragEnded();
+    // A press picks and highlights a part of the model, and a joint drag
+    // narrows the view's rows to that joint: the highlight follows the view again.
+    showSelectedJoints(true);
 }
 
 void CPlayerLink::setActiveView(PlayerClient* view) {
@@ -68,10 +74,28 @@ void CPlayerLink::setActiveView(PlayerClient* view) {
     m_activeView = view;
     if (previous) previous->activeViewChanged(false);
     if (view) view->activeViewChanged(true);
+    showSelectedJoints();
 }
 
 void CPlayerLink::forgetView(PlayerClient* view) {
-    if (view && view == m_activeView) m_activeView = nullptr;
+    if (!view || view != m_activeView) return;
+    m_activeView = nullptr;
+    showSelectedJoints();
+}
+
+void CPlayerLink::showSelectedJoints(bool always) {
+    void* viewer = getViewer();
+    if (!viewer) {
+        m_shownJoints.reset();  // a new window starts from its own state
+        return;
+    }
+    std::vector<int> joints = m_activeView ? m_activeView->selectedJoints() : std::vector<int>{};
+    if (!always && m_shownJoints == joints) return;
+    ViewerApi& api = viewerApi();
+    api.BeginMultiJoint(viewer);
+    for (int joint : joints) api.SelectJoint(viewer, joint);
+    api.EndMultiJoint(viewer);
+    m_shownJoints = std::move(joints);
 }
 
 }  // namespace rova

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <vector>
+
+class QKeyEvent;
 
 namespace rova {
 
@@ -22,6 +26,9 @@ public:
     virtual void activeViewChanged(bool active) = 0;
     // The mouse button that dragged joints was released: the drag is one edit.
     virtual void viewerDragEnded() {}
+    // The joints of the selected rows in row order while the view has a
+    // selection (rows and a time range); none without one.
+    virtual std::vector<int> selectedJoints() const { return {}; }
 };
 
 class CPlayerLink {
@@ -49,6 +56,15 @@ public:
     void setActiveView(PlayerClient* view);
     // A view that goes away leaves the link.
     void forgetView(PlayerClient* view);
+    // Keeps the viewer's highlight on the active view's selected joints, and on
+    // none without an active view: sends them when they differ from what the
+    // viewer was last given, or whatever it was given when `always`.
+    void showSelectedJoints(bool always = false);
+
+    // The editor's own keys pressed in the player window (the main window's
+    // accelerators, the view's keys): the program hands them to its main
+    // window; true when taken. Unset, every key stays with the viewer.
+    std::function<bool(QKeyEvent&)> editorKeys;
 
     CPlayerWindow* playerWindow() const { return m_window; }
 
@@ -63,6 +79,8 @@ private:
     PlayerClient* m_activeView = nullptr;
     CPlayerWindow* m_window = nullptr;
     MessageInterface* m_ui = nullptr;
+    // What the viewer highlights now, as far as the link knows; none when unknown.
+    std::optional<std::vector<int>> m_shownJoints;
 };
 
 CPlayerLink& playerLink();

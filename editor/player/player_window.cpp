@@ -196,6 +196,12 @@ void CPlayerWindow::keyPressEvent(QKeyEvent* event) {
     const int key = win::virtualKeyFromQt(event->key(), event->modifiers());
     if (key) m_keysDown.insert(key);
     if (key && m_link.onViewerKey(key)) return;
+    // The editor's keys work here as in its main window. The keypad's keys
+    // (the camera's plus and minus) and the modifiers stay with the viewer.
+    const bool modifier = event->key() == Qt::Key_Shift || event->key() == Qt::Key_Control ||
+                          event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta;
+    if (!modifier && !event->modifiers().testFlag(Qt::KeypadModifier) && m_link.editorKeys && m_link.editorKeys(*event))
+        return;
     // lParam: repeat count 1, bit 30 set for an auto-repeated key.
     const std::intptr_t lParam = 1 | (event->isAutoRepeat() ? (1 << 30) : 0);
     if (key && send(win::kWmKeyDown, static_cast<std::uintptr_t>(key), lParam)) return;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame(CEditorApp& app) : m_app(app) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    playerLink().editorKeys = nullptr;
     // The window area tells of activations while its windows are destroyed;
     // by then this frame is no longer one.
     if (m_mdi) m_mdi->disconnect(this);
@@ -126,6 +128,8 @@ bool CMainFrame::create() {
         QObject::connect(shortcut, &QShortcut::activated, this, [this, id] { executeCommand(id); });
         m_shortcuts.push_back(shortcut);
     }
+    // The player window is a window of its own: the shortcuts above do not see its keys.
+    playerLink().editorKeys = [this](QKeyEvent& event) { return keyFromPlayer(event); };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -136,6 +140,22 @@ bool CMainFrame::create() {
     updateRecentFileMenu();
     updateCommandUI();
     return true;
+}
+
+// A key pressed in the player window works as it does here: an accelerator
+// runs its command, any other key goes to the active performance window's view.
+bool CMainFrame::keyFromPlayer(QKeyEvent& event) {
+    if (const int id = commands().commandForKey(event.keyCombination())) {
+        executeCommand(id);
+        return true;
+    }
+    const CChildFrame* child = activeChild();
+    CView* view = child ? child->view() : nullptr;
+    if (!view) return false;
+    QKeyEvent copy(event.type(), event.key(), event.modifiers(), event.nativeScanCode(), event.nativeVirtualKey(),
+                   event.nativeModifiers(), event.text(), event.isAutoRepeat(), static_cast<quint16>(event.count()));
+    QApplication::sendEvent(view, &copy);
+    return copy.isAccepted();
 }
 
 QAction* CMainFrame::commandAction(int id) {

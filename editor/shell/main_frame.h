@@ -12,6 +12,7 @@
 
 #include "shell/commands.h"
 
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -81,6 +82,7 @@ protected:
 
 private:
     QAction* commandAction(int id);
+    bool keyFromPlayer(QKeyEvent& event);
     QMenu* buildPopup(const MenuPopup& popup);
     void rebuildWindowList();
     void updateTitle();

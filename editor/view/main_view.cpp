@@ -192,16 +192,15 @@ void CMainView::selectRows(int first, int count, bool notifyViewer) {
     m_firstRow = first;
     m_rowCount = count;
     invalidateHighlighted();
-    void* viewer = playerLink().getViewer();
-    if (!notifyViewer || !viewer) return;
-    ViewerApi& api = viewerApi();
-    api.BeginMultiJoint(viewer);
-    for (int row = first; row < first + count && row < static_cast<int>(m_panes.size()); ++row) {
-        if (row < 0) continue;
-        const int joint = m_panes[static_cast<std::size_t>(row)]->getJoint();
-        if (joint >= 0) api.SelectJoint(viewer, joint);
-    }
-    api.EndMultiJoint(viewer);
+    if (notifyViewer) playerLink().showSelectedJoints(true);
+}
+
+std::vector<int> CMainView::selectedJoints() const {
+    std::vector<int> joints;
+    if (!hasSelection()) return joints;
+    for (int row = std::max(0, m_firstRow); row < m_firstRow + m_rowCount && row < static_cast<int>(m_panes.size()); ++row)
+        if (const int joint = m_panes[static_cast<std::size_t>(row)]->getJoint(); joint >= 0) joints.push_back(joint);
+    return joints;
 }
 
 void CMainView::setTimeSelection(int start, int length) {
@@ -211,6 +210,8 @@ void CMainView::setTimeSelection(int start, int length) {
     m_selStart = start;
     m_selLength = length;
     invalidateHighlighted();
+    // Without a time range the model shows no rows either.
+    playerLink().showSelectedJoints();
     pushPoseToViewer();
 }
 

@@ -31,6 +31,7 @@ public:
     QSize drawingSize() const override;
     void onKeyDown(int virtualKey) override;
     bool onViewerJointValue(int channel, int degrees) override;
+    std::vector<int> selectedJoints() const override;
 
     // PaneHost
     int pixelsPerSecond() const override { return 1000 / m_zoom; }

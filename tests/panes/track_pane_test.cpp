@@ -202,9 +202,10 @@ TEST(ChannelPane, RightPressSetsInnerKeyframesFromYClampedAndClearsTheTimeRange)
     EXPECT_EQ(view.bands.back(), std::make_pair(100, 30));
 }
 
-// A tail-only motion at 100 px/s: a press that hits no keyframe, then a
-// release over keyframe 2 (x 16) sets that keyframe.
-TEST(ChannelPane, PressBetweenKeyframesThenReleaseOnOneSetsIt) {
+// A tail-only motion at 100 px/s: a press past the last keyframe hits none,
+// then a release over keyframe 2 (x 16) sets it and the keyframes passed over
+// on the way (3 and 4; the last keyframe is never set).
+TEST(ChannelPane, PressBetweenKeyframesThenReleaseOnOneSetsItAndThosePassedOver) {
     FakeView view;
     view.pps = 100;
     CMotionTrack t;
@@ -221,7 +222,52 @@ TEST(ChannelPane, PressBetweenKeyframesThenReleaseOnOneSetsIt) {
     EXPECT_TRUE(t.isModified());
     EXPECT_GT(t.value(2, 0), 0);
     EXPECT_EQ(t.value(1, 0), 0);
-    EXPECT_EQ(t.value(3, 0), 0);
+    EXPECT_EQ(t.value(3, 0), t.value(2, 0));
+    EXPECT_EQ(t.value(4, 0), t.value(2, 0));
+    EXPECT_EQ(t.value(5, 0), 0);
+}
+
+// Keyframes 8 pixels apart at 100 px/s; a mouse that jumps from one point to
+// another in a single move still sets every inner keyframe between them, on
+// the straight line from the first point's value to the second's.
+TEST(ChannelPane, AFastRightDragFillsTheKeyframesBetweenTwoMouseEventsAlongTheLine) {
+    struct Case {
+        const char* name;
+        int fromX, toX;
+        int first, last;  // the keyframes the stroke sets, in the order it passes them
+    };
+    const Case cases[] = {
+        {"left to right", 8, 56, 1, 7},
+        {"right to left", 56, 8, 7, 1},
+        // Keyframe 0 and the last one are never set, however the stroke passes them.
+        {"across the whole motion", 4, 84, 1, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeView view;
+        view.pps = 100;
+        auto t = track(std::vector<std::int32_t>(11, 0));
+        CChannelPane head(t, HeadY);
+        head.attach(&view, 0);
+        ASSERT_TRUE(head.onRightButtonDown(c.fromX, 0, 0));  // the top: the upper limit
+        head.onRightDrag(c.toX, head.height());              // the bottom: the lower limit
+        const int lo = std::min(c.first, c.last), hi = std::max(c.first, c.last);
+        const int step = c.first < c.last ? 1 : -1;
+        for (int k = 0; k < t.keyframeCount(); ++k) {
+            SCOPED_TRACE(k);
+            if (k < lo || k > hi) {
+                EXPECT_EQ(t.value(k, HeadY), 0);
+                continue;
+            }
+            if (k == c.last) continue;
+            // Falling all the way, without a keyframe left behind at the old value.
+            EXPECT_GT(t.value(k, HeadY), t.value(k + step, HeadY));
+        }
+        if (c.fromX % 8 == 0 && c.toX % 8 == 0) {  // both points on keyframes: the line's ends are the limits
+            EXPECT_EQ(t.value(c.first, HeadY), valueFromDegrees(43));
+            EXPECT_EQ(t.value(c.last, HeadY), valueFromDegrees(-80));
+        }
+    }
 }
 
 TEST(ChannelPane, DigitKeysSetLevelsOverTheSelection) {

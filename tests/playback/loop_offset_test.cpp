@@ -130,6 +130,21 @@ TEST_F(LoopOffset, LoopOfASelectionPastTheSoundPlaysToItsEndEachTime) {
     EXPECT_THAT(host.steps(), ElementsAre(10, 11, 12, 10, 11, 12, 10, 11));
 }
 
+TEST_F(LoopOffset, LateWakesDoNotPutTheLoopedPosesOfASelectionPastTheSoundEarly) {
+    // Steps 10 to 12 of 10..13 have sound, three whole steps. The loop sees the
+    // sound stopped only after its end; the pass still lasts three steps.
+    audio.lengths["/p/A.WAV"] = 1040;
+    host.lateMs = 7;
+    host.escapeAt = 1200;
+    ASSERT_TRUE(play("/p/A.WAV", 10, 4, {true, 300}));
+    ASSERT_GE(host.poses.size(), 8u);
+    for (std::size_t g = 0; g < host.poses.size(); ++g) {
+        SCOPED_TRACE(g);
+        EXPECT_EQ(host.poses[g].second, 10 + static_cast<int>(g % 3));
+        EXPECT_GE(host.poses[g].first, 300 + 80 * static_cast<std::int64_t>(g));
+    }
+}
+
 TEST_F(LoopOffset, LoopWithoutSoundWrapsByTheClockAndEscStopsIt) {
     host.escapeAt = 700;
     ASSERT_TRUE(play(std::nullopt, 36, 4, {true, 0}));

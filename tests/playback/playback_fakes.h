@@ -19,6 +19,7 @@ struct VirtualHost : PlaybackHost {
     void* viewer = nullptr;
     bool escape = false;
     std::int64_t escapeAt = -1;  // Esc goes down at this clock time
+    std::int64_t lateMs = 0;     // every wait wakes this much after the time asked for, as a busy system's do
     std::function<void()> duringWait;
     std::vector<std::string> calls;  // showPlayer, refreshPlayer
     std::vector<std::pair<std::int64_t, int>> poses;  // [ms since start, step]
@@ -33,12 +34,13 @@ struct VirtualHost : PlaybackHost {
         ++waits;
         if (duringWait) duringWait();
         if (escape) return;
-        if (escapeAt >= 0 && ms >= escapeAt) {
+        const std::int64_t wake = std::max(now, ms) + lateMs;
+        if (escapeAt >= 0 && wake >= escapeAt) {
             now = std::max(now, escapeAt);
             escape = true;
             return;
         }
-        now = std::max(now, ms);
+        now = wake;
     }
     bool escapeDown() override { return escape; }
     void poseSent(int step, std::int64_t ms) override { poses.emplace_back(ms, step); }

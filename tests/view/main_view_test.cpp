@@ -1,6 +1,7 @@
 // The performance view: layout, selection by mouse and keys, zoom, the
 // highlight, and what it tells the viewer.
 #include <QKeyEvent>
+#include <functional>
 
 #include "player/window_messages.h"
 #include "view/view_support.h"
@@ -243,4 +244,88 @@ TEST(ViewViewer, SelectionsReachAnOpenViewer) {
     delete playerLink().playerWindow();
     flushDeletes();
     setViewerApi(nullptr);
+}
+
+namespace {
+
+// The joints the viewer highlights after its calls: those of the last bracket.
+std::vector<int> highlighted(const std::vector<std::string>& calls) {
+    std::vector<int> joints;
+    for (const auto& c : calls) {
+        if (c == "Begin") joints.clear();
+        else if (c.rfind("Select ", 0) == 0) joints.push_back(std::stoi(c.substr(7)));
+    }
+    return joints;
+}
+
+// The player window open on a recording viewer, closed again however the test ends.
+struct OpenPlayer {
+    ViewerCalls viewer;
+    OpenPlayer() {
+        setViewerApi(&viewer);
+        playerLink().showPlayer();
+    }
+    ~OpenPlayer() {
+        delete playerLink().playerWindow();
+        flushDeletes();
+        setViewerApi(nullptr);
+    }
+    OpenPlayer(const OpenPlayer&) = delete;
+    OpenPlayer& operator=(const OpenPlayer&) = delete;
+};
+
+}  // namespace
+
+TEST(ViewViewer, TheModelHighlightsTheActiveViewsSelectedRowsAndNothingWithoutASelection) {
+    struct Case {
+        const char* name;
+        std::function<void(Editor&, CMainView&)> act;
+        std::vector<int> joints;
+    };
+    auto rowY = [](CMainView& v, int joint) {
+        int row;
+        v.findPaneByJoint(joint, row);
+        return v.panes()[static_cast<std::size_t>(row)]->top() + 2;
+    };
+    std::vector<int> all(kChannelCount);
+    for (int j = 0; j < kChannelCount; ++j) all[static_cast<std::size_t>(j)] = j;
+    const Case cases[] = {
+        {"select all", [](Editor&, CMainView&) {}, all},
+        {"a right click clears the time range", [](Editor&, CMainView& v) { v.onRButtonDown({74 + 5000, 0}, false); },
+         {}},
+        {"undoing a value drag returns to rows without a time range",
+         [&](Editor&, CMainView& v) {
+             const int y = rowY(v, HeadZ);
+             v.onLButtonDown({80, y}, true);  // HeadZ at step 3
+             v.onRButtonDown({80, y}, false);
+             v.onMouseMove({84, y + 5}, false, true);
+             v.onRButtonUp({84, y + 5});
+             ASSERT_TRUE(v.undo());
+             EXPECT_EQ(v.rowCount(), 1);
+         },
+         {}},
+        {"a joint drag on the model narrows the rows to that joint",
+         [](Editor&, CMainView& v) {
+             EXPECT_TRUE(v.onViewerJointValue(HeadX, 20));
+             EXPECT_TRUE(v.onViewerJointValue(HeadX, 22));
+             playerLink().onViewerMouseReleased();
+         },
+         {HeadX}},
+        {"the last performance closed",
+         [](Editor& e, CMainView&) {
+             e.dialogs.saveAnswers.push_back(ShellDialogs::SaveAnswer::No);
+             ASSERT_TRUE(e.run(ID_FILE_CLOSE));
+             flushDeletes();
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        OpenPlayer player;
+        CMainView& v = e.open();
+        runOn(v, ID_EDIT_SELECT_ALL);
+        c.act(e, v);
+        EXPECT_EQ(highlighted(player.viewer.calls), c.joints);
+    }
 }

@@ -2,10 +2,13 @@
 // cursor, the Space key, and the program's host keeping input out but Esc.
 #include <QKeyEvent>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "player/window_messages.h"
 #include "commands/play_command.h"
+#include "commands/problems_dock.h"
 #include "playback/playback_fakes.h"
 #include "view/view_support.h"
 
@@ -150,6 +153,148 @@ TEST(PlaybackHost, WaitsKeepInputOutAndReturnAtEsc) {
     // Between waits, and after the playback, input goes where it belongs.
     sendKey(&v, Qt::Key_Right);
     EXPECT_TRUE(v.hasSelection());
+}
+
+TEST(PlaybackHost, SpaceStopsAsEscDoesButAHeldSpaceOrAnotherKeyDoesNot) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        bool autoRepeat;
+        bool stops;
+    };
+    const Case cases[] = {
+        {"Esc", Qt::Key_Escape, false, true},
+        {"Space", Qt::Key_Space, false, true},
+        // The Space that started the playback, held down, repeats.
+        {"a held Space", Qt::Key_Space, true, false},
+        {"another key", Qt::Key_A, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        CMainView& v = e.open();
+        QtPlaybackHost host;
+        bool stopped = false;
+        QTimer::singleShot(0, [&] {
+            QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier, QString(), c.autoRepeat);
+            QApplication::sendEvent(&v, &press);
+            stopped = host.escapeDown();
+            sendKey(&v, Qt::Key_Escape);  // ends the wait either way
+        });
+        host.waitUntil(host.clockMs() + 50000);
+        EXPECT_EQ(stopped, c.stops);
+    }
+}
+
+// ---- the player window and the keys --------------------------------------
+
+namespace {
+
+// Delivers what the window system has queued (activations, focus) until
+// `done` holds or nothing is left to deliver.
+bool settle(const std::function<bool()>& done) {
+    for (int i = 0; i < 50 && !done(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// A playback host that brings the real player window up, as the program's does.
+struct ShowingHost : VirtualHost {
+    void showPlayer() override {
+        VirtualHost::showPlayer();
+        playerLink().showPlayer();
+    }
+};
+
+// The player window open on a viewer without a window, closed however the test ends.
+struct OpenPlayer {
+    ViewerCalls viewer;
+    OpenPlayer() { setViewerApi(&viewer); }
+    ~OpenPlayer() {
+        delete playerLink().playerWindow();
+        flushDeletes();
+        setViewerApi(nullptr);
+    }
+    OpenPlayer(const OpenPlayer&) = delete;
+    OpenPlayer& operator=(const OpenPlayer&) = delete;
+};
+
+}  // namespace
+
+TEST(PlayCommand, AfterPlaybackTheKeysGoWhereTheyWentBeforePlay) {
+    PlayEditor e;
+    OpenPlayer player;
+    e.files.dir.write("S.MTN", MotionImage::of(0, 4, 3).bytes());  // no sound: the clock paces it
+    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "S.MTN")), nullptr);
+    CMainView& v = *e.views.back();
+    ShowingHost host;
+    host.viewer = &e.viewer;
+    PlaybackServices services{&e.audio, &host, &e.viewer};
+    setPlaybackServices(&services);
+    e.frame().activateWindow();
+    v.setFocus();
+    ASSERT_TRUE(settle([&] { return QApplication::activeWindow() == &e.frame(); }));
+    QWidget* const focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+
+    runOn(v, ID_VIEW_PLAY);
+    ASSERT_EQ(host.calls.front(), "showPlayer");
+    ASSERT_NE(playerLink().playerWindow(), nullptr);
+    settle([] { return false; });  // everything the window system had to say
+    EXPECT_EQ(QApplication::activeWindow(), &e.frame());
+    EXPECT_EQ(QApplication::focusWidget(), focus);
+    setPlaybackServices(nullptr);
+}
+
+TEST(PlayerWindowKeys, TheEditorsKeysWorkWhileThePlayerWindowIsActive) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::function<void(PlayEditor&, CMainView&)> before;
+        std::function<void(PlayEditor&, CMainView&)> check;
+    };
+    const Case cases[] = {
+        {"A selects everything", Qt::Key_A, Qt::NoModifier, [](PlayEditor&, CMainView&) {},
+         [](PlayEditor&, CMainView& v) {
+             EXPECT_TRUE(v.hasSelection());
+             EXPECT_EQ(v.selLength(), v.lastStep() + 1);
+         }},
+        {"Ctrl+Z undoes", Qt::Key_Z, Qt::ControlModifier,
+         [](PlayEditor&, CMainView& v) {
+             v.selectAll();
+             v.onKeyDown('5');
+             ASSERT_TRUE(v.document().doc().motion().isModified());
+         },
+         [](PlayEditor&, CMainView& v) { EXPECT_FALSE(v.document().doc().motion().isModified()); }},
+        {"F7 checks the performance", Qt::Key_F7, Qt::NoModifier, [](PlayEditor&, CMainView&) {},
+         [](PlayEditor& e, CMainView&) {
+             const CProblemsDock* dock = CProblemsDock::find(e.frame());
+             ASSERT_NE(dock, nullptr);
+             EXPECT_TRUE(dock->isVisible());
+         }},
+        {"Space plays the selection", Qt::Key_Space, Qt::NoModifier,
+         [](PlayEditor& e, CMainView& v) {
+             e.audio.lengths[e.path("P.WAV")] = 2000;
+             v.selectAll();
+             v.setTimeSelection(2, 3);
+         },
+         [](PlayEditor& e, CMainView&) { EXPECT_EQ(e.playCommand(), "play \"" + e.path("P.WAV") + "\" from 160 to 400"); }},
+        {"a digit sets the selected rows", Qt::Key_7, Qt::NoModifier, [](PlayEditor&, CMainView& v) { v.selectAll(); },
+         [](PlayEditor&, CMainView& v) { EXPECT_TRUE(v.document().doc().motion().isModified()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayEditor e;
+        OpenPlayer player;
+        CMainView& v = e.open();
+        c.before(e, v);
+        playerLink().showPlayer();
+        QWidget* window = playerLink().playerWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(settle([&] { return QApplication::activeWindow() == window; }));
+        QTest::keyClick(window, c.key, c.modifiers);
+        c.check(e, v);
+    }
 }
 
 }  // namespace
