@@ -232,7 +232,10 @@ TEST(SoundBeats, WaveAndMidiAndNothing) {
     const BeatGrid g = beatsForSound(wave);
     EXPECT_EQ(g.source, BeatSource::Audio);
     EXPECT_NEAR(g.bpm, 120.0, 1.2);
-    EXPECT_FALSE(g.downbeatsKnown);
+    // Every fourth click is louder: bars of four from the first.
+    EXPECT_EQ(g.beatsPerBar, 4);
+    ASSERT_TRUE(g.downbeatsKnown);
+    for (int d : g.downbeatsMs) EXPECT_NEAR((d + 1000) % 2000 - 1000, 0, 20) << d;
     EXPECT_GE(test::hitRate(g.beatsMs, sound.beatsMs, 3000), 0.95);
     EXPECT_EQ(soundLengthMs(wave), 12000);
 

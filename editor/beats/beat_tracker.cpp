@@ -1,0 +1,482 @@
+// The beat tracker's stages. The method follows the two-stage trackers of the
+// literature: a tempo path decoded over the whole song first, then beats
+// placed along it by dynamic programming.
+//  - Onsets: log-compressed spectral flux over log-spaced bands, as in
+//    S. Böck and G. Widmer, "Maximum filter vibrato suppression for onset
+//    detection", DAFx 2013 (without the maximum filter).
+//  - Tempo salience: the envelope's autocorrelation summed at the first four
+//    multiples of each beat period (a comb), weighted by a preference for the
+//    tempos listeners tap, after M. E. P. Davies and M. D. Plumbley,
+//    "Context-dependent beat tracking of musical audio", IEEE TASLP 15(3), 2007.
+//  - Tempo path: Viterbi decoding over tempo states, after A. Klapuri,
+//    A. Eronen and J. Astola, "Analysis of the meter of acoustic musical
+//    signals", IEEE TASLP 14(1), 2006.
+//  - Beats: D. P. W. Ellis, "Beat tracking by dynamic programming", Journal
+//    of New Music Research 36(1), 2007, with the period taken from the path
+//    at each frame instead of one global tempo.
+//  - Metre and downbeats: beat-synchronous features (accent, bass accent,
+//    spectral change), their repetition at two, three and four beats, and
+//    the phase where bass accents and spectral changes gather.
+#include "beats/beat_tracker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <cstdio>
+#include <cstdlib>
+
+namespace rova::beats::tracker {
+namespace {
+
+// ---- bands and onsets
+// About twenty bands between the spectrum's first bin and its top.
+constexpr double kBandsPerSpectrum = 20.0;
+// Log compression of the band magnitudes: loud and soft onsets count alike
+// once they stand out of their band's level.
+constexpr double kCompression = 1.0;
+
+// ---- tempogram
+constexpr double kMinTempo = 40.0, kMaxTempo = 240.0;  // BPM, the beat rates considered
+constexpr double kStateStep = 0.015;                   // 1.5 % between neighbouring tempo states
+constexpr std::size_t kDecimation = 2;                 // the tempogram works on 16 ms frames
+constexpr double kTempoFrameMs = kFrameMs * kDecimation;
+// Twelve seconds hold four beats of 40 BPM with room to spare;
+// a second between windows is finer than any tempo change needs.
+constexpr double kWindowMs = 12000.0, kWindowHopMs = 1000.0;
+// Lags up to three quarters of the window; beyond, too few products remain for a fair estimate.
+constexpr std::size_t kLagShareOfWindow = 4;
+// The comb looks at the period and at two and four periods (the bar of a
+// march, of most music in four, and two of them). Every term counts, a
+// negative one against the tempo. A term beyond the window counts nothing,
+// which leaves the slowest tempos at a disadvantage they deserve. (Terms at
+// three periods, for waltzes, were tried: on band recordings in four they
+// drew the tempo to two thirds more often than they helped a waltz.)
+constexpr double kCombMultiples[] = {1, 2, 4};
+constexpr int kLongestTerm = 4;
+
+// ---- tempo path
+// Listeners tap near 120 BPM (D. Moelants, "Preferred tempo reconsidered",
+// ICMPC 2002). The comb favours the slower of two octaves a little (its terms
+// at two and four periods are bars, which repeat best), so the preference is
+// set above that, at 130 BPM, with a spread of 0.9 octave: a march stays at
+// its step (120, not 60), clicks at 180 stay at 180, while the evidence still
+// decides between neighbouring octaves. Tuned on bench/beat_corpus.py: 120
+// drew fast songs to half tempo; a spread of 0.7 did too, 1.5 and more let
+// marches and ska fall to half tempo.
+constexpr double kPreferredBpm = 130.0;
+constexpr double kPreferenceOctaves = 0.9;
+// Salience below this is noise: all tempos look alike there, and the path
+// keeps its course through a quiet bar.
+constexpr double kSalienceFloor = 0.02;
+// A tempo drifts about one state (1.5 %) between windows a second apart.
+constexpr double kDriftStates = 1.0;
+constexpr int kDriftReach = 4;
+// A jump costs as much as some three windows of clearly contrary evidence
+// (a peak against a valley is about 2 in log salience): a sudden tempo change
+// is followed within seconds, a bar of ambiguous accents is not.
+constexpr double kJumpCost = 6.0;
+
+// ---- beats
+// How much a beat may be stretched or squeezed against the local period
+// (Ellis's tightness): larger keeps the beats more even.
+constexpr double kTightness = 100.0;
+// Bass onsets count as much again as the whole spectrum's: the kick and the
+// bass mark the beat, where an off-beat guitar or a hi-hat may be louder.
+constexpr double kLowWeight = 1.0;
+// Beats at the ends weaker than this share of the median beat's onset are
+// the chain running on through silence.
+constexpr double kWeakBeatShare = 0.2;
+
+// ---- metre
+// Per-beat accents are looked for within two frames (16 ms) of the beat.
+constexpr long kAccentReach = 2;
+// Three beats a bar only when repetition at three beats is clearly closer
+// than at two and at four: a bar of four repeats at two as well, so the
+// other way round would mislead.
+constexpr double kThreeMargin = 0.85;
+// Two a bar only when the pattern repeats clearly better at two beats than
+// at four; four otherwise, the common case.
+constexpr double kTwoMargin = 0.8;
+// Spectral change at a beat (a new chord) counts half as much as a bass accent
+// in finding the downbeat.
+constexpr double kChangeWeight = 0.5;
+
+// ---- confidence
+// Salience at the beat period: a band with drums gives 0.3 and more, a pad or
+// noise under 0.05.
+constexpr double kClarityNone = 0.05, kClarityFull = 0.3;
+
+double clampIndex(double x, double hi) { return std::clamp(x, 0.0, hi); }
+
+// Linear interpolation of v at fractional index x (inside 0..size-1).
+double at(const std::vector<float>& v, double x) {
+    const auto i = static_cast<std::size_t>(x);
+    if (i + 1 >= v.size()) return v.back();
+    const double f = x - static_cast<double>(i);
+    return v[i] * (1 - f) + v[i + 1] * f;
+}
+
+double preference(double bpm) {
+    const double octaves = std::log2(bpm / kPreferredBpm) / kPreferenceOctaves;
+    return -0.5 * octaves * octaves;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// Mean and standard deviation; sd is at least a tiny floor.
+void moments(const std::vector<double>& v, double& mean, double& sd) {
+    mean = v.empty() ? 0 : std::accumulate(v.begin(), v.end(), 0.0) / static_cast<double>(v.size());
+    double sq = 0;
+    for (double x : v) sq += (x - mean) * (x - mean);
+    sd = std::sqrt(std::max(1e-12, v.empty() ? 0 : sq / static_cast<double>(v.size())));
+}
+
+std::vector<double> zscores(std::vector<double> v) {
+    double mean, sd;
+    moments(v, mean, sd);
+    for (double& x : v) x = (x - mean) / sd;
+    return v;
+}
+
+}  // namespace
+
+std::vector<std::size_t> bandEdges(std::size_t bins) {
+    std::vector<std::size_t> edges;
+    if (bins < 3) return edges;
+    const double ratio = std::pow(static_cast<double>(bins - 1), 1.0 / kBandsPerSpectrum);
+    edges.push_back(1);  // bin 0 is the constant term
+    double x = 1;
+    while (edges.back() < bins) {
+        x *= ratio;
+        edges.push_back(std::min(bins, std::max(edges.back() + 1, static_cast<std::size_t>(std::lround(x)))));
+    }
+    return edges;
+}
+
+std::size_t lowBandCount(const std::vector<std::size_t>& edges, std::size_t lowBins) {
+    std::size_t n = 0;
+    while (n + 1 < edges.size() && edges[n + 1] <= lowBins) ++n;
+    return n;
+}
+
+Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands) {
+    const std::size_t n = frames.frames(), b = frames.bands;
+    Envelope env;
+    env.onset.assign(n, 0.0f);
+    env.low.assign(n, 0.0f);
+    std::vector<float> previous(b, 0.0f), current(b);
+    for (std::size_t t = 0; t < n; ++t) {
+        float all = 0, low = 0;
+        for (std::size_t k = 0; k < b; ++k) {
+            current[k] = static_cast<float>(std::log1p(kCompression * std::max(0.0f, frames.energy[t * b + k])));
+            const float rise = t > 0 ? std::max(0.0f, current[k] - previous[k]) : 0.0f;
+            all += rise;
+            if (k < lowBands) low += rise;
+        }
+        env.onset[t] = all;
+        env.low[t] = low;
+        std::swap(previous, current);
+    }
+    return env;
+}
+
+Tempogram tempogram(const std::vector<float>& onset) {
+    Tempogram gram;
+    for (double bpm = kMinTempo; bpm <= kMaxTempo * (1 + 1e-9); bpm *= 1 + kStateStep) gram.bpm.push_back(bpm);
+    std::vector<float> d(onset.size() / kDecimation);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        for (std::size_t k = 0; k < kDecimation; ++k) d[i] += onset[i * kDecimation + k];
+    const auto window = static_cast<std::size_t>(kWindowMs / kTempoFrameMs);
+    const auto hop = static_cast<std::size_t>(kWindowHopMs / kTempoFrameMs);
+    const double slowestLag = 60000.0 / kMinTempo / kTempoFrameMs;
+    if (d.size() < static_cast<std::size_t>(2 * slowestLag)) return gram;
+
+    std::vector<std::size_t> starts;
+    if (d.size() <= window) starts.push_back(0);
+    else {
+        for (std::size_t s = 0; s + window < d.size(); s += hop) starts.push_back(s);
+        starts.push_back(d.size() - window);  // the last window ends with the sound
+    }
+    const std::size_t states = gram.bpm.size();
+    gram.salience.assign(starts.size() * states, 0.0f);
+    std::vector<float> x, acf;
+    for (std::size_t w = 0; w < starts.size(); ++w) {
+        const std::size_t len = std::min(window, d.size() - starts[w]);
+        gram.centreMs.push_back((static_cast<double>(starts[w]) + static_cast<double>(len) / 2.0) * kTempoFrameMs);
+        x.assign(d.begin() + static_cast<long>(starts[w]), d.begin() + static_cast<long>(starts[w] + len));
+        const float mean = std::accumulate(x.begin(), x.end(), 0.0f) / static_cast<float>(len);
+        for (float& v : x) v -= mean;
+        const std::size_t maxLag =
+            std::min(len * (kLagShareOfWindow - 1) / kLagShareOfWindow, static_cast<std::size_t>(kLongestTerm * slowestLag) + 2);
+        acf.assign(maxLag + 1, 0.0f);
+        for (std::size_t lag = 0; lag <= maxLag; ++lag) {
+            float s = 0;
+            for (std::size_t i = lag; i < len; ++i) s += x[i] * x[i - lag];
+            acf[lag] = s / static_cast<float>(len - lag);
+        }
+        const float power = acf[0];
+        if (!(power > 0)) continue;
+        for (float& v : acf) v /= power;
+        for (std::size_t k = 0; k < states; ++k) {
+            const double lag = 60000.0 / gram.bpm[k] / kTempoFrameMs;
+            if (lag + 1 >= static_cast<double>(maxLag)) continue;
+            // The peak within half a frame (a frame for the later multiples, which
+            // smear as the tempo drifts): the states lie closer than the frames.
+            auto term = [&](double multiple) {
+                const double centre = multiple * lag, reach = multiple > 1 ? 1.0 : 0.5;
+                if (centre + reach + 1 >= static_cast<double>(maxLag)) return 0.0;
+                double best = at(acf, centre);
+                for (double off = -reach; off <= reach; off += 0.5) best = std::max(best, at(acf, centre + off));
+                return best;
+            };
+            double sum = 0;
+            for (double multiple : kCombMultiples) sum += term(multiple);
+            gram.salience[w * states + k] = static_cast<float>(std::max(0.0, sum / std::size(kCombMultiples)));
+        }
+    }
+    return gram;
+}
+
+std::vector<double> decodeTempoPath(const Tempogram& gram) {
+    const std::size_t states = gram.bpm.size(), windows = gram.windows();
+    std::vector<double> path;
+    if (windows == 0 || states == 0) return path;
+    std::vector<double> prior(states), score(states), next(states);
+    for (std::size_t k = 0; k < states; ++k) prior[k] = preference(gram.bpm[k]);
+    std::vector<std::size_t> back(windows * states, 0);
+    auto observe = [&](std::size_t w, std::size_t k) {
+        return std::log(kSalienceFloor + gram.salience[w * states + k]) + prior[k];
+    };
+    for (std::size_t k = 0; k < states; ++k) score[k] = observe(0, k);
+    for (std::size_t w = 1; w < windows; ++w) {
+        const auto top = static_cast<std::size_t>(std::max_element(score.begin(), score.end()) - score.begin());
+        for (std::size_t k = 0; k < states; ++k) {
+            double best = score[top] - kJumpCost;
+            std::size_t from = top;
+            const std::size_t lo = k >= kDriftReach ? k - kDriftReach : 0, hi = std::min(states - 1, k + kDriftReach);
+            for (std::size_t j = lo; j <= hi; ++j) {
+                const double step = (static_cast<double>(j) - static_cast<double>(k)) / kDriftStates;
+                const double s = score[j] - 0.5 * step * step;
+                if (s > best) {
+                    best = s;
+                    from = j;
+                }
+            }
+            next[k] = best + observe(w, k);
+            back[w * states + k] = from;
+        }
+        std::swap(score, next);
+    }
+    std::vector<std::size_t> states_(windows);
+    states_[windows - 1] = static_cast<std::size_t>(std::max_element(score.begin(), score.end()) - score.begin());
+    for (std::size_t w = windows - 1; w > 0; --w) states_[w - 1] = back[w * states + states_[w]];
+    for (std::size_t s : states_) path.push_back(gram.bpm[s]);
+    return path;
+}
+
+std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames) {
+    std::vector<double> period(frames, 0.0);
+    if (pathBpm.empty() || pathBpm.size() != gram.windows()) return period;
+    std::size_t w = 0;
+    for (std::size_t t = 0; t < frames; ++t) {
+        const double ms = static_cast<double>(t) * kFrameMs;
+        while (w + 1 < pathBpm.size() && gram.centreMs[w + 1] <= ms) ++w;
+        double bpm = pathBpm[w];
+        if (ms > gram.centreMs[w] && w + 1 < pathBpm.size()) {
+            const double f = (ms - gram.centreMs[w]) / (gram.centreMs[w + 1] - gram.centreMs[w]);
+            bpm = pathBpm[w] * (1 - f) + pathBpm[w + 1] * f;
+        }
+        period[t] = 60000.0 / bpm / kFrameMs;
+    }
+    return period;
+}
+
+std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period) {
+    const std::size_t n = env.onset.size();
+    std::vector<double> beats;
+    if (n == 0 || period.size() != n) return beats;
+    std::vector<double> all(env.onset.begin(), env.onset.end()), low(env.low.begin(), env.low.end());
+    double meanAll, sdAll, meanLow, sdLow;
+    moments(all, meanAll, sdAll);
+    moments(low, meanLow, sdLow);
+    std::vector<double> onset(n);
+    const bool bass = meanLow > 1e-6;
+    for (std::size_t i = 0; i < n; ++i) onset[i] = all[i] / sdAll + (bass ? kLowWeight * low[i] / sdLow : 0.0);
+
+    const double longest = *std::max_element(period.begin(), period.end());
+    std::vector<double> logGap(static_cast<std::size_t>(2 * longest) + 2, 0.0);
+    for (std::size_t g = 1; g < logGap.size(); ++g) logGap[g] = std::log(static_cast<double>(g));
+    std::vector<double> score(n, 0.0);
+    std::vector<long> back(n, -1);
+    for (std::size_t t = 0; t < n; ++t) {
+        const double p = period[t], logP = std::log(p);
+        const auto minGap = static_cast<std::size_t>(std::max(1.0, std::round(p / 2)));
+        const auto maxGap = std::min(logGap.size() - 1, static_cast<std::size_t>(std::round(p * 2)));
+        double best = 0;
+        long from = -1;
+        for (std::size_t g = minGap; g <= maxGap && g <= t; ++g) {
+            const double r = logGap[g] - logP;
+            const double s = score[t - g] - kTightness * r * r;
+            if (from < 0 || s > best) {
+                best = s;
+                from = static_cast<long>(t - g);
+            }
+        }
+        const bool chained = from >= 0 && best > 0;
+        score[t] = onset[t] + (chained ? best : 0);
+        back[t] = chained ? from : -1;
+    }
+    // The chain ends at the best score within the last period.
+    std::size_t end = n - 1;
+    const auto lastPeriod = static_cast<std::size_t>(period.back());
+    for (std::size_t t = n > lastPeriod ? n - lastPeriod : 0; t < n; ++t)
+        if (score[t] > score[end]) end = t;
+    for (long t = static_cast<long>(end); t >= 0; t = back[static_cast<std::size_t>(t)]) {
+        // Between frames: the peak of a parabola through the onset and its neighbours.
+        const auto i = static_cast<std::size_t>(t);
+        double where = static_cast<double>(t);
+        if (i > 0 && i + 1 < n) {
+            const double a = onset[i - 1], b = onset[i], c = onset[i + 1];
+            const double denom = a - 2 * b + c;
+            if (b >= a && b >= c && denom < 0) where += std::clamp(0.5 * (a - c) / denom, -0.5, 0.5);
+        }
+        beats.push_back(where);
+    }
+    std::reverse(beats.begin(), beats.end());
+    if (beats.size() >= 3) {
+        auto strength = [&](double b) { return onset[static_cast<std::size_t>(std::lround(clampIndex(b, double(n - 1))))]; };
+        std::vector<double> strengths;
+        for (double b : beats) strengths.push_back(strength(b));
+        const double weak = kWeakBeatShare * median(strengths);
+        while (beats.size() > 1 && strength(beats.back()) < weak) beats.pop_back();
+        std::size_t first = 0;
+        while (first + 1 < beats.size() && strength(beats[first]) < weak) ++first;
+        beats.erase(beats.begin(), beats.begin() + static_cast<long>(first));
+    }
+    return beats;
+}
+
+Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands) {
+    Metre metre;
+    const std::size_t n = env.onset.size(), bands = frames.bands;
+    const std::size_t count = beats.size();
+    if (count < 8 || n == 0 || frames.frames() != n) return metre;
+    auto frameOf = [&](double b) { return static_cast<std::size_t>(std::lround(clampIndex(b, double(n - 1)))); };
+    auto peakNear = [&](const std::vector<float>& v, double b) {
+        const auto c = static_cast<long>(frameOf(b));
+        float best = 0;
+        for (long t = std::max(0L, c - kAccentReach); t <= std::min(static_cast<long>(n) - 1, c + kAccentReach); ++t)
+            best = std::max(best, v[static_cast<std::size_t>(t)]);
+        return static_cast<double>(best);
+    };
+    // Per beat: its accent, its bass accent and the mean log spectrum until the next beat.
+    std::vector<double> accent(count), bass(count);
+    std::vector<std::vector<double>> spectrum(count, std::vector<double>(bands, 0.0));
+    for (std::size_t i = 0; i < count; ++i) {
+        accent[i] = peakNear(env.onset, beats[i]);
+        bass[i] = lowBands ? peakNear(env.low, beats[i]) : 0.0;
+        const std::size_t from = frameOf(beats[i]);
+        const double span = i + 1 < count ? beats[i + 1] - beats[i] : beats[i] - beats[i - 1];
+        const std::size_t to = std::min(n, from + std::max<std::size_t>(1, static_cast<std::size_t>(span)));
+        for (std::size_t t = from; t < to; ++t)
+            for (std::size_t k = 0; k < bands; ++k) spectrum[i][k] += std::log1p(kCompression * frames.energy[t * bands + k]);
+        for (double& v : spectrum[i]) v /= static_cast<double>(to - from);
+    }
+    accent = zscores(accent);
+    bass = zscores(bass);
+    // How different beat i is from beat i + lag: accents and spectrum alike.
+    double spectrumScale = 0;
+    for (std::size_t i = 1; i < count; ++i)
+        for (std::size_t k = 0; k < bands; ++k) spectrumScale += std::abs(spectrum[i][k] - spectrum[i - 1][k]);
+    spectrumScale = std::max(1e-9, spectrumScale / static_cast<double>(count - 1));
+    auto distance = [&](std::size_t i, std::size_t j) {
+        double s = 0;
+        for (std::size_t k = 0; k < bands; ++k) s += std::abs(spectrum[i][k] - spectrum[j][k]);
+        return std::abs(accent[i] - accent[j]) + std::abs(bass[i] - bass[j]) + s / spectrumScale;
+    };
+    auto meanDistance = [&](std::size_t lag) {
+        double s = 0;
+        for (std::size_t i = 0; i + lag < count; ++i) s += distance(i, i + lag);
+        return s / static_cast<double>(count - lag);
+    };
+    const double two = meanDistance(2), three = meanDistance(3), four = meanDistance(4);
+    if (three < kThreeMargin * std::min(two, four)) metre.beatsPerBar = 3;
+    else if (two < kTwoMargin * four) metre.beatsPerBar = 2;
+    else metre.beatsPerBar = 4;
+
+    // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.
+    std::vector<double> change(count, 0.0);
+    for (std::size_t i = 1; i < count; ++i)
+        for (std::size_t k = 0; k < bands; ++k) change[i] += std::abs(spectrum[i][k] - spectrum[i - 1][k]);
+    change[0] = count > 1 ? change[1] : 0;
+    change = zscores(change);
+    // A bar of three beats too fast to count is the eighths of a 6/8: its beat is the dotted quarter.
+    if (metre.beatsPerBar == 3) {
+        double interval = (beats.back() - beats.front()) / static_cast<double>(count - 1);
+        const double bpm = 60000.0 / (interval * kFrameMs);
+        if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
+    }
+    // The phase of the bar among the beats kept: where the accents score best on average.
+    auto bestPhase = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
+        std::size_t phase = 0;
+        double top = -std::numeric_limits<double>::infinity();
+        for (std::size_t p = 0; p < bar; ++p) {
+            double s = 0;
+            int k = 0;
+            for (std::size_t j = p; j < kept.size(); j += bar, ++k) s += bass[kept[j]] + kChangeWeight * change[kept[j]];
+            if (k > 0 && s / k > top) {
+                top = s / k;
+                phase = p;
+            }
+        }
+        return phase;
+    };
+    std::vector<std::size_t> all(count);
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    const std::size_t phase = bestPhase(all, static_cast<std::size_t>(metre.beatsPerBar));
+    metre.firstDownbeat = phase;
+    if (metre.compound) {
+        // The dotted beats start where the groups of three do; the bar is two of them.
+        std::vector<std::size_t> dotted;
+        for (std::size_t i = phase; i < count; i += 3) dotted.push_back(i);
+        metre.beatsPerBar = 2;
+        metre.firstDownbeat = bestPhase(dotted, 2);
+        std::vector<double> kept;
+        for (std::size_t i : dotted) kept.push_back(beats[i]);
+        beats = std::move(kept);
+    }
+    return metre;
+}
+
+std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& localLevel, double quiet) {
+    std::vector<bool> loud(gram.windows(), false);
+    for (std::size_t w = 0; w < gram.windows(); ++w) {
+        double sum = 0;
+        std::size_t frames = 0;
+        const double from = std::max(0.0, gram.centreMs[w] - kWindowMs / 2) / kFrameMs;
+        const double to = std::min(static_cast<double>(localLevel.size()), (gram.centreMs[w] + kWindowMs / 2) / kFrameMs);
+        for (auto t = static_cast<std::size_t>(from); t < static_cast<std::size_t>(to); ++t, ++frames) sum += localLevel[t];
+        loud[w] = frames > 0 && sum >= quiet * static_cast<double>(frames);
+    }
+    return loud;
+}
+
+double pulseConfidence(const Tempogram& gram, const std::vector<double>& pathBpm, const std::vector<bool>& loudWindow) {
+    const std::size_t states = gram.bpm.size();
+    std::vector<double> clarity;
+    for (std::size_t w = 0; w < pathBpm.size() && w < gram.windows(); ++w) {
+        if (w < loudWindow.size() && !loudWindow[w]) continue;
+        const auto k = static_cast<std::size_t>(std::lower_bound(gram.bpm.begin(), gram.bpm.end(), pathBpm[w] * (1 - 1e-9)) -
+                                                gram.bpm.begin());
+        clarity.push_back(gram.salience[w * states + std::min(k, states - 1)]);
+    }
+    if (clarity.empty()) return 0;
+    return std::clamp((median(clarity) - kClarityNone) / (kClarityFull - kClarityNone), 0.0, 1.0);
+}
+
+}  // namespace rova::beats::tracker

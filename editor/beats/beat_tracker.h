@@ -1,0 +1,77 @@
+// The audio beat tracker's stages as functions of plain vectors, so that each
+// can be tried on a synthetic envelope: band energies → onset envelope →
+// tempogram → tempo path → beats along the path → metre and downbeats →
+// confidence. audio_beats.cpp feeds them the spectrum of a sound.
+// Standard library only.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace rova::beats::tracker {
+
+// The envelope's clock: one frame every 8 ms (64 samples at 8000 Hz).
+inline constexpr double kFrameMs = 8.0;
+
+// Log-spaced frequency bands of a magnitude spectrum, each frame's energies
+// one after another.
+struct BandFrames {
+    std::size_t bands = 0;
+    std::vector<float> energy;  // frames × bands, magnitudes summed over each band's bins
+    std::vector<float> level;   // each frame's mean squared sample
+    std::size_t frames() const { return bands ? energy.size() / bands : 0; }
+};
+
+// Where each band starts, as a bin index of a spectrum with bins bins (the
+// last entry is the end): single bins at the bottom, where a kick and a bass
+// line sit, widening upwards.
+std::vector<std::size_t> bandEdges(std::size_t bins);
+// The bands (of those bandEdges gives) whose upper edge lies at or below
+// lowBins: the kick drum and bass.
+std::size_t lowBandCount(const std::vector<std::size_t>& edges, std::size_t lowBins);
+
+struct Envelope {
+    std::vector<float> onset;  // log-compressed spectral flux over all bands, a frame
+    std::vector<float> low;    // the same over the low bands only
+};
+Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands);
+
+// Tempo salience over time: for windows of the envelope a second apart, how
+// strongly the envelope repeats at each tempo of a log-spaced set.
+struct Tempogram {
+    std::vector<double> bpm;        // the tempo states, ascending
+    std::vector<double> centreMs;   // each window's centre
+    std::vector<float> salience;    // windows × states, 0 and up
+    std::size_t windows() const { return centreMs.size(); }
+};
+Tempogram tempogram(const std::vector<float>& onset);
+
+// The tempo of each window: the path through the tempogram that best joins
+// salience, a preference for tempos people tap, and steadiness (a tempo
+// drifts a little from window to window; a jump costs as much as several
+// windows of contrary evidence).
+std::vector<double> decodeTempoPath(const Tempogram& gram);
+
+// The path's tempo at every envelope frame, as a beat period in frames.
+std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames);
+
+// Beats, as fractional frames, on the envelope's onsets, spaced by the local
+// period; beats of the first and last moments without an onset of their own
+// are dropped.
+std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period);
+
+// The metre found in the beats: how many make a bar and which is the first downbeat.
+struct Metre {
+    int beatsPerBar = 4;
+    std::size_t firstDownbeat = 0;  // index into the beats
+    bool compound = false;          // the beats were the eighths of a 6/8 and were grouped in threes
+};
+Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands);
+
+// Which windows are louder on average than quiet (localLevel a frame).
+std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& localLevel, double quiet);
+
+// How steady the pulse is along the path, 0..1 (the median over the loud windows).
+double pulseConfidence(const Tempogram& gram, const std::vector<double>& pathBpm, const std::vector<bool>& loudWindow);
+
+}  // namespace rova::beats::tracker

@@ -1,0 +1,218 @@
+// The beat tracker's stages on synthetic onset envelopes: the metrical level
+// of a march, a fast waltz, a ska off-beat and a slow ballad; a tempo change
+// followed; bars of three and four; no confidence without a pulse.
+#include "beats/beat_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace rova::beats::tracker {
+namespace {
+
+// One accent of a bar pattern: where in the beat (0 on it, 0.5 the off-beat),
+// its strength over all bands and in the bass.
+struct Hit {
+    double atBeat;
+    double all;
+    double low;
+};
+
+struct Song {
+    std::vector<Hit> bar;  // the hits of one bar, atBeat counted from the bar's start
+    double beatsPerBar;
+    double bpm;
+    double seconds;
+    double changeAtSeconds = 0;  // a sudden change of tempo to changeBpm
+    double changeBpm = 0;
+};
+
+struct Synthetic {
+    Envelope env;
+    BandFrames frames;             // two bands (bass, rest) whose energy follows the hits
+    std::vector<double> beatFrames;  // the true beats
+};
+
+Synthetic synthesise(const Song& song) {
+    const auto n = static_cast<std::size_t>(song.seconds * 1000 / kFrameMs);
+    Synthetic s;
+    s.env.onset.assign(n, 0.0f);
+    s.env.low.assign(n, 0.0f);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> noise(0.0f, 0.03f);
+    for (std::size_t i = 0; i < n; ++i) s.env.onset[i] = noise(rng);
+    double ms = 500, beat = 0;
+    while (ms < song.seconds * 1000) {
+        const double bpm = song.changeBpm > 0 && ms >= song.changeAtSeconds * 1000 ? song.changeBpm : song.bpm;
+        const double beatMs = 60000.0 / bpm;
+        s.beatFrames.push_back(ms / kFrameMs);
+        const double inBar = std::fmod(beat, song.beatsPerBar);
+        for (const Hit& h : song.bar) {
+            if (h.atBeat < inBar || h.atBeat >= inBar + 1) continue;
+            const auto f = static_cast<std::size_t>(std::lround((ms + (h.atBeat - inBar) * beatMs) / kFrameMs));
+            if (f >= n) continue;
+            s.env.onset[f] += static_cast<float>(h.all + h.low);
+            s.env.low[f] += static_cast<float>(h.low);
+        }
+        ms += beatMs;
+        beat += 1;
+    }
+    // Band energies that jump at each hit and decay: bass in band 0, the rest in band 1.
+    s.frames.bands = 2;
+    s.frames.energy.assign(2 * n, 0.0f);
+    s.frames.level.assign(n, 0.1f);
+    float bass = 0, rest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        bass = 0.9f * bass + 4 * s.env.low[i];
+        rest = 0.9f * rest + 4 * (s.env.onset[i] - s.env.low[i]);
+        s.frames.energy[2 * i] = bass;
+        s.frames.energy[2 * i + 1] = rest;
+    }
+    return s;
+}
+
+// Share of the detected beats within toleranceFrames of a true beat.
+double hitShare(const std::vector<double>& detected, const std::vector<double>& truth, double toleranceFrames = 2.5) {
+    if (detected.empty()) return 0;
+    int hits = 0;
+    for (double d : detected) {
+        double best = 1e9;
+        for (double t : truth) best = std::min(best, std::abs(t - d));
+        if (best <= toleranceFrames) ++hits;
+    }
+    return static_cast<double>(hits) / static_cast<double>(detected.size());
+}
+
+double medianOf(std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+struct LevelCase {
+    const char* name;
+    Song song;
+};
+
+TEST(BeatTracker, FindsTheBeatPeopleTapInEachKindOfBar) {
+    const LevelCase cases[] = {
+        // Oom-pah: a bass note on the step, a chord between.
+        {"a march at 120 BPM", {{{0, 0.2, 1.0}, {1, 0.7, 0}}, 2, 120, 40}},
+        // Bass on one, chords on two and three, three bars a second and a quarter.
+        {"a fast waltz at 150 BPM", {{{0, 0.3, 1.0}, {1, 0.6, 0}, {2, 0.6, 0}}, 3, 150, 40}},
+        // The guitar's chop on every off-beat is the loudest thing; the kick and bass mark the beat.
+        {"ska at 150 BPM", {{{0, 0.1, 0.8}, {0.5, 1.0, 0}, {1, 0.5, 0}, {1.5, 1.0, 0}, {2, 0.1, 0.8}, {2.5, 1.0, 0}, {3, 0.5, 0}, {3.5, 1.0, 0}}, 4, 150, 40}},
+        // Kick, snare on two and four, soft eighth-note hi-hats.
+        {"a ballad at 84 BPM",
+         {{{0, 0.2, 1.0}, {0.5, 0.25, 0}, {1, 0.9, 0}, {1.5, 0.25, 0}, {2, 0.2, 1.0}, {2.5, 0.25, 0}, {3, 0.9, 0}, {3.5, 0.25, 0}},
+          4, 84, 40}},
+    };
+    for (const LevelCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Synthetic s = synthesise(c.song);
+        const Tempogram gram = tempogram(s.env.onset);
+        const std::vector<double> path = decodeTempoPath(gram);
+        ASSERT_EQ(path.size(), gram.windows());
+        EXPECT_NEAR(medianOf(path), c.song.bpm, c.song.bpm * 0.02);
+        const std::vector<double> beats = trackBeats(s.env, periodPerFrame(gram, path, s.env.onset.size()));
+        EXPECT_GE(hitShare(beats, s.beatFrames), 0.95);
+        EXPECT_GE(beats.size(), s.beatFrames.size() * 9 / 10);
+    }
+}
+
+TEST(BeatTracker, FollowsASuddenTempoChangeFrom100To140Bpm) {
+    const Song song{{{0, 0.2, 1.0}, {1, 0.8, 0}, {2, 0.2, 1.0}, {3, 0.8, 0}}, 4, 100, 60, 30, 140};
+    const Synthetic s = synthesise(song);
+    const Tempogram gram = tempogram(s.env.onset);
+    const std::vector<double> path = decodeTempoPath(gram);
+    for (std::size_t w = 0; w < path.size(); ++w) {
+        if (gram.centreMs[w] < 22000) {
+            EXPECT_NEAR(path[w], 100, 2) << gram.centreMs[w];
+        }
+        if (gram.centreMs[w] > 38000) {
+            EXPECT_NEAR(path[w], 140, 2.8) << gram.centreMs[w];
+        }
+    }
+    const std::vector<double> beats = trackBeats(s.env, periodPerFrame(gram, path, s.env.onset.size()));
+    EXPECT_GE(hitShare(beats, s.beatFrames), 0.95);
+    EXPECT_GE(beats.size(), s.beatFrames.size() * 9 / 10);
+}
+
+TEST(BeatTracker, CountsBarsOfThreeAndFourFromTheirDownbeat) {
+    struct MetreCase {
+        const char* name;
+        Song song;
+        int beatsPerBar;
+    };
+    const MetreCase cases[] = {
+        {"a waltz", {{{0, 0.3, 1.0}, {1, 0.6, 0}, {2, 0.6, 0}}, 3, 120, 40}, 3},
+        {"rock in four", {{{0, 0.3, 1.0}, {1, 0.8, 0}, {2, 0.3, 0.6}, {3, 0.8, 0}}, 4, 120, 40}, 4},
+    };
+    for (const MetreCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Synthetic s = synthesise(c.song);
+        std::vector<double> beats = s.beatFrames;
+        const Metre metre = estimateMetre(s.frames, s.env, beats, 1);
+        EXPECT_EQ(metre.beatsPerBar, c.beatsPerBar);
+        // The song starts on a downbeat.
+        EXPECT_EQ(metre.firstDownbeat, 0u);
+        EXPECT_EQ(beats.size(), s.beatFrames.size());
+    }
+}
+
+TEST(BeatTracker, GroupsTheEighthsOfA68InThrees) {
+    // Eighths at 234 BPM, accented in threes: a 6/8 at 78 dotted quarters a minute.
+    const Song song{{{0, 0.3, 1.0}, {1, 0.4, 0}, {2, 0.4, 0}, {3, 0.6, 0.3}, {4, 0.4, 0}, {5, 0.4, 0}}, 6, 234, 40};
+    const Synthetic s = synthesise(song);
+    std::vector<double> beats = s.beatFrames;
+    const Metre metre = estimateMetre(s.frames, s.env, beats, 1);
+    EXPECT_TRUE(metre.compound);
+    EXPECT_EQ(metre.beatsPerBar, 2);
+    ASSERT_GE(beats.size(), 2u);
+    EXPECT_NEAR(beats[1] - beats[0], 3 * 60000.0 / 234 / kFrameMs, 1.0);
+}
+
+TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
+    const Synthetic steady = synthesise({{{0, 0.2, 1.0}, {1, 0.8, 0}}, 2, 110, 30});
+    const Tempogram steadyGram = tempogram(steady.env.onset);
+    EXPECT_GE(pulseConfidence(steadyGram, decodeTempoPath(steadyGram), {}), 0.8);
+
+    std::mt19937 rng(3);
+    std::exponential_distribution<float> burst(4.0f);
+    std::vector<float> noise(4000);
+    for (float& v : noise) v = burst(rng);
+    const Tempogram noiseGram = tempogram(noise);
+    EXPECT_LE(pulseConfidence(noiseGram, decodeTempoPath(noiseGram), {}), 0.15);
+}
+
+TEST(BeatTracker, SplitsTheSpectrumIntoWideningBands) {
+    const std::vector<std::size_t> edges = bandEdges(129);
+    ASSERT_GE(edges.size(), 10u);
+    EXPECT_EQ(edges.front(), 1u);  // no constant term
+    EXPECT_EQ(edges.back(), 129u);
+    for (std::size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i], edges[i - 1]);
+    EXPECT_LE(edges[1] - edges[0], edges.back() - edges[edges.size() - 2]);
+    // Bins 1 to 6 (up to 200 Hz at 8000 Hz) are the bass bands.
+    const std::size_t low = lowBandCount(edges, 7);
+    EXPECT_EQ(edges[low], 7u);
+    EXPECT_TRUE(bandEdges(2).empty());
+}
+
+TEST(BeatTracker, OnsetsAreRisesOfEnergyAndTheBassCountsApart) {
+    BandFrames frames;
+    frames.bands = 2;
+    // Bass rises at frame 1, treble at frame 2, both fall at frame 3.
+    frames.energy = {0, 0, 5, 0, 5, 5, 0, 0};
+    frames.level.assign(4, 0);
+    const Envelope env = onsetEnvelope(frames, 1);
+    ASSERT_EQ(env.onset.size(), 4u);
+    EXPECT_EQ(env.onset[0], 0.0f);
+    EXPECT_GT(env.onset[1], 0.0f);
+    EXPECT_GT(env.low[1], 0.0f);
+    EXPECT_GT(env.onset[2], 0.0f);
+    EXPECT_EQ(env.low[2], 0.0f);
+    EXPECT_EQ(env.onset[3], 0.0f);  // a fall is no onset
+}
+
+}  // namespace
+}  // namespace rova::beats::tracker
