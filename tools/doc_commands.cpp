@@ -22,7 +22,7 @@ int usage(const std::string& why) {
     std::cerr << "rova-tool: " << why << "\n"
               << "usage: rova-tool info FILE\n"
               << "       rova-tool run FILE [-a yes|no]... [-c COMMAND]...\n"
-              << "       rova-tool render-view FILE -o OUT.png [--size WxH] [-c COMMAND]...\n";
+              << "       rova-tool render-view FILE -o OUT.png [--size WxH] [--ruler] [-c COMMAND]...\n";
     return 2;
 }
 
@@ -32,6 +32,7 @@ struct Options {
     std::vector<std::vector<std::string>> commands;
     std::string output;
     int width = 800, height = 600;
+    bool ruler = false;  // the time ruler over the rows
 };
 
 // Parses FILE and the options; `render` allows -o and --size.
@@ -43,6 +44,10 @@ bool parse(const std::vector<std::string>& args, bool render, Options& o, std::s
     o.file = args[0];
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& opt = args[i];
+        if (opt == "--ruler" && render) {
+            o.ruler = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = "option " + opt + " needs a value";
             return false;
@@ -91,7 +96,7 @@ int runEditor(const Options& o, bool render) {
             std::cerr << "rova-tool: cannot open " << o.file << "\n";
             return 1;
         }
-        if (!session.renderView(QString::fromStdString(o.output), o.width, o.height)) {
+        if (!session.renderView(QString::fromStdString(o.output), o.width, o.height, o.ruler)) {
             std::cerr << "rova-tool: cannot write " << o.output << "\n";
             return 1;
         }

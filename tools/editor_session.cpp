@@ -183,6 +183,8 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
     }
     if (name == "cursor" || name == "play-for") return playbackVerb(name, args, error);
     if (name == "move-time" || name == "alt-drag") return timeVerb(view, ui, name, args, error);
+    if (name == "wheel" || name == "label-click" || name == "ruler-click" || name == "ruler-drag")
+        return timelineVerb(name, args, error);
     if (name == "save-as") {
         if (argc != 1) return bad("save-as PATH");
         if (CDocument* doc = activeDocument()) {
@@ -268,11 +270,12 @@ void EditorSession::report(std::ostream& out, bool opened) {
         if (view->playhead().line() >= 0) j.key("playhead").value(view->playhead().line());
     }
     if (m_playback.played()) m_playback.report(j);
+    if (opened) reportWindow(j);
     j.endObject();
     out << '\n';
 }
 
-bool EditorSession::renderView(const QString& file, int width, int height) {
+bool EditorSession::renderView(const QString& file, int width, int height, bool ruler) {
     CMainView* view = activeView();
     if (!view) return false;
     // The beat lines are drawn once the sound's analysis is done: wait for it.
@@ -281,8 +284,15 @@ bool EditorSession::renderView(const QString& file, int width, int height) {
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        painter.translate(-view->horizontalScroll(), -view->verticalScroll());
+        // The ruler across the top, the rows below it, as the window shows them.
+        const RulerInfo info = view->rulerInfo(width);
+        const int top = ruler ? rulerHeight(info.barStartsMs != nullptr) : 0;
+        if (ruler) drawRuler(painter, info);
+        painter.translate(-view->horizontalScroll(), top - view->verticalScroll());
+        const QRect shown(view->horizontalScroll(), view->verticalScroll(), width, height - top);
+        painter.setClipRect(shown);
         view->onDraw(painter);
+        view->drawStickyLabels(painter, shown);
     }
     return savePng(image, file.toStdString());
 }

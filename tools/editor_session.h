@@ -26,6 +26,8 @@ class CMainView;
 
 namespace rova::tool {
 
+class JsonWriter;
+
 // The framework's dialogs in a run without a user: nothing is chosen.
 struct HeadlessShellDialogs : ShellDialogs {
     std::optional<QStringList> chooseFilesToOpen(QWidget*) override { return std::nullopt; }
@@ -55,8 +57,9 @@ public:
     // The JSON report of the active document (or of a failed open).
     void report(std::ostream& out, bool opened);
 
-    // Renders the active view at the given size; false without a view.
-    bool renderView(const QString& file, int width, int height);
+    // Renders the active view at the given size, with the time ruler over it
+    // when asked; false without a view.
+    bool renderView(const QString& file, int width, int height, bool ruler = false);
 
     RecordingMessages ui;
 
@@ -64,6 +67,10 @@ private:
     bool runCommand(int id);
     // A verb of the command registry, with the dialogs' answers from its arguments.
     bool runVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
+    // `wheel`, `label-click`, `ruler-click` and `ruler-drag`.
+    bool timelineVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
+    // The report's "title", "scrollX" and "status".
+    void reportWindow(JsonWriter& j);
     // `cursor STEP` and `play-for MS`.
     bool playbackVerb(const std::string& verb, const std::vector<std::string>& args, std::string& error);
 

@@ -42,6 +42,11 @@ void addDeleteTimeCommand(CommandRegistry& registry);
 void addDuplicateCommand(CommandRegistry& registry);
 void addResetCameraCommand(CommandRegistry& registry);
 
+void addZoomRangeCommands(CommandRegistry& registry);
+void addKeyboardMouseCommand(CommandRegistry& registry);
+void addGettingStartedCommand(CommandRegistry& registry);
+// Where Help ▸ Getting Started finds its guide; "" when it is not there.
+QString gettingStartedPath();
 // The performance view a command works on, null when the active window has none.
 CMainView* performanceView(const CommandContext& context);
 

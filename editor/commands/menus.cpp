@@ -42,13 +42,16 @@ void registerEditorCommands(CommandRegistry& registry) {
     addDuplicateCommand(registry);
     addResetCameraCommand(registry);
 
+    addZoomRangeCommands(registry);
+    addKeyboardMouseCommand(registry);
+    addGettingStartedCommand(registry);
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
         {"&File",
          {{ID_FILE_NEW_FROM_SOUND}, {ID_FILE_OPEN}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator,
           {ID_APP_EXIT}}},
         {"&View", {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}}},
-        {"&Help", {{ID_APP_ABOUT}}},
+        {"&Help", {{ID_HELP_GETTING_STARTED}, {ID_HELP_KEYBOARD_MOUSE}, separator, {ID_APP_ABOUT}}},
     };
     registry.performanceMenu = {
         {"&File",
@@ -62,7 +65,7 @@ void registerEditorCommands(CommandRegistry& registry) {
           {ID_EDIT_MOVE_LATER_BEAT}, {ID_EDIT_INSERT_TIME}, {ID_EDIT_DELETE_TIME}, {ID_EDIT_DUPLICATE}}},
         {"&View",
          {{ID_VIEW_TOOLBAR}, {ID_VIEW_STATUS_BAR}, separator, {ID_VIEW_ZOOM_IN}, {ID_VIEW_ZOOM_OUT},
-          {ID_VIEW_SET_ZOOM}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY},
+          {ID_VIEW_SET_ZOOM}, {ID_VIEW_ZOOM_TO_SELECTION}, {ID_VIEW_ZOOM_TO_FIT}, separator, {ID_VIEW_SHOW_BEATS}, {ID_VIEW_SNAP_TO_BEATS}, separator, {ID_VIEW_PLAY},
           {ID_VIEW_LOOP_PLAYBACK}, separator, {ID_VIEW_RESET_CAMERA}}},
         {"&Dancing", {{ID_DANCING_PLACEHOLDER}}},
         {"&Tools",
@@ -70,7 +73,7 @@ void registerEditorCommands(CommandRegistry& registry) {
           {ID_TOOLS_CHECK_PERFORMANCE}, {ID_TOOLS_CLAMP_TO_LIMITS}, separator, {ID_TOOLS_BEATS}, {ID_TOOLS_DANCE_TO_MUSIC}}},
         {"&Window",
          {{ID_WINDOW_CLOSE_ALL}, {ID_WINDOW_CASCADE}, {ID_WINDOW_TILE}, separator, {ID_WINDOW_SHOW_PLAYER}}},
-        {"&Help", {{ID_APP_ABOUT}}},
+        {"&Help", {{ID_HELP_GETTING_STARTED}, {ID_HELP_KEYBOARD_MOUSE}, separator, {ID_APP_ABOUT}}},
     };
     registry.toolbarButtons = {
         ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_UNDO_ACTION, ID_EDIT_REDO_ACTION, 0,

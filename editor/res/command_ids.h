@@ -47,6 +47,11 @@ enum CommandId : int {
     // The player's camera and the video of a performance.
     ID_VIEW_RESET_CAMERA = 33140,
     ID_FILE_EXPORT_VIDEO = 33141,
+    // The timeline: zooming to a range, and the help on keys and getting started.
+    ID_VIEW_ZOOM_TO_SELECTION = 33120,
+    ID_VIEW_ZOOM_TO_FIT = 33121,
+    ID_HELP_KEYBOARD_MOUSE = 33122,
+    ID_HELP_GETTING_STARTED = 33123,
     ID_FILE_OPEN = 57601,
     ID_FILE_CLOSE = 57602,
     ID_FILE_SAVE = 57603,

@@ -39,6 +39,11 @@ void applyState(QAction* action, const CCmdUI& state, const QString& menuText) {
     }
 }
 
+// The name of a performance window: the document's title, and * while modified.
+QString windowName(CDocument& document) {
+    return document.title() + (document.isModified() ? QStringLiteral("*") : QString());
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CEditorApp& app) : m_app(app) {
@@ -120,6 +125,8 @@ bool CMainFrame::create() {
     m_motionField->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_motionField->setAlignment(Qt::AlignCenter);
     bar->insertPermanentWidget(1, m_motionField);  // 0 is the message pane
+    // The readouts of the active window, before the motion budget.
+    m_readouts = std::make_unique<CReadoutFields>(*bar, 1);
 
     for (const Accelerator& accelerator : registry.acceleratorTable()) {
         auto* shortcut = new QShortcut(QKeySequence(accelerator.key), this);
@@ -268,20 +275,44 @@ void CMainFrame::activateChild(CChildFrame* frame) {
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     if (auto* frame = dynamic_cast<CChildFrame*>(window)) frame->onMdiActivate(true);
     updateTitle();
+    followReadouts();
     scheduleIdleUpdate();
 }
 
+void CMainFrame::followReadouts() {
+    if (!m_readouts) return;
+    const CChildFrame* child = activeChild();
+    CView* view = child ? child->view() : nullptr;
+    if (view == m_readoutView && m_readoutSubscription.active() == (view != nullptr)) return;
+    m_readoutView = view;
+    m_readoutSubscription.reset();
+    if (!view) {
+        m_readouts->clear();
+        return;
+    }
+    m_readoutSubscription = view->readouts().subscribe([this](const ViewReadout& r) { m_readouts->show(r); });
+    m_readouts->show(view->readouts().last());
+}
+
 void CMainFrame::documentTitleChanged(CDocument& document) {
-    if (document.frame()) document.frame()->setWindowTitle(document.title());
+    if (document.frame()) document.frame()->setWindowTitle(windowName(document));
     updateTitle();
 }
 
 void CMainFrame::updateTitle() {
+    // Each window names its performance, with a * while it has unsaved changes.
+    for (CChildFrame* frame : childFrames()) {
+        const QString name = windowName(frame->document());
+        if (frame->windowTitle() != name) frame->setWindowTitle(name);
+    }
     const CChildFrame* child = activeChild();
     QString title = programTitle();
     // A maximised window's title goes in brackets, the way the window area
     // itself adds it to the caption, so that it is not added a second time.
-    if (child) title += child->isMaximized() ? " - [" + child->document().title() + "]" : " - " + child->document().title();
+    if (child) {
+        const QString name = windowName(child->document());
+        title += child->isMaximized() ? " - [" + name + "]" : " - " + name;
+    }
     if (windowTitle() != title) setWindowTitle(title);
 }
 
@@ -328,6 +359,7 @@ void CMainFrame::updateCommandUI() {
     updateTitle();
     updateIndicators();
     updateMotionField();
+    followReadouts();
     for (const auto& listener : m_idleListeners) listener();
     if (m_tempo) {
         const CChildFrame* child = activeChild();

@@ -8,9 +8,12 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "platform/notifier.h"
 #include "shell/commands.h"
+#include "shell/readout_fields.h"
 
 class QKeyEvent;
 class QLabel;
@@ -23,6 +26,7 @@ namespace rova {
 class CChildFrame;
 class CDocument;
 class CEditorApp;
+class CView;
 
 class CMainFrame : public QMainWindow {
 public:
@@ -70,6 +74,8 @@ public:
     // commands): panels that follow the active document refresh there.
     void addIdleListener(std::function<void()> listener) { m_idleListeners.push_back(std::move(listener)); }
     QLabel* tempoField() const { return m_tempo; }
+    // The fields that read out the active performance window.
+    const CReadoutFields* readoutFields() const { return m_readouts.get(); }
 
     // A menu item that runs a command.
     QAction* addCommandItem(QMenu* menu, int id, const QString& text);
@@ -89,6 +95,8 @@ private:
     void updateIndicators();
     void updateMotionField();
     void onSubWindowActivated(QMdiSubWindow* window);
+    // Listens to the active window's readouts (and to none without one).
+    void followReadouts();
 
     CEditorApp& m_app;
     QMdiArea* m_mdi = nullptr;
@@ -98,6 +106,9 @@ private:
     QLabel* m_motionField = nullptr;
     std::vector<std::function<void()>> m_idleListeners;
     QLabel* m_tempo = nullptr;  // the active window's tempo
+    std::unique_ptr<CReadoutFields> m_readouts;
+    const CView* m_readoutView = nullptr;
+    Notifier<ViewReadout>::Subscription m_readoutSubscription;
     std::map<int, QAction*> m_actions;
     std::map<int, QString> m_menuTexts;  // the menus' own texts, for commands that rename their item
     QAction* m_mruPlaceholder = nullptr;

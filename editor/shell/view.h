@@ -7,7 +7,9 @@
 #include <QString>
 #include <functional>
 
+#include "platform/notifier.h"
 #include "shell/commands.h"
+#include "shell/view_readout.h"
 #include "player/player_link.h"
 
 class QPainter;
@@ -45,6 +47,8 @@ public:
     virtual QSize drawingSize() const = 0;
     // The tempo the status bar shows for this window ("125 BPM"), "" for none.
     virtual QString tempoText() const { return {}; }
+    // The status bar's readouts of this window, published as they change.
+    Notifier<ViewReadout>& readouts() { return m_readouts; }
 
     void setHost(ViewHost host) { m_host = std::move(host); }
     const ViewHost& host() const { return m_host; }
@@ -59,6 +63,7 @@ protected:
 
 private:
     CDocument& m_document;
+    Notifier<ViewReadout> m_readouts;
     ViewHost m_host;
 };
 

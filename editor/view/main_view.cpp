@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "model/eye_lights.h"
@@ -14,6 +15,7 @@
 #include "shell/document.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
+#include "view/time_ruler_widget.h"
 
 namespace rova {
 
@@ -57,6 +59,8 @@ CMainView::CMainView(CDocument& document, beats::Analyser beatAnalyser, QWidget*
     viewport()->setPalette(pal);
     // Moves without a button pressed end drags that were released outside.
     viewport()->setMouseTracking(true);
+    m_ruler = new CTimeRuler(*this);
+    updateRulerHeight();
 }
 
 CMainView::~CMainView() {
@@ -142,11 +146,21 @@ void CMainView::updateScrollBars() {
 
 void CMainView::resizeEvent(QResizeEvent* event) {
     CView::resizeEvent(event);
+    updateRulerHeight();
     updateScrollBars();
 }
 
 // The pixels that stay in view are moved; only the uncovered strip is painted.
-void CMainView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+// The label column stays put while the time scrolls: only the pixels right of it move.
+void CMainView::scrollContentsBy(int dx, int dy) {
+    if (dx == 0) {
+        viewport()->scroll(0, dy);
+    } else {
+        viewport()->scroll(dx, dy, QRect(kLabelColumnWidth, 0, viewport()->width(), viewport()->height()));
+        viewport()->update(QRect(0, 0, kLabelColumnWidth, viewport()->height()));
+        m_ruler->update();
+    }
+}
 
 int CMainView::horizontalScroll() const { return horizontalScrollBar()->value(); }
 
@@ -192,6 +206,7 @@ void CMainView::selectRows(int first, int count, bool notifyViewer) {
     m_firstRow = first;
     m_rowCount = count;
     invalidateHighlighted();
+    publishReadout();
     if (notifyViewer) playerLink().showSelectedJoints(true);
 }
 
@@ -213,6 +228,7 @@ void CMainView::setTimeSelection(int start, int length) {
     // Without a time range the model shows no rows either.
     playerLink().showSelectedJoints();
     pushPoseToViewer();
+    publishReadout();
 }
 
 void CMainView::pushPoseToViewer() {
@@ -262,11 +278,14 @@ bool CMainView::onViewerJointValue(int channel, int degrees) {
         beginEdit("Drag Joint");
         m_viewerDrag = true;
     }
+    m_setJoint = channel;
+    m_setDegrees = degrees;
     selectRows(index, 1, false);
     return pane->setValueInSelection(degrees);
 }
 
 void CMainView::viewerDragEnded() {
+    m_setJoint = -1;
     if (!m_viewerDrag) return;
     m_viewerDrag = false;
     endEdit();
@@ -318,8 +337,15 @@ const char* CMainView::keyEditName(int key) {
 // ---- drawing ------------------------------------------------------------
 
 void CMainView::paintEvent(QPaintEvent* event) {
+    // The bar row comes and goes with the beats (their analysis ends, Show Beats).
+    if (rulerHeight(!barStarts().empty()) != m_ruler->height()) QTimer::singleShot(0, this, [this] { updateRulerHeight(); });
     m_clip = event->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
     CView::paintEvent(event);
+    if (horizontalScroll() > 0 && event->rect().left() < kLabelColumnWidth) {
+        QPainter painter(viewport());
+        painter.translate(-horizontalScroll(), -verticalScroll());
+        drawStickyLabels(painter, m_clip);
+    }
     m_clip = QRect();
 }
 
@@ -448,6 +474,7 @@ void CMainView::onRButtonUp(QPoint doc) {
 }
 
 void CMainView::onMouseMove(QPoint doc, bool leftDown, bool rightDown) {
+    m_pointer = doc;
     if (m_playhead.drag(*this, doc, leftDown)) return;
     if (m_timeDrag.drag(*this, doc, leftDown)) return;
     if (m_rightDragPane) {
@@ -477,21 +504,30 @@ void CMainView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const QPoint doc = toDocument(event->position().toPoint());
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-    if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier)) onCtrlButtonDown(doc);
+    int row;
+    // The label column names the rows, wherever the time is scrolled to.
+    if (event->button() == Qt::LeftButton && event->position().x() < kLabelColumnWidth && hitTestRow(doc.y(), row))
+        labelClick(row, event->modifiers().testFlag(Qt::ControlModifier) ? LabelClick::Ctrl
+                        : shift                                           ? LabelClick::Shift
+                                                                          : LabelClick::Plain);
+    else if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ControlModifier)) onCtrlButtonDown(doc);
     else if (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::AltModifier) && onAltButtonDown(doc)) {}
     else if (event->button() == Qt::LeftButton) onLButtonDown(doc, shift);
     else if (event->button() == Qt::RightButton) onRButtonDown(doc, shift);
+    publishReadout();
 }
 
 void CMainView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint doc = toDocument(event->position().toPoint());
     if (event->button() == Qt::LeftButton) onLButtonUp();
     else if (event->button() == Qt::RightButton) onRButtonUp(doc);
+    publishReadout();
 }
 
 void CMainView::mouseMoveEvent(QMouseEvent* event) {
     onMouseMove(toDocument(event->position().toPoint()), event->buttons().testFlag(Qt::LeftButton),
                 event->buttons().testFlag(Qt::RightButton));
+    publishReadout();
 }
 
 // ---- keys ---------------------------------------------------------------
@@ -503,6 +539,7 @@ void CMainView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     onKeyDown(key);
+    publishReadout();
 }
 
 void CMainView::onKeyDown(int key) {
@@ -557,6 +594,8 @@ void CMainView::setZoom(int zoom) {
     m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     updateLayout();
     invalidateAll();
+    m_ruler->update();
+    publishReadout();
 }
 
 }  // namespace rova

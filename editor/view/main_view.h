@@ -3,11 +3,14 @@
 // that work on the selection. It keeps the 3D viewer in step with the selection.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "beats/beat_grid.h"
 #include "document/edit_history.h"
+#include "panes/time_ruler.h"
 #include "panes/track_pane.h"
 #include "shell/view.h"
 #include "view/playhead.h"
@@ -17,6 +20,7 @@
 namespace rova {
 
 class CMainDoc;
+class CTimeRuler;
 
 class CMainView : public CView, public PaneHost {
 public:
@@ -107,6 +111,48 @@ public:
     // The undo name of a key's edit in the selected rows, null for keys that edit nothing.
     static const char* keyEditName(int virtualKey);
 
+    // ---- the timeline around the rows (main_view_timeline.cpp) ----
+    // The ruler over the rows, and what it shows now (`width` pixels wide).
+    CTimeRuler* ruler() const { return m_ruler; }
+    RulerInfo rulerInfo(int width) const;
+    // A click on the ruler sets the cursor there (as Ctrl+click); a drag on it
+    // selects the time between over the selected rows (all rows without any).
+    void rulerClick(int docX);
+    void rulerDrag(int docX1, int docX2);
+    // A click on a row's label: plain selects the row, Ctrl adds or removes a
+    // row, Shift selects the rows from the last one clicked; over the time range
+    // selected, or the whole length without one.
+    enum class LabelClick { Plain, Ctrl, Shift };
+    void labelClick(int row, LabelClick how);
+    // The wheel at a document point: `delta` in the toolkit's units (120 a
+    // notch, positive away from the user). Time scrolls the time, Rows the
+    // rows, Zoom zooms around the point so the time under it stays put.
+    enum class WheelAction { Time, Rows, Zoom };
+    void wheel(QPoint doc, int delta, WheelAction action);
+    // Sets the zoom and scrolls so that window x `windowX` shows the same time.
+    void zoomAround(int zoom, int windowX);
+    // The time selection, or the whole performance, fills the window.
+    bool canZoomToSelection() const { return m_selStart >= 0 && m_selLength > 0; }
+    void zoomToSelection();
+    void zoomToFit();
+    // The length of the longest track in milliseconds.
+    std::int64_t lengthMs() const;
+    // The document point under the mouse (y kOverRuler over the ruler), none when it left.
+    static constexpr int kOverRuler = -1;
+    void setPointer(std::optional<QPoint> doc) { m_pointer = doc; }
+    // Computes the status bar's readouts and publishes them when they changed.
+    void publishReadout();
+    ViewReadout readout() const;
+    // Paints the row labels over the label column at the window's left edge,
+    // for a view scrolled sideways (document coordinates, like onDraw).
+    void drawStickyLabels(QPainter& painter, const QRect& clip);
+    // The mouse gestures of the view, for the Keyboard and Mouse list.
+    struct Gesture {
+        const char* input;
+        const char* action;
+    };
+    static const std::vector<Gesture>& gestures();
+
     // The zoom factor stays within these so that pixels per second stay at least 1.
     static constexpr int kMinZoom = 1;
     static constexpr int kMaxZoom = 1000;
@@ -119,6 +165,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     enum class DragMode { None, Time, RowsAndTime };
@@ -150,6 +198,18 @@ private:
     CPlayhead m_playhead;
     CTimeDrag m_timeDrag;
     mutable CBeatTrack m_beats;
+
+    // The timeline around the rows.
+    void updateRulerHeight();
+    const std::vector<int>& barStarts() const;
+    CTimeRuler* m_ruler = nullptr;
+    std::optional<QPoint> m_pointer;  // the document point under the mouse
+    int m_zoomWheel = 0;              // wheel units toward the next zoom notch
+    int m_labelAnchor = -1;           // the row a plain label click chose, for Shift
+    int m_setJoint = -1;              // the joint the player window sets now, and its angle
+    int m_setDegrees = 0;
+    mutable std::vector<int> m_barStarts;
+    mutable std::array<std::int64_t, 4> m_barStartsKey{};  // which beats m_barStarts were taken from
 };
 
 // An edit of the document's tracks, open while the scope lives: one undo step

@@ -52,7 +52,10 @@ TEST(ToolReport, FullSetIsReportedExactly) {
               "\"first\": 16, \"channels\": 2, \"keyframes\": 2, \"totalTicks\": 5, \"modified\": false, "
               "\"frames\": [[0, 1000, 2000], [5, 2000, 4000]]}, \"modified\": false, "
               "\"undo\": {\"undo\": null, \"redo\": null}, \"selection\": {\"start\": -1, "
-              "\"length\": 0, \"firstRow\": -1, \"rowCount\": 0}, \"zoom\": 40, \"lastStep\": 1}\n");
+              "\"length\": 0, \"firstRow\": -1, \"rowCount\": 0}, \"zoom\": 40, \"lastStep\": 1, "
+              "\"title\": \"Rova Edit - Performance Editor - P.MTN\", \"scrollX\": 0, "
+              "\"status\": {\"time\": \"\", \"beat\": \"\", \"selection\": \"\", \"angle\": \"\", "
+              "\"cursor\": \"\", \"budget\": \"Motion 2/1916\", \"bpm\": \"\"}}\n");
 }
 
 TEST(ToolReport, FailedOpenHasNullTracks) {

@@ -1,0 +1,73 @@
+#include "shell/readout_fields.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace rova {
+namespace {
+
+// A sunken field wide enough for `widest`, so the bar does not jump as values change.
+QLabel* makeField(QStatusBar& bar, int at, const char* name, const char* widest, const char* tip) {
+    auto* label = new QLabel(&bar);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString::fromUtf8(widest)) + 10);
+    label->setToolTip(tip);
+    bar.insertPermanentWidget(at, label);
+    return label;
+}
+
+void setText(QLabel* label, const std::string& text) {
+    const QString q = QString::fromStdString(text);
+    if (label->text() != q) label->setText(q);
+}
+
+}  // namespace
+
+CReadoutFields::CReadoutFields(QStatusBar& bar, int at)
+    : m_bar(bar),
+      m_time(makeField(bar, at, "time", "00:00.000", "The time under the pointer")),
+      m_beat(makeField(bar, at + 1, "beat", "Bar 000.0", "The bar and beat under the pointer")),
+      m_angle(makeField(bar, at + 2, "angle", "LRKnee set to -000.0\u00b0", "The joint angle under the pointer, or being set")),
+      m_selection(makeField(bar, at + 3, "selection", "00:00.000\u201300:00.000 (00.000 s) \u00b7 steps 0000\u20130000 (0000)",
+                            "The selected time: start\u2013end (length) and its time steps")),
+      m_cursor(makeField(bar, at + 4, "cursor", "Cursor 00:00.000", "The cursor's time: where Play starts without a selection")) {
+    clear();
+}
+
+QLabel* CReadoutFields::field(const char* name) const {
+    for (QLabel* label : {m_time, m_beat, m_angle, m_selection, m_cursor})
+        if (label->objectName() == QLatin1String(name)) return label;
+    return nullptr;
+}
+
+void CReadoutFields::show(const ViewReadout& readout) {
+    const ReadoutTexts t = readoutTexts(readout);
+    setText(m_time, t.time);
+    setText(m_beat, t.beat);
+    setText(m_angle, t.angle);
+    setText(m_selection, t.selection);
+    setText(m_cursor, t.cursor);
+    for (QLabel* label : {m_time, m_beat, m_angle, m_selection, m_cursor}) label->setVisible(true);
+    // The message pane tells what the place under the pointer does; menu prompts
+    // replace it as before.
+    if (!readout.hint.empty()) {
+        if (m_bar.currentMessage() != QString::fromStdString(readout.hint)) m_bar.showMessage(QString::fromStdString(readout.hint));
+        m_hintShown = true;
+    } else if (m_hintShown) {
+        m_bar.clearMessage();
+        m_hintShown = false;
+    }
+}
+
+void CReadoutFields::clear() {
+    for (QLabel* label : {m_time, m_beat, m_angle, m_selection, m_cursor}) {
+        label->clear();
+        label->setVisible(false);
+    }
+    if (m_hintShown) m_bar.clearMessage();
+    m_hintShown = false;
+}
+
+}  // namespace rova

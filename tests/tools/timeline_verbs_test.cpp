@@ -1,0 +1,92 @@
+// The tool's timeline verbs (wheel, label-click, ruler-click, ruler-drag, the
+// zoom commands) and the report's window fields, as a script would use them.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <sstream>
+
+#include "editor_session.h"
+#include "panes/time_ruler.h"
+#include "support/motion_image.h"
+#include "support/temp_dir.h"
+#include "support/wave_image.h"
+#include "view/main_view.h"
+
+using namespace rova;
+using namespace rova::test;
+
+namespace {
+
+std::string report(tool::EditorSession& s) {
+    std::ostringstream out;
+    s.report(out, true);
+    return out.str();
+}
+
+bool run(tool::EditorSession& s, const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    std::string error;
+    return s.command(words, error);
+}
+
+}  // namespace
+
+TEST(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
+    TempDir dir;
+    dir.write("P.WAV", waveImage(8000 * 20));
+    dir.write("P.MTN", MotionImage::of(0, 18, 200).bytes());  // 16 s
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    CMainView& v = *s.activeView();
+    ASSERT_TRUE(run(s, "label-click 6"));
+    EXPECT_EQ(v.firstRow(), 6);
+    EXPECT_EQ(v.selLength(), v.lastStep() + 1);
+    ASSERT_TRUE(run(s, "label-click 8 shift"));
+    EXPECT_EQ(v.rowCount(), 3);
+    ASSERT_TRUE(run(s, "ruler-drag 124 174"));  // 2 s to 4 s at 25 px/s
+    EXPECT_EQ(v.selStart(), 25);
+    EXPECT_EQ(v.selLength(), 26);
+    EXPECT_EQ(v.firstRow(), 6);
+    EXPECT_THAT(report(s), testing::HasSubstr("\"selection\": \"0:02.000\u20130:04.080 (2.080 s) \u00b7 steps 25\u201350 (26)\""));
+    ASSERT_TRUE(run(s, "zoom-to-selection"));
+    EXPECT_LT(v.zoom(), 40);
+    ASSERT_TRUE(run(s, "zoom-to-fit"));
+    EXPECT_EQ(v.horizontalScroll(), 0);
+    ASSERT_TRUE(run(s, "ruler-click 99"));  // 1 s
+    EXPECT_EQ(v.playhead().cursor(), CMainView::pixelToStep(99 - kLabelColumnWidth, v.pixelsPerSecond()));
+    EXPECT_THAT(report(s), testing::HasSubstr("\"cursor\": \"Cursor 0:01."));
+    // Ctrl+wheel zooms in around the pointer; the plain wheel then scrolls the time.
+    const int zoom = v.zoom();
+    ASSERT_TRUE(run(s, "wheel 200 50 240 ctrl"));
+    EXPECT_LT(v.zoom(), zoom);
+    ASSERT_TRUE(run(s, "wheel 200 50 -120"));
+    EXPECT_THAT(report(s), testing::HasSubstr("\"scrollX\": " + std::to_string(v.horizontalScroll())));
+    EXPECT_GT(v.horizontalScroll(), 0);
+    EXPECT_THAT(report(s), testing::HasSubstr("\"title\": \"Rova Edit - Performance Editor - P.MTN\""));
+    // Bad arguments are usage errors.
+    std::string error;
+    EXPECT_FALSE(s.command({"wheel", "1", "2"}, error));
+    EXPECT_EQ(error, "usage: wheel X Y DELTA [shift|ctrl]");
+    EXPECT_FALSE(s.command({"label-click", "2", "alt"}, error));
+    EXPECT_FALSE(s.command({"ruler-drag", "2"}, error));
+    EXPECT_FALSE(s.command({"ruler-click"}, error));
+}
+
+TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
+    TempDir dir;
+    dir.write("P.WAV", waveImage(8000 * 4));
+    dir.write("P.MTN", MotionImage::of(0, 18, 40).bytes());
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    const std::string plain = dir / "plain.png", ruled = dir / "ruled.png";
+    ASSERT_TRUE(s.renderView(QString::fromStdString(plain), 400, 300));
+    ASSERT_TRUE(s.renderView(QString::fromStdString(ruled), 400, 300, true));
+    const QImage a(QString::fromStdString(plain)), b(QString::fromStdString(ruled));
+    const int h = rulerHeight(s.activeView()->rulerInfo(400).barStartsMs != nullptr);
+    // The rows move down by the ruler's height, pixel for pixel.
+    EXPECT_EQ(b.copy(0, h, 400, 300 - h), a.copy(0, 0, 400, 300 - h));
+    EXPECT_NE(b.copy(0, 0, 400, h), a.copy(0, 0, 400, h));
+}
