@@ -6,6 +6,7 @@
 
 #include "beats_command.h"
 #include "commands.h"
+#include "dance_score_command.h"
 #include "new_performance.h"
 #include "render_pose.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
         {"render-pose", rova::tool::cmdRenderPose},
         {"pose-frames", rova::tool::cmdPoseFrames},
         {"check", rova::tool::cmdCheck},
+        {"dance-score", rova::tool::cmdDanceScore},
     };
     const auto it = argc >= 2 ? commands.find(argv[1]) : commands.end();
     if (it == commands.end()) {

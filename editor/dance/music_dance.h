@@ -11,14 +11,18 @@
 
 #include "beats/beat_grid.h"
 #include "choreography.h"
+#include "dance_rules.h"
+#include "step_catalog.h"
 #include "model/motion_track.h"
 
 namespace rova::dance {
 
 inline constexpr int kDefaultMouthThreshold = 30;
 
-enum class Posture { Standing, Seated, Lying };
 enum class Energy { Low, Medium, High };
+// Which joints dance: all of them, only the head, mouth and tail (the legs
+// hold the pose they start in), or only the legs.
+enum class BodyPart { Whole, HeadTail, Legs };
 
 // What the user chose in the dialog (and what the tool's verb gives).
 struct MusicDanceSettings {
@@ -26,35 +30,10 @@ struct MusicDanceSettings {
     std::uint32_t seed = 1;
     bool eyes = false;
     bool mouth = false;
+    bool keepPosture = false;  // no step changes between standing, sitting and lying
+    BodyPart body = BodyPart::Whole;
     bool operator==(const MusicDanceSettings&) const = default;
 };
-
-// A library step as the planner sees it.
-struct StepTraits {
-    int entry;          // index into danceSteps()
-    Posture start;      // posture of its first frame
-    Posture end;        // posture of its last frame
-    int frames;
-    double liveliness;  // 0 (calmest step) .. 1 (liveliest), by rank of its mean joint speed
-    int keys;           // keyframes it keeps when reduced within kPlanningTolerance
-};
-
-// The tolerance at which the planner estimates what a step costs of the
-// motion file.
-inline constexpr std::int32_t kPlanningTolerance = 52360;  // 3 degrees
-
-// The steps the planner may use: every named step whose frames, clamped to
-// the joint limits, stay within the joints' max speeds. Built on first use.
-const std::vector<StepTraits>& musicSteps();
-
-// The resting posture a pose is nearest to (by its leg joints).
-Posture postureOf(const Frame& pose);
-// The recorded resting pose of a posture.
-const Frame& restingPose(Posture posture);
-
-// A frame with every joint brought inside its limits (the lying pose rests
-// slightly past two of them).
-Frame clampedToLimits(const Frame& pose);
 
 // The loud fraction (the generators' measure: samples beyond the threshold
 // around silence) of the sound between each beat and the next, in beat order;
@@ -73,28 +52,37 @@ struct DanceRequest {
     std::optional<Frame> endPose;
     Energy energy = Energy::Medium;
     std::uint32_t seed = 1;
-    // Keyframes the range may take in the motion file; when it cannot hold a
-    // keyframe every time step, steps are paced (with rests between them) so
-    // that the reduced dance fits.
-    int keyframeBudget = INT_MAX;
+    bool keepPosture = false;
+    BodyPart body = BodyPart::Whole;
+    // The fewest beats between two accents: raised when the motion file
+    // cannot hold the dance at the energy's own spacing.
+    int minSpacingBeats = 1;
+    ScoreWeights weights;
 };
 
 struct PlacedStep {
     int entry;      // index into danceSteps()
-    int startStep;  // time step of its first frame
-    int frames;
+    int startStep;  // time step of its first frame (on a beat)
+    int frames;     // time steps it spans, both ends included, once warped onto the beats
+    ScoreTerms why{};  // the terms of its score when it was chosen
 };
 
 struct DancePlan {
     std::vector<Frame> poses;         // one per time step, startStep .. endStep
     std::vector<PlacedStep> steps;    // in time order
+    std::vector<int> accents;         // time steps where the motion turns or rests on a beat, ascending
 };
 
-// Plans the dance: every step starts on a beat (on a downbeat for steps of two
-// bars or more when downbeats are known), follows the posture it finds, does
-// not start again within 8 beats of its last end, and is chosen by the
-// loudness of its beats shifted by the energy, with seeded variety. Gaps are
-// filled by eased moves within the joints' max speeds. Deterministic for the
+// Plans the dance on the beats: the range's accented beats (spaced by the
+// energy and each phrase's loudness) carry the library steps' own accents,
+// each phrase of a step time-warped onto a whole number of accents within the
+// joints' speeds, so the motion turns or rests on the beats and nowhere else.
+// Steps start on beats (on a downbeat for steps of two bars or more when
+// downbeats are known), follow the posture they find, do not start again
+// within 8 beats of their last end, and are chosen by the loudness of their
+// beats shifted by the energy; 4-bar phrases repeat and vary (A A′ B A). The
+// Vary number picks the opening and the phrase plan and breaks near-ties.
+// Eased moves from accent to accent join the steps. Deterministic for the
 // same request.
 DancePlan planDance(const DanceRequest& request);
 
@@ -102,9 +90,14 @@ DancePlan planDance(const DanceRequest& request);
 // lose the shape of its steps.
 inline constexpr std::int32_t kMaxFitTolerance = 69813;  // 4 degrees
 
+// The tolerance of a reduction that keeps only the accents (and a keyframe
+// every kMaxReduceSpan steps between them): the moves between accents become
+// straight lines.
+inline constexpr std::int32_t kAccentsOnly = INT32_MAX;
+
 struct FitResult {
     bool fits = false;              // the motion file's size limit is met
-    std::int32_t tolerance = 0;     // 0 when no reduction was needed
+    std::int32_t tolerance = 0;     // 0 when no reduction was needed; kAccentsOnly
 };
 
 // Writes the planned poses into the motion as one keyframe per time step over
@@ -115,13 +108,16 @@ void writePlan(CMotionTrack& motion, int startStep, const std::vector<Frame>& po
 // Removes keyframes strictly inside the range whose every channel lies within
 // tolerance of the line between the keyframes kept around it. Kept keyframes
 // are a subset of the old, so no joint leaves its limits and no segment gets
-// faster. Returns the number removed.
-int reduceWithin(CMotionTrack& motion, int startStep, int endStep, std::int32_t tolerance);
+// faster. The keyframes at the anchors (time steps, ascending) always stay.
+// Returns the number removed.
+int reduceWithin(CMotionTrack& motion, int startStep, int endStep, std::int32_t tolerance,
+                 const std::vector<int>& anchors = {});
 
 // Reduces the range with the smallest tolerance from a fixed ladder (up to
-// kMaxFitTolerance) that makes the whole motion fit its file; nothing when it
-// fits already.
-FitResult fitRange(CMotionTrack& motion, int startStep, int endStep);
+// kMaxFitTolerance) that makes the whole motion fit its file, keeping the
+// keyframes at the anchors; then, with anchors, to the anchors alone
+// (kAccentsOnly). Nothing when it fits already.
+FitResult fitRange(CMotionTrack& motion, int startStep, int endStep, const std::vector<int>& anchors = {});
 
 // Slows one column's moves between the range's ends to the channel's max
 // speed, keeping both ends (used after the mouth generator, whose one level a

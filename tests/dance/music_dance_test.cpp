@@ -8,6 +8,7 @@
 #include <string>
 
 #include "check/check.h"
+#include "dance/beat_align.h"
 #include "dance/dance_steps.h"
 #include "dance/music_dance.h"
 #include "support/track_builder.h"
@@ -118,7 +119,7 @@ TEST(MusicDance, StepsStartOnBeatsFollowThePostureAndDoNotRepeatSoon) {
             const beats::BeatGrid grid = gridOf(song.bpm, song.firstMs, 90000, song.downbeats);
             const DancePlan plan = planDance(requestFor(grid, 90000 / kMsPerStep, seed));
             ASSERT_EQ(plan.poses.size(), static_cast<std::size_t>(90000 / kMsPerStep + 1));
-            ASSERT_GE(plan.steps.size(), 8u);
+            ASSERT_GE(plan.steps.size(), 5u);
             const double beatSteps = 60000.0 / song.bpm / kMsPerStep;
             Posture posture = Posture::Standing;
             std::map<int, int> lastEnd;
@@ -133,15 +134,9 @@ TEST(MusicDance, StepsStartOnBeatsFollowThePostureAndDoNotRepeatSoon) {
                 const StepTraits& t = traitsOf(p.entry);
                 EXPECT_EQ(t.start, posture) << danceSteps()[static_cast<std::size_t>(p.entry)].name;
                 posture = t.end;
-                // The step's own frames are in the plan where it was placed.
+                // The step, warped onto the beats, ends in its own last frame.
                 EXPECT_EQ(plan.poses[static_cast<std::size_t>(p.startStep + p.frames - 1)],
-                          clampedToLimits([&] {
-                              Frame f;
-                              const std::int32_t* v =
-                                  danceSteps()[static_cast<std::size_t>(p.entry)].frame(p.frames - 1);
-                              std::copy(v, v + kChannelCount, f.begin());
-                              return f;
-                          }()));
+                          stepFrame(p.entry, danceSteps()[static_cast<std::size_t>(p.entry)].frameCount - 1));
                 if (lastEnd.count(p.entry)) {
                     const auto beatsBetween = std::count_if(grid.beatsMs.begin(), grid.beatsMs.end(), [&](int b) {
                         return b > lastEnd[p.entry] * kMsPerStep + kMsPerStep / 2 && b < ms - kMsPerStep / 2;
@@ -179,8 +174,9 @@ TEST(MusicDance, ResultHasNoRangeSpeedOrSizeProblems) {
         }
 }
 
-// A three-minute song needs the reduction; it stays within the tolerance
-// ladder and the result is still clean.
+// A three-minute song needs the reduction: within the tolerance ladder, or
+// down to the accents alone, every accent keeping its keyframe; the result
+// is still clean.
 TEST(MusicDance, ALongSongIsReducedToFitTheMotionFile) {
     const int lengthMs = 180000;
     const std::vector<std::uint8_t> samples = songSamples(lengthMs, 11000);
@@ -197,8 +193,12 @@ TEST(MusicDance, ALongSongIsReducedToFitTheMotionFile) {
         const MusicDanceResult r = danceToMusic(motion, leds, in);
         EXPECT_TRUE(r.fit.fits);
         EXPECT_GT(r.fit.tolerance, 0);
-        EXPECT_LE(r.fit.tolerance, kMaxFitTolerance);
+        EXPECT_TRUE(r.fit.tolerance <= kMaxFitTolerance || r.fit.tolerance == kAccentsOnly) << r.fit.tolerance;
         EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+        // The dance still turns on the beat after the reduction.
+        const BeatAlign score = beatAlignOf(motion, grid.beatsMs);
+        EXPECT_GE(score.beatAlign, 0.5) << bpm << " BPM";
+        EXPECT_GE(score.beatAlign, score.chance + 0.2) << bpm << " BPM";
     }
 }
 
@@ -346,6 +346,7 @@ TEST(MusicDance, OddBeatGridsGiveACleanDance) {
         in.endStep = 300;
         in.settings = {Energy::High, 4, true, false};
         danceToMusic(motion, leds, in);
+        SCOPED_TRACE(grid == &unsorted ? "unsorted" : grid == &late ? "late" : grid == &slow ? "slow" : grid == &fast ? "fast" : grid == &hugeBars ? "hugeBars" : "none");
         EXPECT_EQ(motion.totalTicks(), 375 * kTicksPerStep);
         EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
     }
