@@ -1,8 +1,10 @@
 #include "beats_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
+#include "beats/beat_tracker.h"
 #include "beats/beats.h"
 #include "document/main_doc.h"
 #include "platform/files.h"
@@ -24,6 +26,14 @@ void printList(std::ostream& out, const std::vector<int>& list) {
     out << '[';
     for (std::size_t i = 0; i < list.size(); ++i) out << (i ? ", " : "") << list[i];
     out << ']';
+}
+
+// The grid's beats a bar; for MIDI, the beats of its first whole bar.
+int beatsPerBar(const beats::BeatGrid& grid) {
+    if (grid.beatsPerBar > 0 || !grid.downbeatsKnown || grid.downbeatsMs.size() < 2) return grid.beatsPerBar;
+    const auto from = std::lower_bound(grid.beatsMs.begin(), grid.beatsMs.end(), grid.downbeatsMs[0]);
+    const auto to = std::lower_bound(grid.beatsMs.begin(), grid.beatsMs.end(), grid.downbeatsMs[1]);
+    return static_cast<int>(to - from);
 }
 
 }  // namespace
@@ -56,6 +66,19 @@ int runBeats(const std::vector<std::string>& args, std::ostream& out, std::ostre
     out << "{\"source\": " << sourceName(grid.source) << ", \"bpm\": ";
     if (grid.source == beats::BeatSource::None) out << "null";
     else out << tenths / 10 << '.' << tenths % 10;
+    out << ", \"beatsPerBar\": ";
+    if (const int perBar = beatsPerBar(grid); perBar > 0) out << perBar;
+    else out << "null";
+    out << ", \"confidence\": " << std::round(grid.confidence * 100) / 100;
+    // The stretches of steady tempo, when there are more than one ("bpm" is then their median).
+    if (const auto stretches = beats::tracker::tempoStretches(grid.beatsMs); stretches.size() > 1) {
+        out << ", \"tempoChanges\": [";
+        for (std::size_t i = 0; i < stretches.size(); ++i) {
+            const long t = std::lround(stretches[i].bpm * 10);
+            out << (i ? ", " : "") << '[' << stretches[i].startMs << ", " << t / 10 << '.' << t % 10 << ']';
+        }
+        out << ']';
+    }
     out << ", \"beats\": ";
     printList(out, grid.beatsMs);
     out << ", \"downbeats\": ";

@@ -102,6 +102,15 @@ constexpr double kTwoMargin = 0.8;
 // in finding the downbeat.
 constexpr double kChangeWeight = 0.5;
 
+// ---- tempo changes
+// The local tempo is the median of the intervals within four beats either
+// side, so one late beat does not make a change.
+constexpr std::size_t kLocalIntervals = 4;
+// A stretch's tempo must differ by more than 4 % (about a click a bar at 100 BPM) ...
+constexpr double kChangeRatio = 0.04;
+// ... for eight beats running, so a ritardando's last bar is no new stretch.
+constexpr std::size_t kChangeBeats = 8;
+
 // ---- confidence
 // Salience at the beat period: a band with drums gives 0.3 and more, a pad or
 // noise under 0.05.
@@ -477,6 +486,38 @@ double pulseConfidence(const Tempogram& gram, const std::vector<double>& pathBpm
     }
     if (clarity.empty()) return 0;
     return std::clamp((median(clarity) - kClarityNone) / (kClarityFull - kClarityNone), 0.0, 1.0);
+}
+
+std::vector<TempoStretch> tempoStretches(const std::vector<int>& beatsMs) {
+    std::vector<TempoStretch> stretches;
+    if (beatsMs.size() < 2) return stretches;
+    const std::size_t intervals = beatsMs.size() - 1;
+    std::vector<double> local(intervals);
+    for (std::size_t i = 0; i < intervals; ++i) {
+        std::vector<double> near;
+        for (std::size_t j = i >= kLocalIntervals ? i - kLocalIntervals : 0; j <= std::min(intervals - 1, i + kLocalIntervals); ++j)
+            near.push_back(beatsMs[j + 1] - beatsMs[j]);
+        local[i] = median(near);
+    }
+    auto tenths = [](double interval) { return interval > 0 ? std::round(600000.0 / interval) / 10 : 0.0; };
+    auto differs = [](double a, double b) { return std::abs(a / b - 1) > kChangeRatio; };
+    std::size_t start = 0, i = 0;
+    double reference = local[0];
+    while (i < intervals) {
+        std::size_t run = 0;
+        while (i + run < intervals && differs(local[i + run], reference)) ++run;
+        if (run >= kChangeBeats) {
+            std::vector<double> stretch(local.begin() + static_cast<long>(start), local.begin() + static_cast<long>(i));
+            if (!stretch.empty()) stretches.push_back({beatsMs[start], tenths(median(stretch))});
+            start = i;
+            reference = local[i + run / 2];
+            continue;  // the same beats again, against the new tempo
+        }
+        i += std::max<std::size_t>(run, 1);
+    }
+    std::vector<double> last(local.begin() + static_cast<long>(start), local.end());
+    stretches.push_back({beatsMs[start], tenths(median(last))});
+    return stretches;
 }
 
 }  // namespace rova::beats::tracker

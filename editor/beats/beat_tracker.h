@@ -74,4 +74,13 @@ std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& l
 // How steady the pulse is along the path, 0..1 (the median over the loud windows).
 double pulseConfidence(const Tempogram& gram, const std::vector<double>& pathBpm, const std::vector<bool>& loudWindow);
 
+// Where the tempo of a list of beats (ms) changes: the start of each stretch
+// of steady tempo, with its tempo in BPM (one decimal). A single entry for a
+// steady song; empty with fewer than two beats.
+struct TempoStretch {
+    int startMs = 0;
+    double bpm = 0;
+};
+std::vector<TempoStretch> tempoStretches(const std::vector<int>& beatsMs);
+
 }  // namespace rova::beats::tracker

@@ -214,5 +214,31 @@ TEST(BeatTracker, OnsetsAreRisesOfEnergyAndTheBassCountsApart) {
     EXPECT_EQ(env.onset[3], 0.0f);  // a fall is no onset
 }
 
+std::vector<int> beatsAt(std::initializer_list<std::pair<double, int>> stretches) {
+    std::vector<int> beats;
+    double ms = 0;
+    for (const auto& [bpm, count] : stretches)
+        for (int k = 0; k < count; ++k, ms += 60000.0 / bpm) beats.push_back(static_cast<int>(std::lround(ms)));
+    return beats;
+}
+
+TEST(BeatTracker, ReportsWhereTheTempoChangesAndNotOneLateBeat) {
+    std::vector<int> steady = beatsAt({{120, 40}});
+    steady[20] += 40;  // one late beat
+    const auto one = tempoStretches(steady);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].startMs, 0);
+    EXPECT_DOUBLE_EQ(one[0].bpm, 120.0);
+
+    const auto two = tempoStretches(beatsAt({{100, 30}, {140, 30}}));
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_DOUBLE_EQ(two[0].bpm, 100.0);
+    EXPECT_NEAR(two[1].startMs, 30 * 600, 2 * 600);
+    EXPECT_NEAR(two[1].bpm, 140.0, 0.2);
+
+    EXPECT_TRUE(tempoStretches({}).empty());
+    EXPECT_TRUE(tempoStretches({500}).empty());
+}
+
 }  // namespace
 }  // namespace rova::beats::tracker

@@ -30,12 +30,12 @@ TEST(BeatsCommand, Reports) {
 
     ToolRun r = beats({dir / "M.MTN"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "{\"source\": \"midi\", \"bpm\": 125.0, \"beats\": [0, 480, 960, 1440, 1920, 2400], "
+    EXPECT_EQ(r.out, "{\"source\": \"midi\", \"bpm\": 125.0, \"beatsPerBar\": 3, \"confidence\": 1, \"beats\": [0, 480, 960, 1440, 1920, 2400], "
                      "\"downbeats\": [0, 1440]}\n");
 
     dir.write("M.BPM", std::string("bpm 97.5\noffset 100\n"));
     r = beats({dir / "M.MID"});
-    EXPECT_EQ(r.out, "{\"source\": \"manual\", \"bpm\": 97.5, \"beats\": [100, 715, 1331, 1946, 2562], \"downbeats\": null}\n");
+    EXPECT_EQ(r.out, "{\"source\": \"manual\", \"bpm\": 97.5, \"beatsPerBar\": null, \"confidence\": 1, \"beats\": [100, 715, 1331, 1946, 2562], \"downbeats\": null}\n");
 
     dir.write("M.BPM", std::string("bpm 97.5\n"));
     r = beats({dir / "M.MTN"});
@@ -45,7 +45,7 @@ TEST(BeatsCommand, Reports) {
 
     r = beats({dir / "S.MTN"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "{\"source\": null, \"bpm\": null, \"beats\": [], \"downbeats\": null}\n");
+    EXPECT_EQ(r.out, "{\"source\": null, \"bpm\": null, \"beatsPerBar\": null, \"confidence\": 1, \"beats\": [], \"downbeats\": null}\n");
     EXPECT_EQ(r.err, "Warning: no Audio track for this motion\n");
 
     EXPECT_EQ(beats({dir / "X.MTN"}).code, 1);
@@ -55,7 +55,9 @@ TEST(BeatsCommand, Reports) {
 TEST(BeatsCommand, ExampleTuneAt125Bpm) {
     const ToolRun r = beats({std::string(ROVA_SOURCE_DIR) + "/examples/Bounce.MTN"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out.rfind("{\"source\": \"audio\", \"bpm\": 125.0, \"beats\": [", 0), 0u) << r.out;
+    // 125 BPM within a tenth, in bars of four, sure of it.
+    EXPECT_EQ(r.out.rfind("{\"source\": \"audio\", \"bpm\": 125.", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\"beatsPerBar\": 4, \"confidence\": 1, \"beats\": ["), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -1,0 +1,208 @@
+#!/usr/bin/python3
+"""The audio beat tracker against band arrangements nobody in the project wrote.
+
+Builds a corpus from MMA's groove library (mma), renders each song with
+FluidSynth through General MIDI SoundFonts, makes each rendering a performance
+with `rova-tool new` (8000 Hz, as users make them), and scores the beats of
+`rova-tool beats` with mir_eval against the MIDI file's own tempo map. aubio's
+`aubiotrack` runs on the same 44.1 kHz renderings in the same run.
+
+    bench/beat_corpus.py --tool build/tools/rova-tool [--work DIR] [--subset ci]
+                         [--fonts /usr/share/sounds/sf2/TimGM6mb.sf2,...]
+                         [--check F,CMLT,AMLT]
+
+Needs the packages in scripts/bench-packages.txt (scripts/bench installs them).
+Prints a table per style and over the corpus; with --check, exits 1 when the
+tracker's mean F, CMLt or AMLt falls below the given thresholds.
+"""
+import argparse
+import json
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+from collections import defaultdict
+
+import numpy as np
+import mir_eval
+
+FONT_DIR = "/usr/share/sounds/sf2"
+FONTS = ["TimGM6mb.sf2", "FluidR3_GM.sf2"]
+
+CHORDS = ["C", "Am", "F", "G7", "Em", "Am", "Dm", "G7"]
+WALTZ_CHORDS = ["C", "C", "F", "G7", "Am", "Dm", "G7", "C"]
+
+# (name, style, groove, tempo, bars, intro bars with chords only, tempo change)
+# A tempo change is (at bar, new tempo, bars it takes: 0 for sudden).
+SONGS = [
+    ("march-120", "march", "March", 120, 24, 0, None),
+    ("march-104", "march", "March1", 104, 20, 2, None),
+    ("ska-150", "ska", "Ska", 150, 28, 0, None),
+    ("ska-170", "ska", "Ska1", 170, 32, 2, None),
+    ("waltz-96", "waltz", "Waltz", 96, 20, 0, None),
+    ("fastwaltz-150", "waltz", "FastWaltz", 150, 32, 2, None),
+    ("jazzwaltz-132", "jazz waltz", "JazzWaltz", 132, 28, 0, None),
+    ("jazzwaltz-110", "jazz waltz", "JazzWaltz1", 110, 24, 2, None),
+    ("ballad68-60", "6/8", "Ballad68", 60, 16, 0, None),
+    ("march68-100", "6/8", "68March", 100, 20, 0, None),
+    ("swing-130", "swing", "Swing", 130, 24, 0, None),
+    ("fastswing-180", "swing", "FastSwing", 180, 36, 2, None),
+    ("bossa-128", "latin", "BossaNova", 128, 24, 0, None),
+    ("rhumba-110", "latin", "Rhumba", 110, 20, 2, None),
+    ("mambo-180", "latin", "Mambo", 180, 36, 0, None),
+    ("funk-100", "funk", "BVFunk", 100, 20, 0, None),
+    ("funk-112", "funk", "BVFunkHorns", 112, 22, 2, None),
+    ("ballad-65", "ballad", "PopBallad", 65, 12, 0, None),
+    ("rnb-84", "ballad", "R&B", 84, 14, 2, None),
+    ("rock-150", "rock", "50sRock", 150, 28, 0, None),
+    ("rock-100-140", "rock", "8Beat", 100, 32, 0, (16, 140, 0)),
+    ("pop-120", "pop", "8Beat1", 120, 24, 2, None),
+    ("pop-96-132", "pop", "PopSpiritual", 96, 32, 0, (12, 132, 8)),
+    ("country-110", "country", "CountrySwing", 110, 22, 0, None),
+    ("country-190", "country", "BlueGrass", 190, 40, 2, None),
+    ("countrywaltz-90", "country", "CountryWaltz", 90, 20, 0, None),
+]
+CI_SONGS = ["march-120", "fastwaltz-150", "ska-150", "rock-100-140", "rnb-84"]
+
+
+def mma_source(style, groove, tempo, bars, intro, change):
+    chords = WALTZ_CHORDS if "waltz" in style else CHORDS
+    lines = [f"Tempo {tempo}", f"Groove {groove}"]
+    if intro:
+        lines.append("Drum Off")
+    for bar in range(bars):
+        if intro and bar == intro:
+            lines.append("Drum On")
+        if change and bar == change[0]:
+            lines.append(f"Tempo {change[1]}" + (f" {change[2]}" if change[2] else ""))
+        lines.append(f"{bar + 1} {chords[bar % len(chords)]}")
+    return "\n".join(lines) + "\n"
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, check=True, capture_output=True, text=True, **kw)
+
+
+def tool_beats(tool, mtn):
+    out = run([tool, "beats", mtn], env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
+    return json.loads(out)
+
+
+def performance(tool, sound, mtn):
+    if not os.path.exists(mtn):
+        run([tool, "new", sound, mtn], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+    return mtn
+
+
+def tempo_class(est, ref):
+    """How the estimate's median beat interval stands to the truth's."""
+    if len(est) < 2:
+        return "none"
+    ratio = float(np.median(np.diff(ref)) / np.median(np.diff(est)))
+    for name, r in (("right", 1.0), ("half", 0.5), ("double", 2.0), ("third", 1 / 3), ("triple", 3.0),
+                    ("2/3", 2 / 3), ("3/2", 1.5)):
+        if abs(ratio / r - 1) < 0.06:
+            return name
+    return "other"
+
+
+def scores(est, ref):
+    est, ref = mir_eval.beat.trim_beats(np.array(est)), mir_eval.beat.trim_beats(np.array(ref))
+    f = mir_eval.beat.f_measure(ref, est)
+    _, cmlt, _, amlt = mir_eval.beat.continuity(ref, est)
+    return f, cmlt, amlt
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--tool", required=True)
+    ap.add_argument("--work", default=os.path.join(tempfile.gettempdir(), "rova-beat-corpus"))
+    ap.add_argument("--fonts", default=",".join(os.path.join(FONT_DIR, f) for f in FONTS))
+    ap.add_argument("--subset", choices=["all", "ci"], default="all")
+    ap.add_argument("--check", help="F,CMLT,AMLT: exit 1 when the tracker's means fall below")
+    ap.add_argument("--only", help="comma-separated song names")
+    args = ap.parse_args()
+    tool = os.path.abspath(args.tool)
+    os.makedirs(args.work, exist_ok=True)
+    songs = [s for s in SONGS if args.subset == "all" or s[0] in CI_SONGS]
+    if args.only:
+        songs = [s for s in songs if s[0] in args.only.split(",")]
+    rows = []
+    for name, style, groove, tempo, bars, intro, change in songs:
+        base = os.path.join(args.work, name)
+        mid = base + ".mid"
+        if not os.path.exists(mid):
+            with open(base + ".mma", "w") as f:
+                f.write(mma_source(style, groove, tempo, bars, intro, change))
+            run(["mma", "-f", mid, base + ".mma"])
+        truth = tool_beats(tool, performance(tool, mid, base + "-midi.MTN"))
+        ref = np.array(truth["beats"], dtype=float) / 1000
+        ref_down = np.array(truth["downbeats"] or [], dtype=float) / 1000
+        for font in args.fonts.split(","):
+            tag = os.path.splitext(os.path.basename(font))[0]
+            wav = f"{base}-{tag}-44k.wav"
+            if not os.path.exists(wav):
+                run(["fluidsynth", "-ni", "-q", "-r", "44100", "-F", wav, font, mid])
+            ours = tool_beats(tool, performance(tool, wav, f"{base}-{tag}.MTN"))
+            est = np.array(ours["beats"], dtype=float) / 1000
+            est_down = np.array(ours.get("downbeats") or [], dtype=float) / 1000
+            peer = [float(x) for x in run(["aubiotrack", "-i", wav]).stdout.split()]
+            row = {"song": name, "style": style, "font": tag, "intro": intro > 0, "change": change is not None,
+                   "drums": True, "confidence": ours.get("confidence"), "perBar": ours.get("beatsPerBar")}
+            row["ours"] = scores(est, ref) + (tempo_class(est, ref),)
+            row["peer"] = scores(peer, ref) + (tempo_class(np.array(peer), ref),)
+            row["down"] = mir_eval.beat.f_measure(mir_eval.beat.trim_beats(ref_down), mir_eval.beat.trim_beats(est_down)) \
+                if len(ref_down) else None
+            rows.append(row)
+            o, p = row["ours"], row["peer"]
+            print(f"{name:16} {tag:10} ours F {o[0]:.3f} CMLt {o[1]:.3f} AMLt {o[2]:.3f} {o[3]:6}"
+                  f" | aubio F {p[0]:.3f} CMLt {p[1]:.3f} AMLt {p[2]:.3f} {p[3]:6}"
+                  f" | down {row['down'] if row['down'] is None else round(row['down'], 3)}"
+                  f" perBar {row['perBar']} conf {row['confidence']}", flush=True)
+    report(rows)
+    if args.check:
+        want = [float(x) for x in args.check.split(",")]
+        got = [statistics.mean(r["ours"][i] for r in rows) for i in range(3)]
+        if any(g < w for g, w in zip(got, want)):
+            print(f"below the thresholds: F/CMLt/AMLt {got} < {want}")
+            return 1
+    return 0
+
+
+def report(rows):
+    def summary(sel, who):
+        f = statistics.mean(r[who][0] for r in sel)
+        c = statistics.mean(r[who][1] for r in sel)
+        a = statistics.mean(r[who][2] for r in sel)
+        right = sum(r[who][3] == "right" for r in sel)
+        half = sum(r[who][3] == "half" for r in sel)
+        other = len(sel) - right - half
+        return f"{f:.3f} | {c:.3f} | {a:.3f} | {right} / {len(sel)} | {half} | {other}"
+
+    print("\n| | F | CMLt | AMLt | tempo right | half tempo | other metrical errors |")
+    print("|---|---|---|---|---|---|---|")
+    print(f"| Rova Edit (8 kHz performance) | {summary(rows, 'ours')} |")
+    print(f"| aubiotrack (44.1 kHz rendering) | {summary(rows, 'peer')} |")
+    changes = [r for r in rows if r["change"]]
+    if changes:
+        print(f"| tempo changes, Rova Edit | {summary(changes, 'ours')} |")
+        print(f"| tempo changes, aubiotrack | {summary(changes, 'peer')} |")
+    down = [r["down"] for r in rows if r["down"] is not None]
+    if down:
+        print(f"\nDownbeat F (Rova Edit): {statistics.mean(down):.3f} over {len(down)} renderings")
+    print("\n| style | renderings | F ours | F aubio | AMLt ours | AMLt aubio |")
+    print("|---|---|---|---|---|---|")
+    by = defaultdict(list)
+    for r in rows:
+        by[r["style"]].append(r)
+    for style, sel in by.items():
+        fo = statistics.mean(r["ours"][0] for r in sel)
+        fp = statistics.mean(r["peer"][0] for r in sel)
+        ao = statistics.mean(r["ours"][2] for r in sel)
+        ap_ = statistics.mean(r["peer"][2] for r in sel)
+        print(f"| {style} | {len(sel)} | {fo:.3f} | {fp:.3f} | {ao:.3f} | {ap_:.3f} |")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
