@@ -37,10 +37,11 @@ BeatGrid beatsFromMidi(Bytes file);
 // pieces of work, so it ends within milliseconds, its result then void.
 using CancelFlag = std::atomic<bool>;
 
-// Beats of 8000 Hz unsigned 8-bit mono samples (128 is silence), from the
-// beat tracker's onsets and tempo, placed on the onsets; quiet stretches get
-// no beats. The tempo is the inter-beat interval's median, refined by the
-// mean of the intervals near it. Downbeats are unknown.
+// Beats of 8000 Hz unsigned 8-bit mono samples (128 is silence): a tempo
+// path over the whole sound, beats on the onsets along it, the metre and its
+// downbeats, and a confidence (beat_tracker.h); quiet stretches get no beats,
+// and a sound without a steady pulse none at all. The tempo is the inter-beat
+// interval's median, refined by the mean of the intervals near it.
 BeatGrid beatsFromSamples(Bytes samples);
 BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel);
 
