@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "beats_command.h"
+#include "platform/file_set.h"
 #include "commands.h"
 #include "dance_score_command.h"
 #include "new_performance.h"
 #include "render_pose.h"
 
 int main(int argc, char** argv) {
+    rova::letOversizedWritesFail();
     using Command = int (*)(const std::vector<std::string>&);
     const std::map<std::string, Command> commands = {
         {"info", rova::tool::cmdInfo},

@@ -4,10 +4,12 @@
 #include "commands/editor_commands.h"
 #include "shell/editor_app.h"
 #include "shell/shell_dialogs.h"
+#include "platform/file_set.h"
 #include "platform/qt_messages.h"
 #include "view/main_view.h"
 
 int main(int argc, char** argv) {
+    rova::letOversizedWritesFail();
     QApplication qapp(argc, argv);
     // The installed desktop entry: lets the desktop match our windows to its
     // name and icon.

@@ -163,7 +163,16 @@ bool CMainDoc::onSaveDocument(const std::string& path) {
     // files already written back, and the tracks stay modified.
     FileSet files(m_writeFault);
     if (!writeTracks(files, PerformancePath::split(path), whole)) return false;
-    files.commit();
+    std::string error;
+    fs::path failed;
+    if (!files.commit(error, &failed)) {
+        const std::string ext = failed.extension().string();
+        m_ui.showMessage(sameIgnoringCase(ext, ".LED")   ? kMsgLedSaveFailed
+                         : sameIgnoringCase(ext, ".MTN") ? kMsgMotionSaveFailed
+                         : sameIgnoringCase(ext, ".BPM") ? kMsgBeatsSaveFailed
+                                                         : kMsgSoundSaveFailed);
+        return false;
+    }
     if (ledsWritten) {
         m_leds.modified = false;
         m_history.markLedsSaved(m_leds);
@@ -247,11 +256,10 @@ void CMainDoc::onReplaceAudio(const ViewSelection& selection) {
     std::string error;
     bool ok = files.write(set.sibling(midi ? "MID" : "WAV"), bytes, error);
     for (const fs::path& other : set.siblingsAnyCase(midi ? "WAV" : "MID")) ok = ok && files.remove(other, error);
-    if (!ok) {
+    if (!ok || !files.commit(error)) {
         m_ui.showMessage(kMsgRenameFailed);
         return;
     }
-    files.commit();
 
     dropAudio();
     m_audioBytes = std::move(bytes);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -129,7 +130,14 @@ fs::path createTemporaryFile(const fs::path& folder, std::size_t nameLength, std
 }
 
 FileSet::~FileSet() {
-    if (!m_done) rollback();
+    if (!m_committed) discard();
+}
+
+void FileSet::discard() {
+    std::error_code ec;
+    for (const Change& c : m_changes)
+        if (!c.temp.empty()) fs::remove(c.temp, ec);
+    m_changes.clear();
 }
 
 bool FileSet::write(const fs::path& target, std::span<const std::uint8_t> bytes, std::string& error) {
@@ -153,24 +161,7 @@ bool FileSet::write(const fs::path& target, std::span<const std::uint8_t> bytes,
     if (m_fault && m_fault(target, error)) return false;
     const fs::path temp = writeTemporary(target, bytes, error);
     if (temp.empty()) return false;
-    Change change{target, {}, false};
-    if (exists) {
-        fs::permissions(temp, st.permissions(), ec);
-        change.saved = keepAside(target, error);
-        if (change.saved.empty()) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        error = ec.message();
-        fs::remove(temp, ec);
-        if (!change.saved.empty()) fs::remove(change.saved, ec);
-        return false;
-    }
-    syncFolder(folderOf(target));
-    m_changes.push_back(std::move(change));
+    m_changes.push_back({target, temp, {}, exists ? st.permissions() : fs::perms::unknown, exists});
     return true;
 }
 
@@ -185,62 +176,89 @@ bool FileSet::write(const fs::path& target, const StreamWriter& writer, std::str
 }
 
 bool FileSet::remove(const fs::path& target, std::string& error) {
+    (void)error;
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(target, ec))) return true;
-    Change change{target, keepAside(target, error), true};
-    if (change.saved.empty()) return false;
-    fs::remove(target, ec);
-    if (ec) {
-        error = ec.message();
-        fs::remove(change.saved, ec);
-        return false;
-    }
-    syncFolder(folderOf(target));
-    m_changes.push_back(std::move(change));
+    if (fs::exists(fs::symlink_status(target, ec))) m_changes.push_back({target, {}, {}, fs::perms::unknown, true});
     return true;
 }
 
-void FileSet::commit() {
+bool FileSet::commit(std::string& error, fs::path* failed) {
     std::error_code ec;
-    for (const Change& c : m_changes)
+    for (auto it = m_changes.begin(); it != m_changes.end(); ++it) {
+        Change& c = *it;
+        if (failed) *failed = c.target;
+        if (c.existed) {
+            if (!c.temp.empty() && c.perms != fs::perms::unknown) fs::permissions(c.temp, c.perms, ec);
+            c.saved = keepAside(c.target, error);
+            if (c.saved.empty()) {
+                undo(std::make_reverse_iterator(it));
+                return false;
+            }
+        }
+        if (!c.temp.empty())
+            fs::rename(c.temp, c.target, ec);
+        else
+            fs::remove(c.target, ec);
+        if (ec) {
+            error = ec.message();
+            if (!c.saved.empty()) fs::remove(c.saved, ec);
+            c.saved.clear();
+            undo(std::make_reverse_iterator(it));
+            return false;
+        }
+        c.temp.clear();
+        c.done = true;
+    }
+    std::vector<fs::path> folders;
+    for (const Change& c : m_changes) {
+        if (std::find(folders.begin(), folders.end(), folderOf(c.target)) == folders.end())
+            folders.push_back(folderOf(c.target));
         if (!c.saved.empty()) fs::remove(c.saved, ec);
+    }
+    for (const fs::path& folder : folders) syncFolder(folder);
     m_changes.clear();
-    m_done = true;
+    m_committed = true;
+    return true;
 }
 
-void FileSet::rollback() {
+// Puts back every target changed before `from` (a reverse iterator, so the
+// last change goes back first) and throws the remaining temporaries away.
+void FileSet::undo(std::vector<Change>::reverse_iterator from) {
     std::error_code ec;
-    for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
+    for (auto it = from; it != m_changes.rend(); ++it) {
+        if (!it->done) continue;
         if (!it->saved.empty())
             fs::rename(it->saved, it->target, ec);
         else
             fs::remove(it->target, ec);
+        it->done = false;
+        it->saved.clear();
         syncFolder(folderOf(it->target));
     }
-    m_changes.clear();
-    m_done = true;
+    discard();
+    m_committed = true;
 }
 
 std::vector<fs::path> FileSet::written() const {
     std::vector<fs::path> files;
     for (const Change& c : m_changes)
-        if (!c.removed) files.push_back(c.target);
+        if (!c.temp.empty()) files.push_back(c.target);
     return files;
 }
+
+void letOversizedWritesFail() { std::signal(SIGXFSZ, SIG_IGN); }
 
 std::string writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes) {
     FileSet set;
     std::string error;
-    if (!set.write(target, bytes, error)) return error.empty() ? systemText(EIO) : error;
-    set.commit();
+    if (!set.write(target, bytes, error) || !set.commit(error)) return error.empty() ? systemText(EIO) : error;
     return {};
 }
 
 std::string writeFileAtomically(const fs::path& target, const StreamWriter& writer) {
     FileSet set;
     std::string error;
-    if (!set.write(target, writer, error)) return error.empty() ? systemText(EIO) : error;
-    set.commit();
+    if (!set.write(target, writer, error) || !set.commit(error)) return error.empty() ? systemText(EIO) : error;
     return {};
 }
 

@@ -1,8 +1,9 @@
-// The one way the editor writes files. Each file goes to a temporary file beside
-// its target, is flushed to disk, and is renamed into place (the folder is
-// flushed after), so a power cut leaves the old file or the new one, never an
-// empty one. Until commit() every replaced or removed file is kept aside, so a
-// failure at any file of a set puts every target back as it was.
+// The one way the editor writes files. Each file of a set first goes whole to a
+// temporary file beside its target and is flushed to disk; only when every one
+// is written does commit() rename them into place, one after another, keeping
+// each replaced file aside until all have moved (the folder is flushed after).
+// So a full disk, or a crash while writing, leaves every old file as it was,
+// and a power cut leaves the old file or the new one, never an empty one.
 #pragma once
 
 #include <cstdint>
@@ -27,36 +28,46 @@ public:
     explicit FileSet(WriteFault fault = {}) : m_fault(std::move(fault)) {}
     FileSet(const FileSet&) = delete;
     FileSet& operator=(const FileSet&) = delete;
-    // Rolls back unless committed.
+    // Throws the temporaries away unless committed; no target has changed then.
     ~FileSet();
 
-    // Puts the bytes at target. False with error set (the system's reason)
-    // when it cannot; target is then as it was. A read-only target is refused.
+    // Writes the bytes that are to go to target. False with error set (the
+    // system's reason) when it cannot. A read-only target is refused.
     bool write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, std::string& error);
     // The same with content that a writer makes (in memory first, so it may seek).
     bool write(const std::filesystem::path& target, const StreamWriter& writer, std::string& error);
-    // Removes target (kept aside until commit). False with error set when it cannot.
+    // Target is to go (when it exists).
     bool remove(const std::filesystem::path& target, std::string& error);
 
-    // Keeps every change and drops what was kept aside.
-    void commit();
-    // Undoes every change, last first.
-    void rollback();
+    // Puts every written file in its target's place and removes what is to go,
+    // in the order given. False with error set (and failed, when given, naming
+    // the target) when a step fails; every target is then put back as it was.
+    bool commit(std::string& error, std::filesystem::path* failed = nullptr);
 
-    // The files written so far, in order.
+    // The files written, in order.
     std::vector<std::filesystem::path> written() const;
 
 private:
     struct Change {
         std::filesystem::path target;
-        std::filesystem::path saved;  // the previous file, empty when there was none
-        bool removed = false;
+        std::filesystem::path temp;   // the new content; empty for a removal
+        std::filesystem::path saved;  // the previous file once kept aside
+        std::filesystem::perms perms = std::filesystem::perms::unknown;  // the target's, kept
+        bool existed = false;
+        bool done = false;
     };
+    void undo(std::vector<Change>::reverse_iterator from);
+    void discard();
 
     WriteFault m_fault;
     std::vector<Change> m_changes;
-    bool m_done = false;
+    bool m_committed = false;
 };
+
+// A write past the process's file size limit would end the program (SIGXFSZ)
+// in the middle of a save; after this it fails like a full disk instead, and
+// the save reports it. The programs call it first thing.
+void letOversizedWritesFail();
 
 // One file written as a one-entry set. Empty on success, else the system's reason.
 std::string writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);

@@ -163,7 +163,8 @@ CreateResult createPerformance(const fs::path& sound, const fs::path& target, co
     CreateResult done;
     done.motion = motionPath;
     done.written = files.written();
-    files.commit();
+    fs::path failed;
+    if (!files.commit(error, &failed)) return cannotWrite(failed);
     return done;
 }
 

@@ -237,9 +237,8 @@ Result convertToWave(const fs::path& source, const fs::path& target, const Conve
     if (!r.ok()) return r;
     FileSet files;
     std::string error;
-    if (!files.write(target, waveFileBytes(samples), error))
+    if (!files.write(target, waveFileBytes(samples), error) || !files.commit(error))
         return failure(formatMessage(kCannotWriteMessage, {pathText(target), error}));
-    files.commit();
     return {};
 }
 

@@ -34,7 +34,11 @@ TEST(FileSet, ACommittedSetReplacesEveryFileAndLeavesNothingElse) {
     ASSERT_TRUE(set.write(dir.path() / "A.MTN", [](std::ostream& out) { return static_cast<bool>(out << "motion"); },
                           error));
     ASSERT_TRUE(set.remove(dir.path() / "A.MID", error));
-    set.commit();
+    // Until the commit no target has changed: a crash now loses nothing.
+    EXPECT_EQ(dir.read("A.LED"), bytes("old a"));
+    EXPECT_TRUE(dir.exists("A.MID"));
+    EXPECT_FALSE(dir.exists("A.MTN"));
+    ASSERT_TRUE(set.commit(error)) << error;
     EXPECT_EQ(names(dir.path()), (std::set<std::string>{"A.LED", "A.MTN"}));
     EXPECT_EQ(dir.read("A.LED"), bytes("new a"));
     EXPECT_EQ(dir.read("A.MTN"), bytes("motion"));
@@ -62,12 +66,29 @@ TEST(FileSet, AFailureAtAnyFilePutsEveryFileBack) {
                 ok = ok && set.write(dir.path() / name, bytes("new"), error);
             EXPECT_FALSE(ok);
             EXPECT_EQ(error, "No space left on device");
-        }  // not committed: rolled back
+        }  // not committed: nothing changed
         EXPECT_EQ(names(dir.path()), before);
         EXPECT_EQ(dir.read("A.LED"), bytes("old leds"));
         EXPECT_EQ(dir.read("A.MTN"), bytes("old motion"));
         EXPECT_EQ(dir.read("A.WAV"), bytes("old sound"));
     }
+}
+
+TEST(FileSet, AFailureDuringTheCommitPutsTheFilesAlreadyMovedBack) {
+    TempDir dir;
+    dir.write("A.LED", std::string("old leds"));
+    FileSet set;
+    std::string error;
+    ASSERT_TRUE(set.write(dir.path() / "A.LED", bytes("new leds"), error));
+    ASSERT_TRUE(set.write(dir.path() / "A.MTN", bytes("new motion"), error));
+    // Something takes the second name before the commit: a folder cannot be replaced by a file.
+    fs::create_directories(dir.path() / "A.MTN" / "inside");
+    fs::path failed;
+    EXPECT_FALSE(set.commit(error, &failed));
+    EXPECT_EQ(failed, dir.path() / "A.MTN");
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(dir.read("A.LED"), bytes("old leds"));
+    EXPECT_EQ(names(dir.path()), (std::set<std::string>{"A.LED", "A.MTN"}));
 }
 
 TEST(FileSet, RefusalsNameTheSystemsReason) {
