@@ -7,6 +7,7 @@
 #include "beats_command.h"
 #include "platform/file_set.h"
 #include "commands.h"
+#include "export_video_command.h"
 #include "dance_score_command.h"
 #include "new_performance.h"
 #include "render_pose.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         {"run", rova::tool::cmdRun},
         {"render-view", rova::tool::cmdRenderView},
         {"render-pose", rova::tool::cmdRenderPose},
+        {"export-video", rova::tool::cmdExportVideo},
         {"pose-frames", rova::tool::cmdPoseFrames},
         {"check", rova::tool::cmdCheck},
         {"dance-score", rova::tool::cmdDanceScore},

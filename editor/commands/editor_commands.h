@@ -41,6 +41,7 @@ void addInsertTimeCommand(CommandRegistry& registry);
 void addDeleteTimeCommand(CommandRegistry& registry);
 void addDuplicateCommand(CommandRegistry& registry);
 void addResetCameraCommand(CommandRegistry& registry);
+void addExportVideoCommand(CommandRegistry& registry);
 
 void addZoomRangeCommands(CommandRegistry& registry);
 void addKeyboardMouseCommand(CommandRegistry& registry);

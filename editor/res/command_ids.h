@@ -36,6 +36,9 @@ enum CommandId : int {
     ID_TOOLS_CHECK_PERFORMANCE = 33040,
     ID_TOOLS_CLAMP_TO_LIMITS = 33041,
     ID_TOOLS_DANCE_TO_MUSIC = 33050,
+    // The player's camera and the video of a performance.
+    ID_VIEW_RESET_CAMERA = 33140,
+    ID_FILE_EXPORT_VIDEO = 33141,
     // Editing in time on the selected rows: moving, inserting, deleting and duplicating.
     ID_EDIT_MOVE_EARLIER = 33100,
     ID_EDIT_MOVE_LATER = 33101,
