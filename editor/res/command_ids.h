@@ -47,9 +47,6 @@ enum CommandId : int {
     ID_EDIT_INSERT_TIME = 33104,
     ID_EDIT_DELETE_TIME = 33105,
     ID_EDIT_DUPLICATE = 33106,
-    // The player's camera and the video of a performance.
-    ID_VIEW_RESET_CAMERA = 33140,
-    ID_FILE_EXPORT_VIDEO = 33141,
     // The timeline: zooming to a range, and the help on keys and getting started.
     ID_VIEW_ZOOM_TO_SELECTION = 33120,
     ID_VIEW_ZOOM_TO_FIT = 33121,
