@@ -200,7 +200,8 @@ TEST(Shell, AcceleratorKeysAreTheCommandsKeys) {
     std::sort(registered.begin(), registered.end());
     std::vector<QString> expected = {"A",      "Ctrl+A", "C",      "Ctrl+C",    "Ctrl+Ins", "E",
                                      "Ctrl+E", "U",      "Ctrl+U", "Ctrl+N",    "Ctrl+O",   "Ctrl+S",   "Ctrl+V",
-                                     "Shift+Ins", "Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "F7"};
+                                     "Shift+Ins", "Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "F7", "Alt+Left", "Alt+Right",
+                                     "Alt+Shift+Left", "Alt+Shift+Right", "Ctrl+Del", "Ctrl+D"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(registered, expected);
     // Each key runs its command.
