@@ -55,8 +55,10 @@ const std::vector<int>& CMainView::barStarts() const {
         m_barStartsKey = {};
         return m_barStarts;
     }
-    const std::array<std::int64_t, 4> key{static_cast<std::int64_t>(grid->beatsMs.size()), grid->beatsMs.front(),
-                                          grid->beatsMs.back(), static_cast<std::int64_t>(grid->downbeatsMs.size())};
+    // The first bar start too: moving the downbeat by hand keeps the counts.
+    const std::array<std::int64_t, 5> key{static_cast<std::int64_t>(grid->beatsMs.size()), grid->beatsMs.front(),
+                                          grid->beatsMs.back(), static_cast<std::int64_t>(grid->downbeatsMs.size()),
+                                          grid->downbeatsMs.empty() ? -1 : grid->downbeatsMs.front()};
     if (key != m_barStartsKey || m_barStarts.empty()) {
         m_barStarts = beats::barStartsMs(*grid);
         m_barStartsKey = key;
@@ -347,6 +349,7 @@ const std::vector<CMainView::Gesture>& CMainView::gestures() {
         {"Click, drag", "Select a time step, or a time range, over all rows"},
         {"Shift+click, Shift+drag", "Select time on one row; dragging up or down adds rows"},
         {"Ctrl+click, Ctrl+drag", "Set the cursor (where Play starts without a selection); drag to scrub"},
+        {"Alt+drag inside the selection", "Move the selected rows' motion and eye lights in time (to beats when snapping)"},
         {"Right-click, right-drag on a joint's row", "Set the angle of the keyframe under the pointer"},
         {"Right-click, right-drag on an eye row", "Light or clear the eye LED steps"},
         {"Click a row's label", "Select that row over the selected time (the whole length without one)"},
