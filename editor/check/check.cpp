@@ -176,15 +176,9 @@ bool isError(ProblemKind kind) {
            kind == ProblemKind::Size;
 }
 
-int keyframeLimit(int channels) {
-    if (channels <= 0) return 0;
-    const int record = (channels + 1 + kReservedWords) * 4;
-    return (kMaxMotionFileSize - 6 - 1) / record;
-}
-
 std::optional<Budget> motionBudget(const CMotionTrack& motion) {
     if (motion.kind() == MOTION_NONE) return std::nullopt;
-    return Budget{motion.keyframeCount(), keyframeLimit(motion.channelCount())};
+    return Budget{motion.keyframeCount(), motion.keyframeBudget()};
 }
 
 std::vector<Problem> checkPerformance(const CMotionTrack& motion, const CLedTrack& leds, int soundTicks) {

@@ -71,9 +71,6 @@ struct Budget {
     bool operator==(const Budget&) const = default;
 };
 
-// The most keyframes of `channels` values a motion file holds: the data
-// section (K x (N + 4) x 4 + 6 bytes) must stay below 46000 bytes.
-int keyframeLimit(int channels);
 // None without a motion track.
 std::optional<Budget> motionBudget(const CMotionTrack& motion);
 

@@ -28,6 +28,13 @@ constexpr int kReservedWords = 3;
 constexpr int kMaxFileKeyframes = 32000;
 constexpr int kMaxMotionFileSize = 46000;  // a motion file's data section must stay below this
 
+// The most keyframes of `channels` values a motion file holds: its data section
+// (K x (N + 4) x 4 + 6 bytes) must stay below kMaxMotionFileSize. The one place
+// of this rule: Save, the check and the generators all ask here.
+constexpr int motionKeyframeBudget(int channels) {
+    return channels <= 0 ? 0 : (kMaxMotionFileSize - 6 - 1) / ((channels + 1 + kReservedWords) * 4);
+}
+
 // A keyframe is (N + 4) 32-bit words: duration, three reserved words, N values.
 // The track keeps its keyframes in a buffer of its own (the file's bytes are
 // not 4-byte aligned, so records cannot be used in place safely).
@@ -70,7 +77,7 @@ public:
     bool fitsInFile() const { return fileSize() < kMaxMotionFileSize; }
     // The most keyframes a file of this track's channels can hold: fitsInFile() holds up to it
     // (522 for a full-body track).
-    int keyframeBudget() const { return (kMaxMotionFileSize - 6 - 1) / (recordWords() * 4); }
+    int keyframeBudget() const { return motionKeyframeBudget(m_channels); }
 
     // Fills the track from parsed data; the first channel is left to the caller.
     void assign(MotionKind kind, int channels, const std::array<int, kChannelCount>& locators,

@@ -144,7 +144,7 @@ TEST(CheckSize, LimitOfEachKind) {
     } cases[] = {{MOTION_FULL_BODY, 522}, {MOTION_HEAD, 1437}, {MOTION_LEGS, 718}, {MOTION_TAIL, 1916}};
     for (const auto& c : cases) {
         const int n = channelCountOfKind(c.kind);
-        EXPECT_EQ(keyframeLimit(n), c.limit);
+        EXPECT_EQ(motionKeyframeBudget(n), c.limit);
         // The limit is the last count whose data section stays below 46000 bytes.
         EXPECT_LT(c.limit * (n + 4) * 4 + 6, 46000);
         EXPECT_GE((c.limit + 1) * (n + 4) * 4 + 6, 46000);
