@@ -122,6 +122,7 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     grid.source = BeatSource::Audio;
     grid.confidence = 0;
     if (static_cast<double>(samples.size()) < kShortestMs * kRate / 1000) return grid;
+    const tracker::Stop stop = [&cancel] { return cancel.load(std::memory_order_relaxed); };
     const tracker::BandFrames frames = spectrumBands(samples, cancel);
     const std::size_t n = frames.frames();
     if (n == 0 || cancel) return grid;
@@ -135,20 +136,22 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     const double quiet = loud * kQuietRatio * kQuietRatio;  // levels are squared
 
     const std::size_t lowBands = tracker::lowBandCount(tracker::bandEdges(static_cast<std::size_t>(kWindow / 2 + 1)), kLowBins);
-    const tracker::Envelope env = tracker::onsetEnvelope(frames, lowBands);
+    const tracker::Envelope env = tracker::onsetEnvelope(frames, lowBands, stop);
     if (cancel) return grid;
-    const tracker::Tempogram gram = tracker::tempogram(env.onset);
+    const tracker::Tempogram gram = tracker::tempogram(env.onset, stop);
     if (cancel || gram.windows() == 0) return grid;
-    const std::vector<double> path = tracker::decodeTempoPath(gram);
+    const std::vector<double> path = tracker::decodeTempoPath(gram, stop);
+    if (cancel) return grid;
     grid.confidence = tracker::pulseConfidence(gram, path, tracker::loudWindows(gram, local, quiet));
     if (grid.confidence < kNoPulseConfidence) return grid;
-    std::vector<double> beats = tracker::trackBeats(env, tracker::periodPerFrame(gram, path, n));
+    std::vector<double> beats = tracker::trackBeats(env, tracker::periodPerFrame(gram, path, n, stop), stop);
     if (cancel) return grid;
 
     std::erase_if(beats, [&](double frame) {
         return local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
     });
-    const tracker::Metre metre = tracker::estimateMetre(frames, env, beats, lowBands);
+    const tracker::Metre metre = tracker::estimateMetre(frames, env, beats, lowBands, stop);
+    if (cancel) return grid;
     std::vector<bool> downbeat;
     for (std::size_t i = 0; i < beats.size() && grid.beatsMs.size() < kMaxBeats; ++i) {
         long ms = std::lround(beats[i] * kFrameMs + kFrameMs - kOnsetDelayMs);

@@ -116,6 +116,16 @@ constexpr std::size_t kChangeBeats = 8;
 // noise under 0.05.
 constexpr double kClarityNone = 0.05, kClarityFull = 0.3;
 
+// ---- stopping
+// Loops over frames or beats ask whether to stop once every 1024 of them:
+// 8 s of sound, well under a millisecond of work in the slowest loop.
+constexpr std::size_t kStepsBetweenChecks = 1024;
+// A beat's features read its whole span of spectrum: ask every 64 beats.
+constexpr std::size_t kBeatsBetweenChecks = 64;
+
+bool stopped(const Stop& stop) { return stop && stop(); }
+bool stoppedAt(std::size_t step, const Stop& stop) { return step % kStepsBetweenChecks == 0 && stopped(stop); }
+
 double clampIndex(double x, double hi) { return std::clamp(x, 0.0, hi); }
 
 // Linear interpolation of v at fractional index x (inside 0..size-1).
@@ -173,13 +183,14 @@ std::size_t lowBandCount(const std::vector<std::size_t>& edges, std::size_t lowB
     return n;
 }
 
-Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands) {
+Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands, const Stop& stop) {
     const std::size_t n = frames.frames(), b = frames.bands;
     Envelope env;
     env.onset.assign(n, 0.0f);
     env.low.assign(n, 0.0f);
     std::vector<float> previous(b, 0.0f), current(b);
     for (std::size_t t = 0; t < n; ++t) {
+        if (stoppedAt(t, stop)) return {};
         float all = 0, low = 0;
         for (std::size_t k = 0; k < b; ++k) {
             current[k] = static_cast<float>(std::log1p(kCompression * std::max(0.0f, frames.energy[t * b + k])));
@@ -194,7 +205,7 @@ Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands) {
     return env;
 }
 
-Tempogram tempogram(const std::vector<float>& onset) {
+Tempogram tempogram(const std::vector<float>& onset, const Stop& stop) {
     Tempogram gram;
     for (double bpm = kMinTempo; bpm <= kMaxTempo * (1 + 1e-9); bpm *= 1 + kStateStep) gram.bpm.push_back(bpm);
     std::vector<float> d(onset.size() / kDecimation);
@@ -215,6 +226,7 @@ Tempogram tempogram(const std::vector<float>& onset) {
     gram.salience.assign(starts.size() * states, 0.0f);
     std::vector<float> x, acf;
     for (std::size_t w = 0; w < starts.size(); ++w) {
+        if (stopped(stop)) return {};
         const std::size_t len = std::min(window, d.size() - starts[w]);
         gram.centreMs.push_back((static_cast<double>(starts[w]) + static_cast<double>(len) / 2.0) * kTempoFrameMs);
         x.assign(d.begin() + static_cast<long>(starts[w]), d.begin() + static_cast<long>(starts[w] + len));
@@ -251,7 +263,7 @@ Tempogram tempogram(const std::vector<float>& onset) {
     return gram;
 }
 
-std::vector<double> decodeTempoPath(const Tempogram& gram) {
+std::vector<double> decodeTempoPath(const Tempogram& gram, const Stop& stop) {
     const std::size_t states = gram.bpm.size(), windows = gram.windows();
     std::vector<double> path;
     if (windows == 0 || states == 0) return path;
@@ -263,6 +275,7 @@ std::vector<double> decodeTempoPath(const Tempogram& gram) {
     };
     for (std::size_t k = 0; k < states; ++k) score[k] = observe(0, k);
     for (std::size_t w = 1; w < windows; ++w) {
+        if (stopped(stop)) return {};
         const auto top = static_cast<std::size_t>(std::max_element(score.begin(), score.end()) - score.begin());
         for (std::size_t k = 0; k < states; ++k) {
             double best = score[top] - kJumpCost;
@@ -288,11 +301,13 @@ std::vector<double> decodeTempoPath(const Tempogram& gram) {
     return path;
 }
 
-std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames) {
+std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames,
+                                   const Stop& stop) {
     std::vector<double> period(frames, 0.0);
     if (pathBpm.empty() || pathBpm.size() != gram.windows()) return period;
     std::size_t w = 0;
     for (std::size_t t = 0; t < frames; ++t) {
+        if (stoppedAt(t, stop)) return {};
         const double ms = static_cast<double>(t) * kFrameMs;
         while (w + 1 < pathBpm.size() && gram.centreMs[w + 1] <= ms) ++w;
         double bpm = pathBpm[w];
@@ -305,7 +320,7 @@ std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<doub
     return period;
 }
 
-std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period) {
+std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period, const Stop& stop) {
     const std::size_t n = env.onset.size();
     std::vector<double> beats;
     if (n == 0 || period.size() != n) return beats;
@@ -323,6 +338,7 @@ std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& p
     std::vector<double> score(n, 0.0);
     std::vector<long> back(n, -1);
     for (std::size_t t = 0; t < n; ++t) {
+        if (stoppedAt(t, stop)) return {};
         const double p = period[t], logP = std::log(p);
         const auto minGap = static_cast<std::size_t>(std::max(1.0, std::round(p / 2)));
         const auto maxGap = std::min(logGap.size() - 1, static_cast<std::size_t>(std::round(p * 2)));
@@ -370,7 +386,8 @@ std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& p
     return beats;
 }
 
-Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands) {
+Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
+                    const Stop& stop) {
     Metre metre;
     const std::size_t n = env.onset.size(), bands = frames.bands;
     const std::size_t count = beats.size();
@@ -387,6 +404,7 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     std::vector<double> accent(count), bass(count);
     std::vector<std::vector<double>> spectrum(count, std::vector<double>(bands, 0.0));
     for (std::size_t i = 0; i < count; ++i) {
+        if (i % kBeatsBetweenChecks == 0 && stopped(stop)) return Metre{};
         accent[i] = peakNear(env.onset, beats[i]);
         bass[i] = lowBands ? peakNear(env.low, beats[i]) : 0.0;
         const std::size_t from = frameOf(beats[i]);
@@ -410,10 +428,14 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     };
     auto meanDistance = [&](std::size_t lag) {
         double s = 0;
-        for (std::size_t i = 0; i + lag < count; ++i) s += distance(i, i + lag);
+        for (std::size_t i = 0; i + lag < count; ++i) {
+            if (stoppedAt(i, stop)) return -1.0;
+            s += distance(i, i + lag);
+        }
         return s / static_cast<double>(count - lag);
     };
-    const double two = meanDistance(2), three = meanDistance(3), four = meanDistance(4);
+    const double two = meanDistance(2), three = two < 0 ? -1 : meanDistance(3), four = three < 0 ? -1 : meanDistance(4);
+    if (four < 0) return Metre{};
     if (three < kThreeMargin * std::min(two, four)) metre.beatsPerBar = 3;
     else if (two < kTwoMargin * four) metre.beatsPerBar = 2;
     else metre.beatsPerBar = 4;

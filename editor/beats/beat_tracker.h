@@ -6,9 +6,15 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace rova::beats::tracker {
+
+// Asked by every stage between small pieces of work (a few milliseconds
+// apart even on an hour of sound); once it answers true the stage stops at
+// once and returns an empty result. An empty Stop never stops.
+using Stop = std::function<bool()>;
 
 // The envelope's clock: one frame every 8 ms (64 samples at 8000 Hz).
 inline constexpr double kFrameMs = 8.0;
@@ -34,7 +40,7 @@ struct Envelope {
     std::vector<float> onset;  // log-compressed spectral flux over all bands, a frame
     std::vector<float> low;    // the same over the low bands only
 };
-Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands);
+Envelope onsetEnvelope(const BandFrames& frames, std::size_t lowBands, const Stop& stop = {});
 
 // Tempo salience over time: for windows of the envelope a second apart, how
 // strongly the envelope repeats at each tempo of a log-spaced set.
@@ -44,21 +50,22 @@ struct Tempogram {
     std::vector<float> salience;    // windows × states, 0 and up
     std::size_t windows() const { return centreMs.size(); }
 };
-Tempogram tempogram(const std::vector<float>& onset);
+Tempogram tempogram(const std::vector<float>& onset, const Stop& stop = {});
 
 // The tempo of each window: the path through the tempogram that best joins
 // salience, a preference for tempos people tap, and steadiness (a tempo
 // drifts a little from window to window; a jump costs as much as several
 // windows of contrary evidence).
-std::vector<double> decodeTempoPath(const Tempogram& gram);
+std::vector<double> decodeTempoPath(const Tempogram& gram, const Stop& stop = {});
 
 // The path's tempo at every envelope frame, as a beat period in frames.
-std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames);
+std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<double>& pathBpm, std::size_t frames,
+                                   const Stop& stop = {});
 
 // Beats, as fractional frames, on the envelope's onsets, spaced by the local
 // period; beats of the first and last moments without an onset of their own
 // are dropped.
-std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period);
+std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period, const Stop& stop = {});
 
 // The metre found in the beats: how many make a bar and which is the first downbeat.
 struct Metre {
@@ -66,7 +73,9 @@ struct Metre {
     std::size_t firstDownbeat = 0;  // index into the beats
     bool compound = false;          // the beats were the eighths of a 6/8 and were grouped in threes
 };
-Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands);
+// Stopped, it leaves the beats as they were and returns the default metre.
+Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
+                    const Stop& stop = {});
 
 // Which windows are louder on average than quiet (localLevel a frame).
 std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& localLevel, double quiet);

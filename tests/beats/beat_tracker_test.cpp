@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <random>
 
 namespace rova::beats::tracker {
@@ -212,6 +214,51 @@ TEST(BeatTracker, OnsetsAreRisesOfEnergyAndTheBassCountsApart) {
     EXPECT_GT(env.onset[2], 0.0f);
     EXPECT_EQ(env.low[2], 0.0f);
     EXPECT_EQ(env.onset[3], 0.0f);  // a fall is no onset
+}
+
+// A stop that answers true from its (after + 1)th question on, counting the questions.
+struct Tripwire {
+    std::size_t after;
+    std::size_t asked = 0;
+    Stop stop() {
+        return [this] { return ++asked > after; };
+    }
+};
+
+TEST(BeatTracker, EveryStageAsksToStopThroughoutAndStopsAtTheFirstYes) {
+    // Ten minutes of a waltz: long enough that every loop asks many times,
+    // and a metre (three) that differs from the one a stopped stage returns.
+    const Synthetic s = synthesise({{{0, 0.3, 1.0}, {1, 0.6, 0}, {2, 0.6, 0}}, 3, 120, 600});
+    const Tempogram gram = tempogram(s.env.onset);
+    const std::vector<double> path = decodeTempoPath(gram);
+    const std::vector<double> period = periodPerFrame(gram, path, s.env.onset.size());
+    struct StageCase {
+        const char* name;
+        std::function<bool(const Stop&)> returnsNothing;
+    };
+    const StageCase stages[] = {
+        {"onset envelope", [&](const Stop& stop) { return onsetEnvelope(s.frames, 1, stop).onset.empty(); }},
+        {"tempogram", [&](const Stop& stop) { return tempogram(s.env.onset, stop).windows() == 0; }},
+        {"tempo path", [&](const Stop& stop) { return decodeTempoPath(gram, stop).empty(); }},
+        {"period per frame", [&](const Stop& stop) { return periodPerFrame(gram, path, s.env.onset.size(), stop).empty(); }},
+        {"beats", [&](const Stop& stop) { return trackBeats(s.env, period, stop).empty(); }},
+        {"metre",
+         [&](const Stop& stop) {
+             std::vector<double> beats = s.beatFrames;
+             const Metre metre = estimateMetre(s.frames, s.env, beats, 1, stop);
+             return beats == s.beatFrames && metre.beatsPerBar == Metre{}.beatsPerBar && !metre.compound;
+         }},
+    };
+    for (const StageCase& c : stages) {
+        SCOPED_TRACE(c.name);
+        Tripwire never{std::numeric_limits<std::size_t>::max()};
+        EXPECT_FALSE(c.returnsNothing(never.stop()));
+        // Asked only between stages, an hour of sound could not stop within 100 ms.
+        EXPECT_GE(never.asked, 20u);
+        Tripwire midway{never.asked / 2};
+        EXPECT_TRUE(c.returnsNothing(midway.stop()));
+        EXPECT_EQ(midway.asked, midway.after + 1);
+    }
 }
 
 std::vector<int> beatsAt(std::initializer_list<std::pair<double, int>> stretches) {
