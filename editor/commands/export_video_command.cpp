@@ -43,7 +43,7 @@ constexpr VideoSize kSizes[] = {
 };
 
 // The size, the range and the timeline strip; false when the user cancels.
-bool askOptions(QWidget* parent, bool haveSelection, video::VideoOptions& options, bool& onlySelection) {
+bool askOptions(QWidget* parent, bool haveSelection, ExportVideoChoice& choice) {
     QDialog dialog(parent);
     dialog.setWindowTitle(kTitle);
     auto* form = new QFormLayout(&dialog);
@@ -65,12 +65,12 @@ bool askOptions(QWidget* parent, bool haveSelection, video::VideoOptions& option
     form->addRow(buttons);
     if (dialog.exec() != QDialog::Accepted) return false;
     const VideoSize& chosen = kSizes[size->currentIndex()];
-    options.width = chosen.width;
-    options.height = chosen.height;
-    options.timeline = timeline->isChecked();
-    onlySelection = selection->isChecked();
+    choice.width = chosen.width;
+    choice.height = chosen.height;
+    choice.timeline = timeline->isChecked();
+    choice.onlySelection = selection->isChecked();
     settings.setValue(kSizeKey, size->currentIndex());
-    settings.setValue(kTimelineKey, options.timeline);
+    settings.setValue(kTimelineKey, choice.timeline);
     return true;
 }
 
@@ -90,6 +90,20 @@ std::string askFile(QWidget* parent, const std::string& documentPath) {
     return chosen.toStdString();
 }
 
+class QtExportVideoDialogs : public ExportVideoDialogs {
+public:
+    std::optional<ExportVideoChoice> ask(QWidget* parent, const std::string& documentPath,
+                                         bool haveSelection) override {
+        ExportVideoChoice choice;
+        if (!askOptions(parent, haveSelection, choice)) return std::nullopt;
+        choice.path = askFile(parent, documentPath);
+        if (choice.path.empty()) return std::nullopt;
+        return choice;
+    }
+};
+
+ExportVideoDialogs* g_dialogs = nullptr;
+
 class CExportVideoCommand : public CViewCommand {
 public:
     CExportVideoCommand()
@@ -105,13 +119,14 @@ public:
             doc.ui().showMessage(kMsgNoMotion);
             return;
         }
+        const auto choice = exportVideoDialogs().ask(&view, doc.pathName(), view.hasSelection());
+        if (!choice) return;
+        const std::string& path = choice->path;
         video::VideoOptions options;
-        bool onlySelection = false;
-        if (!askOptions(&view, view.hasSelection(), options, onlySelection)) return;
-        const std::string path = askFile(&view, doc.pathName());
-        if (path.empty()) return;
-
-        if (onlySelection && view.hasSelection()) {
+        options.width = choice->width;
+        options.height = choice->height;
+        options.timeline = choice->timeline;
+        if (choice->onlySelection && view.hasSelection()) {
             options.startStep = view.selStart();
             options.lengthSteps = view.selLength();
         }
@@ -143,6 +158,16 @@ public:
 };
 
 }  // namespace
+
+ExportVideoDialogs& exportVideoDialogs() {
+    static QtExportVideoDialogs program;
+    return g_dialogs ? *g_dialogs : program;
+}
+
+ScopedExportVideoDialogs::ScopedExportVideoDialogs(ExportVideoDialogs* dialogs) : m_previous(g_dialogs) {
+    g_dialogs = dialogs;
+}
+ScopedExportVideoDialogs::~ScopedExportVideoDialogs() { g_dialogs = m_previous; }
 
 video::VideoInput videoInputOf(const CMainDoc& doc) {
     video::VideoInput input;
