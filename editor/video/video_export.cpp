@@ -1,5 +1,6 @@
 #include "video/video_export.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,16 @@ int spanSteps(const VideoInput& input, const VideoOptions& options) {
 // The file written until it is complete: beside the target, hidden, its own.
 std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
     return target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".partial");
+}
+
+// Flushes a file (or a folder, for the names in it) to the disk, as the
+// editor's file sets do, so that a power cut leaves the old video or the new one.
+bool flushToDisk(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace
@@ -120,6 +131,13 @@ VideoResult exportVideo(const std::string& outPath, const VideoInput& input, con
         result.summary = {frames, durationMs, encoder.videoCodec(), encoder.audioCodec()};
     }
     if (!result.error.empty()) return result;
+    // The video is written by the encoders' own file layer, a stream too large to
+    // hold in memory; so it does not go through a FileSet, but the same way: a
+    // temporary beside the target, flushed, then renamed into place.
+    if (!flushToDisk(partial)) {
+        result.error = "The video could not be written to the disk.";
+        return result;
+    }
     std::error_code ec;
     std::filesystem::rename(partial, target, ec);
     if (ec) {
@@ -127,6 +145,7 @@ VideoResult exportVideo(const std::string& outPath, const VideoInput& input, con
         return result;
     }
     cleanup.keep = true;
+    flushToDisk(target.has_parent_path() ? target.parent_path() : std::filesystem::path("."));
     result.ok = true;
     return result;
 }
