@@ -3,7 +3,8 @@
 // stacks them, in a window scrolled to the middle. Three figures at every
 // zoom: the whole 1920x1080 window, a scroll by a tenth of its width (the
 // shifted pixels are moved, the uncovered strip painted), and the whole of a
-// 3840x2160 window.
+// 3840x2160 window. Then the time ruler and the status bar's readouts, and a
+// wheel zoom step (window and ruler at the next zoom).
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -14,7 +15,10 @@
 #include <memory>
 #include <vector>
 
+#include "panes/time_axis.h"
+#include "panes/time_ruler.h"
 #include "panes/track_pane.h"
+#include "shell/view_readout.h"
 #include "support/pane_host.h"
 
 namespace {
@@ -122,6 +126,69 @@ void scrollTenth(benchmark::State& state) {
     }
 }
 
+// The ruler over a 1920-pixel window, with a bar row for a 10-minute song at
+// 125 BPM in 4/4, a selection and the cursor; then the status bar's readout
+// texts, as each repaint after a pointer move or a selection change makes them.
+void rulerAndReadouts(benchmark::State& state) {
+    setZoom(state);
+    Performance& perf = Performance::instance();
+    static const std::vector<int> bars = [] {
+        std::vector<int> b;
+        for (int ms = 0; ms < kSeconds * 1000; ms += 1920) b.push_back(ms);
+        return b;
+    }();
+    constexpr int kWidth = 1920;
+    RulerInfo info;
+    info.pps = perf.host.pps;
+    info.width = kWidth;
+    info.scrollX = perf.contentWidth() / 2;
+    info.contentRight = kLabelColumnWidth + perf.contentWidth();
+    info.barStartsMs = &bars;
+    info.cursorX = info.scrollX + kWidth / 3;
+    info.selLeft = info.scrollX + kWidth / 4;
+    info.selRight = info.scrollX + kWidth / 2;
+    QImage ruler(kWidth, rulerHeight(true), QImage::Format_RGB32);
+    ViewReadout readout;
+    readout.selStart = 1000;
+    readout.selLength = 250;
+    readout.joint = "RFKnee";
+    readout.cursorMs = 123'440;
+    for (auto _ : state) {
+        {
+            QPainter p(&ruler);
+            drawRuler(p, info);
+        }
+        readout.pointerMs = axis::xToMs(info.scrollX + kWidth / 2 - kLabelColumnWidth, info.pps);
+        readout.degrees += 0.5;
+        const ReadoutTexts texts = readoutTexts(readout);
+        benchmark::DoNotOptimize(texts.time.data());
+        benchmark::DoNotOptimize(ruler.bits());
+    }
+}
+
+// One notch of Ctrl+wheel from the zoom given: the whole 1920x1080 window and
+// its ruler painted anew at the next finer zoom.
+void wheelZoomStep(benchmark::State& state) {
+    Performance& perf = Performance::instance();
+    const int zoom = static_cast<int>(state.range(0));
+    perf.host.pps = 1000 / axis::zoomStep(zoom, true, 1, 1000);
+    constexpr int kWidth = 1920, kHeight = 1080;
+    QImage window(kWidth, kHeight, QImage::Format_RGB32);
+    QImage ruler(kWidth, rulerHeight(false), QImage::Format_RGB32);
+    const int scroll = perf.contentWidth() / 2;
+    RulerInfo info;
+    info.pps = perf.host.pps;
+    info.width = kWidth;
+    info.scrollX = scroll;
+    info.contentRight = kLabelColumnWidth + perf.contentWidth();
+    for (auto _ : state) {
+        perf.paint(window, scroll, scroll, scroll + kWidth);
+        QPainter p(&ruler);
+        drawRuler(p, info);
+        benchmark::DoNotOptimize(window.bits());
+    }
+}
+
 double worst(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
 
 #define ROVA_ZOOMS ->Arg(1)->Arg(5)->Arg(10)->Arg(20)->Arg(40)->Arg(80)->Arg(160)->Arg(640)->Arg(1000)
@@ -129,6 +196,8 @@ double worst(const std::vector<double>& v) { return *std::max_element(v.begin(),
 BENCHMARK(paintWindowHD) ROVA_ZOOMS ROVA_FIGURES;
 BENCHMARK(scrollTenth) ROVA_ZOOMS ROVA_FIGURES;
 BENCHMARK(paintWindow4K) ROVA_ZOOMS ROVA_FIGURES;
+BENCHMARK(rulerAndReadouts) ROVA_ZOOMS ROVA_FIGURES;
+BENCHMARK(wheelZoomStep) ROVA_ZOOMS ROVA_FIGURES;
 
 }  // namespace
 

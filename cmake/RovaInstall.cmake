@@ -8,7 +8,10 @@ set(rova_docdir ${CMAKE_INSTALL_DATADIR}/doc/rova-edit)
 if(ROVA_GUI)
   # The example performance and the guides.
   install(FILES examples/Bounce.MTN examples/Bounce.LED examples/Bounce.WAV DESTINATION ${rova_share}/examples)
-  install(FILES README.md docs/rova-editor.md docs/rova-tool.md docs/dance-steps.md DESTINATION ${rova_docdir})
+  install(FILES README.md docs/rova-editor.md docs/rova-tool.md docs/dance-steps.md docs/getting-started.md
+          DESTINATION ${rova_docdir})
+  # The pictures of the Getting Started guide, which Help shows from here.
+  install(DIRECTORY docs/images DESTINATION ${rova_docdir})
 
   # The desktop's menu entry, the file types it opens, and the icons of both.
   set(rova_desktop ${PROJECT_SOURCE_DIR}/editor/app/desktop)

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "shell/child_frame.h"
+#include "shell/command_line.h"
 #include "commands/editor_commands.h"
 #include "commands/playback_options.h"
 #include "shell/document.h"
@@ -187,13 +188,11 @@ bool EditorSession::command(const std::vector<std::string>& words, std::string& 
         return timelineVerb(name, args, error);
     if (name == "save-as") {
         if (argc != 1) return bad("save-as PATH");
-        if (CDocument* doc = activeDocument()) {
-            const std::string& path = args[0];
-            if (doc->doc().onSaveDocument(path)) {
-                doc->doc().setPathName(path);
-                m_app->mainFrame()->documentTitleChanged(*doc);
-            }
-        }
+        // File > Save As with PATH chosen in its dialog.
+        CommandContext context = m_app->mainFrame()->commandContext();
+        CCommand* saveAs = m_app->commands().find(ID_FILE_SAVE_AS);
+        if (auto* withFile = dynamic_cast<CFileArgumentCommand*>(saveAs); withFile && saveAs->isHandled(context))
+            withFile->executeWithFile(context, args[0]);
         return true;
     }
     return runVerb(name, args, error);

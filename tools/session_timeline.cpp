@@ -71,7 +71,7 @@ void EditorSession::reportWindow(JsonWriter& j) {
     if (view) j.key("scrollX").value(view->horizontalScroll());
     j.key("status").beginObject();
     auto field = [&](const char* name, const QLabel* label) {
-        j.key(name).value(label && label->isVisible() ? label->text().toStdString() : std::string());
+        j.key(name).value(label && !label->isHidden() ? label->text().toStdString() : std::string());
     };
     const CReadoutFields* readouts = frame->readoutFields();
     for (const char* name : {"time", "beat", "selection", "angle", "cursor"})

@@ -46,6 +46,7 @@ void addExportVideoCommand(CommandRegistry& registry);
 void addZoomRangeCommands(CommandRegistry& registry);
 void addKeyboardMouseCommand(CommandRegistry& registry);
 void addGettingStartedCommand(CommandRegistry& registry);
+void addSaveAsCommand(CommandRegistry& registry);
 // Where Help ▸ Getting Started finds its guide; "" when it is not there.
 QString gettingStartedPath();
 // The performance view a command works on, null when the active window has none.

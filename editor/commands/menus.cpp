@@ -46,6 +46,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     addZoomRangeCommands(registry);
     addKeyboardMouseCommand(registry);
     addGettingStartedCommand(registry);
+    addSaveAsCommand(registry);
     constexpr MenuItem separator{0};
     registry.emptyFrameMenu = {
         {"&File",
@@ -56,7 +57,7 @@ void registerEditorCommands(CommandRegistry& registry) {
     };
     registry.performanceMenu = {
         {"&File",
-         {{ID_FILE_NEW_FROM_SOUND}, {ID_FILE_OPEN}, {ID_FILE_CLOSE}, {ID_FILE_SAVE}, separator, {ID_FILE_EXPORT_VIDEO}, separator, {ID_FILE_PRINT},
+         {{ID_FILE_NEW_FROM_SOUND}, {ID_FILE_OPEN}, {ID_FILE_CLOSE}, {ID_FILE_SAVE}, {ID_FILE_SAVE_AS}, separator, {ID_FILE_EXPORT_VIDEO}, separator, {ID_FILE_PRINT},
           {ID_FILE_PRINT_PREVIEW}, {ID_FILE_PRINT_SETUP}, separator, {ID_FILE_MRU_FIRST}, separator, {ID_APP_EXIT}}},
         {"&Edit",
          {{ID_EDIT_UNDO_ACTION}, {ID_EDIT_REDO_ACTION}, separator, {ID_EDIT_COPY}, {ID_EDIT_PASTE_SPECIAL}, separator,

@@ -49,7 +49,9 @@ void CReadoutFields::show(const ViewReadout& readout) {
     setText(m_angle, t.angle);
     setText(m_selection, t.selection);
     setText(m_cursor, t.cursor);
-    for (QLabel* label : {m_time, m_beat, m_angle, m_selection, m_cursor}) label->setVisible(true);
+    for (QLabel* label : {m_time, m_beat, m_angle, m_selection}) label->setVisible(true);
+    // The cursor is set now and then: without one its field leaves the room to the message pane.
+    m_cursor->setVisible(!t.cursor.empty());
     // The message pane tells what the place under the pointer does; menu prompts
     // replace it as before.
     if (!readout.hint.empty()) {

@@ -32,11 +32,11 @@ constexpr int kFitSlack = 61;
 const QColor kLabelEdge(160, 160, 160);
 
 const char* const kLabelHint =
-    "Click: select this row over the selected time. Ctrl+click: add or remove a row. Shift+click: select the rows "
-    "from the last one clicked.";
-const char* const kRulerHint = "Click: set the cursor. Drag: select a time range over the selected rows.";
+    "Click: select this row \u00b7 Ctrl+click: add or remove a row \u00b7 Shift+click: the rows from the last one clicked";
+const char* const kRulerHint = "Click: set the cursor \u00b7 Drag: select time over the selected rows";
 const char* const kRowsHint =
-    "Drag: select time. Shift+drag: select rows. Ctrl+click: cursor. Right-drag: set values. Ctrl+wheel: zoom.";
+    "Drag: select time \u00b7 Shift+drag: rows \u00b7 Ctrl+click: cursor \u00b7 Right-drag: set values \u00b7 "
+    "Ctrl+wheel: zoom";
 
 std::string channelName(int channel) {
     if (channel < 0 || channel >= kChannelCount) return {};

@@ -51,7 +51,8 @@ set(expected
   share/icons/hicolor/scalable/mimetypes/application-x-rova-performance.svg
   share/man/man1/rova-editor.1.gz share/man/man1/rova-tool.1.gz
   share/rova-edit/examples/Bounce.MTN share/rova-edit/examples/Bounce.LED share/rova-edit/examples/Bounce.WAV
-  share/doc/rova-edit/rova-editor.md share/doc/rova-edit/rova-tool.md)
+  share/doc/rova-edit/rova-editor.md share/doc/rova-edit/rova-tool.md
+  share/doc/rova-edit/getting-started.md share/doc/rova-edit/images/guide-window.png)
 set(sizes 16 22 24 32 48 64 128 256)
 foreach(size IN LISTS sizes)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/rova-editor.png)

@@ -78,12 +78,16 @@ TEST(ToolCommands, OpenSwitchesDocumentsAndSaveAsMovesThePath) {
     ASSERT_TRUE(s.open(dir / "A.MID"));
     ASSERT_TRUE(s.command({"open", dir / "B.MTN"}, error));
     ASSERT_EQ(s.activeDocument()->doc().motion().kind(), MOTION_HEAD);
-    // Save As writes only modified tracks: nothing yet.
-    ASSERT_TRUE(s.command({"save-as", dir / "C.MTN"}, error));
-    EXPECT_FALSE(dir.exists("C.MTN"));
-    s.activeDocument()->doc().motion().setValue(1, 0, 5);
+    // Save As writes the whole performance under the new name, modified or not.
     ASSERT_TRUE(s.command({"save-as", dir / "C.MTN"}, error));
     EXPECT_TRUE(dir.exists("C.MTN"));
+    EXPECT_EQ(s.activeDocument()->doc().pathName(), dir / "C.MTN");
+    // Onto another performance's files only when the question is answered yes (no here).
+    s.activeDocument()->doc().motion().setValue(1, 0, 5);
+    const auto before = dir.read("B.MTN");
+    ASSERT_TRUE(s.command({"save-as", dir / "B.MTN"}, error));
+    EXPECT_EQ(dir.read("B.MTN"), before);
+    EXPECT_EQ(s.ui.messages.back(), "B already exists. Replace its files?");
     EXPECT_EQ(s.activeDocument()->doc().pathName(), dir / "C.MTN");
     // A failed open keeps the active document.
     ASSERT_TRUE(s.command({"open", dir / "missing.MTN"}, error));
