@@ -24,6 +24,10 @@ constexpr const char* kEnergyKey = "Settings/DanceEnergy";
 constexpr const char* kSeedKey = "Settings/DanceSeed";
 constexpr const char* kEyesKey = "Settings/DanceEyes";
 constexpr const char* kMouthKey = "Settings/DanceMouth";
+constexpr const char* kPostureKey = "Settings/DanceKeepPosture";
+constexpr const char* kBodyKey = "Settings/DanceBody";
+constexpr const char* kUsage =
+    "usage: dance-to-music [low|medium|high] SEED [eyes] [mouth] [posture] [head-tail|legs]";
 
 constexpr const char* kMsgNeedFullBody = "A full-body motion track is needed to add Dance steps";
 constexpr const char* kMsgRangeTooShort = "Select a longer range to dance to";
@@ -52,6 +56,9 @@ MusicDanceSettings rememberedSettings() {
     s.seed = settings.value(kSeedKey, 1).toUInt();
     s.eyes = settings.value(kEyesKey, true).toBool();
     s.mouth = settings.value(kMouthKey, false).toBool();
+    s.keepPosture = settings.value(kPostureKey, false).toBool();
+    const int body = settings.value(kBodyKey, 0).toInt();
+    s.body = body == 1 ? dance::BodyPart::HeadTail : body == 2 ? dance::BodyPart::Legs : dance::BodyPart::Whole;
     return s;
 }
 
@@ -61,6 +68,8 @@ void remember(const MusicDanceSettings& s) {
     settings.setValue(kSeedKey, s.seed);
     settings.setValue(kEyesKey, s.eyes);
     settings.setValue(kMouthKey, s.mouth);
+    settings.setValue(kPostureKey, s.keepPosture);
+    settings.setValue(kBodyKey, static_cast<int>(s.body));
 }
 
 class CDanceToMusicCommand : public CViewCommand {
@@ -119,7 +128,7 @@ public:
         if (!result.fit.fits) doc.ui().showMessage(kMsgTooLarge);
     }
 
-    // dance-to-music [low|medium|high] SEED [eyes] [mouth]
+    // dance-to-music [low|medium|high] SEED [eyes] [mouth] [posture] [head-tail|legs]
     bool takeArguments(const std::string&, const std::vector<std::string>& args, ScriptedAnswers& answers,
                        std::string& error) override {
         MusicDanceSettings s;
@@ -135,11 +144,14 @@ public:
             for (++i; i < args.size() && ok; ++i) {
                 if (args[i] == "eyes" && !s.eyes) s.eyes = true;
                 else if (args[i] == "mouth" && !s.mouth) s.mouth = true;
+                else if (args[i] == "posture" && !s.keepPosture) s.keepPosture = true;
+                else if (args[i] == "head-tail" && s.body == dance::BodyPart::Whole) s.body = dance::BodyPart::HeadTail;
+                else if (args[i] == "legs" && s.body == dance::BodyPart::Whole) s.body = dance::BodyPart::Legs;
                 else ok = false;
             }
         }
         if (!ok) {
-            error = "usage: dance-to-music [low|medium|high] SEED [eyes] [mouth]";
+            error = kUsage;
             return false;
         }
         answers.danceToMusic = s;

@@ -34,7 +34,7 @@ BeatFrame beatFrameOf(const DanceRequest& r, int minSpacingBeats) {
     double maxLoud = 0;
     for (double l : r.loudness) maxLoud = std::max(maxLoud, l);
     std::vector<double> loud;
-    int prev = r.startStep;  // the range's first step is no beat
+    int prev = r.startStep - 1;
     std::vector<int> sorted = grid.beatsMs;
     std::sort(sorted.begin(), sorted.end());
     for (std::size_t i = 0; i < grid.beatsMs.size(); ++i) {
@@ -81,6 +81,7 @@ BeatFrame beatFrameOf(const DanceRequest& r, int minSpacingBeats) {
         if (mean >= kLoudPhrase) spacing = std::max(1, spacing / 2);
         else if (mean <= kQuietPhrase) spacing *= 2;
         spacing = std::max(spacing, minSpacingBeats);
+        if (from >= frame.firstBar) frame.phraseSpacing.push_back(spacing);
         for (int b = from; b < to; b += spacing) {
             const BeatPoint& beat = frame.beats[static_cast<std::size_t>(b)];
             if (beat.step - frame.accents.back().step < kMinAccentSteps) continue;

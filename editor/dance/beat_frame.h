@@ -29,16 +29,17 @@ struct BeatFrame {
     int firstBar = 0;               // index of the first downbeat (0 when unknown)
     bool downbeatsKnown = false;
     std::vector<Accent> accents;    // the range's first step, then the accented beats
+    std::vector<int> phraseSpacing; // beats between accents in each phrase from the first bar
 };
 
 // Beats in a phrase: four bars.
 inline constexpr int kPhraseBars = 4;
 // The accent spacing asked of each energy, in milliseconds: about a beat at
-// 200 BPM (high), at 110 BPM (medium), and a bar at 128 BPM (low); the
+// 200 BPM (high), at 110 BPM (medium) and at 75 BPM (low); the
 // spacing is the fewest beats (1, 2, 4, 8, ...) that reach it.
 inline constexpr int kHighAccentMs = 300;
 inline constexpr int kMediumAccentMs = 540;
-inline constexpr int kLowAccentMs = 1100;
+inline constexpr int kLowAccentMs = 800;
 // Phrases louder than this share of the song's loudest accent twice as
 // often; quieter than the second, half as often.
 inline constexpr double kLoudPhrase = 0.75;

@@ -5,6 +5,8 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "beat_frame.h"
 #include "dance_random.h"
@@ -26,6 +28,13 @@ constexpr std::size_t kRecentSteps = 4;
 constexpr double kUseDecay = 0.5;
 // A posture change gains appeal over this many steps in one posture.
 constexpr int kStepsToChangePosture = 6;
+// The liveliness term of a posture change: as good as a step a quarter off
+// the music's liveliness.
+constexpr double kChangeLiveliness = 0.75;
+// Distinct letters a phrase plan uses (A, B, C).
+constexpr int kLettersPerSection = 3;
+// Accent spacings told apart when phrases are matched (1 .. 63 beats).
+constexpr int kSpacingKinds = 64;
 // Poses closer than this (µrad, on every joint) need no move between them.
 constexpr std::int32_t kSamePose = 1745;  // 0.1 degree
 // The way home is planned with room to spare: the steps of a change as warped
@@ -85,6 +94,17 @@ private:
     void easeTo(const Frame& target, int untilStep);
     int reserveAfter(Posture p) const;
     int phraseOf(std::size_t accent) const;
+    // The letter of a phrase: four phrases (16 bars) make a section with
+    // letters of its own, so the material renews as the song goes on.
+    int spacingOf(int phrase) const {
+        const auto& spacing = m_frame.phraseSpacing;
+        return phrase >= 0 && static_cast<std::size_t>(phrase) < spacing.size()
+                   ? std::min(spacing[static_cast<std::size_t>(phrase)], kSpacingKinds - 1)
+                   : 0;
+    }
+    int letterOf(int phrase) const {
+        return m_plan.letter[static_cast<std::size_t>(phrase % 4)] + kLettersPerSection * (phrase / 4);
+    }
 
     const DanceRequest& m_req;
     BeatFrame m_frame;
@@ -107,8 +127,8 @@ private:
     bool m_opening = true;
     // Structure: the steps of the first phrase of each letter, and the steps
     // the current phrase is to repeat.
-    std::array<std::vector<int>, 4> m_letterSteps;
-    std::array<bool, 4> m_letterSeen{};
+    std::map<int, std::vector<int>> m_letterSteps;
+    std::set<int> m_letterSeen;
     int m_phrase = -1;
     std::vector<int> m_repeat;
     std::size_t m_repeatAt = 0;
@@ -171,7 +191,7 @@ std::size_t Planner::accentFrom(std::size_t from, int steps) const {
 int Planner::reserveAfter(Posture p) const {
     if (!m_req.endPose) return 0;
     const int back = m_changeSteps[static_cast<std::size_t>(p)][static_cast<std::size_t>(m_target)];
-    return back + easeSteps(masked(restingPose(m_target)), clampedToLimits(*m_req.endPose)) +
+    return back + easeSteps(masked(restingPose(m_target)), *m_req.endPose) +
            2 * static_cast<int>(std::ceil(m_frame.beatSteps * std::max(1, m_req.minSpacingBeats)));
 }
 
@@ -218,12 +238,15 @@ ScoreTerms Planner::termsOf(const Move& m, std::size_t earliest) {
     for (int b = acc[m.start].beat; b <= acc[m.ends.back()].beat; ++b, ++n)
         want += m_frame.beats[static_cast<std::size_t>(b)].target;
     want = n > 0 ? want / n : 0.5;
-    t.liveliness = 1.0 - std::min(1.0, std::abs(s.liveliness - want));
+    // A change of posture is judged by the posture's time, not by how lively it is.
+    t.liveliness = s.start != s.end ? kChangeLiveliness : 1.0 - std::min(1.0, std::abs(s.liveliness - want));
     const bool recent = std::find(m_recent.begin(), m_recent.end(), s.entry) != m_recent.end();
     t.freshness = recent ? 0.0 : std::pow(kUseDecay, m_uses[static_cast<std::size_t>(s.entry)]);
     t.downbeatSize = acc[m.start].down ? s.size : 0.5;
     t.promptness = 1.0 - std::min(1.0, static_cast<double>(m.start - earliest) / kMaxWaitAccents);
-    t.postureStay = s.start == s.end ? 1.0 : 0.5 * std::min(1.0, static_cast<double>(m_stepsSinceChange) / kStepsToChangePosture);
+    // The longer the dance keeps a posture, the more a change appeals.
+    const double settled = std::min(1.0, static_cast<double>(m_stepsSinceChange) / kStepsToChangePosture);
+    t.postureStay = s.start == s.end ? 1.0 - 0.5 * settled : settled;
     t.calm = s.end == Posture::Lying ? 0.0 : 1.0;
     t.structure = m_repeatAt < m_repeat.size() && m_repeat[m_repeatAt] == s.entry ? 1.0 : 0.0;
     t.jitter = m_random.uniform();
@@ -236,10 +259,12 @@ std::optional<Planner::Move> Planner::choose(bool goingHome) {
     if (!goingHome && phrase != m_phrase && phrase >= 0) {
         m_phrase = phrase;
         const std::size_t slot = static_cast<std::size_t>(phrase % 4);
-        const auto letter = static_cast<std::size_t>(m_plan.letter[slot]);
+        // A phrase of another loudness (its accents spaced otherwise) is new material.
+        const int spacing = spacingOf(phrase);
+        const int letter = letterOf(phrase) * kSpacingKinds + spacing;
         m_repeat.clear();
         m_repeatAt = 0;
-        if (m_letterSeen[letter]) {
+        if (m_letterSeen.count(letter)) {
             m_repeat = m_letterSteps[letter];
             if (m_plan.varied[slot] && !m_repeat.empty()) m_repeat.pop_back();
         }
@@ -307,8 +332,8 @@ void Planner::place(const Move& m) {
     m_stepsSinceChange = s.start != s.end ? 0 : m_stepsSinceChange + 1;
     m_posture = s.end;
     if (m_phrase >= 0) {
-        const std::size_t letter = static_cast<std::size_t>(m_plan.letter[static_cast<std::size_t>(m_phrase % 4)]);
-        if (!m_letterSeen[letter]) m_letterSteps[letter].push_back(s.entry);
+        const int letter = letterOf(m_phrase) * kSpacingKinds + spacingOf(m_phrase);
+        if (!m_letterSeen.count(letter)) m_letterSteps[letter].push_back(s.entry);
         if (m_repeatAt < m_repeat.size()) ++m_repeatAt;
     }
 }
@@ -319,7 +344,7 @@ DancePlan Planner::run() {
         const int before = m_phrase;
         place(*m);
         if (before >= 0 && phraseOf(m_at) != before)
-            m_letterSeen[static_cast<std::size_t>(m_plan.letter[static_cast<std::size_t>(before % 4)])] = true;
+            m_letterSeen.insert(letterOf(before) * kSpacingKinds + spacingOf(before));
     }
     // No step fits any more: go back to the posture that follows, then ease
     // into the pose that follows (or hold the last pose at the motion's end).
@@ -342,8 +367,9 @@ DancePlan Planner::run() {
             m.terms = termsOf(m, start);
             place(m);
         }
-        // Every joint, the ones that did not dance too, eases into the pose that follows.
-        easeTo(clampedToLimits(*m_req.endPose), m_req.endStep);
+        // Every joint, the ones that did not dance too, eases into the pose
+        // that follows, exactly as it is there.
+        easeTo(*m_req.endPose, m_req.endStep);
     } else {
         easeTo(m_cur, m_req.endStep);
     }

@@ -33,7 +33,7 @@ inline bool leavesRoomToGoHome(int endStep, int reserveSteps, int rangeEnd) { re
 
 // The terms of one candidate's score, each 0 (worst) .. 1 (best).
 struct ScoreTerms {
-    double liveliness = 0;   // 1 - |step's liveliness - what the music asks for over its beats|
+    double liveliness = 0;   // 1 - |step's liveliness - what the music asks for over its beats| (a fixed share for a posture change)
     double freshness = 0;    // 1 for an unused step, less with every use, 0 when among the last few
     double downbeatSize = 0; // on a downbeat: the step's size rank; elsewhere 0.5
     double promptness = 0;   // 1 when it starts on the first beat it can, less for every beat it waits
@@ -58,7 +58,9 @@ struct ScoreWeights {
     // A posture change must be clearly wanted: it costs more than the
     // jitter can give.
     double postureStay = 1.0;
-    double calm = 0.4;
+    // Lying down is for short spells: a little less than a fifth of the
+    // liveliness weight, so a well-matched lying step still wins now and then.
+    double calm = 0.3;
     // A repeated phrase outweighs every preference but a liveliness mismatch
     // of more than 0.8 of the range: the repeat stays musical.
     double structure = 2.0;

@@ -48,6 +48,22 @@ CDanceToMusicDlg::CDanceToMusicDlg(const dance::MusicDanceSettings& shown, QWidg
     layout->addWidget(m_eyes);
     layout->addWidget(m_mouth);
 
+    m_keepPosture = new QCheckBox("Keep &posture (stay standing, sitting or lying)", this);
+    layout->addWidget(m_keepPosture);
+    auto* body = new QGroupBox("Body", this);
+    auto* bodyColumn = new QVBoxLayout(body);
+    m_whole = new QRadioButton("Use the whole &body", body);
+    m_headTail = new QRadioButton("Only head and &tail", body);
+    m_legs = new QRadioButton("Only le&gs", body);
+    auto* bodyGroup = new QButtonGroup(this);
+    for (QRadioButton* b : {m_whole, m_headTail, m_legs}) {
+        bodyGroup->addButton(b);
+        bodyColumn->addWidget(b);
+    }
+    // Only the head and tail dancing, the legs hold their posture anyway.
+    connect(m_headTail, &QRadioButton::toggled, this, [this](bool on) { m_keepPosture->setEnabled(!on); });
+    layout->addWidget(body);
+
     auto* buttons = new QHBoxLayout;
     auto* dance = new QPushButton("&Dance", this);
     dance->setDefault(true);
@@ -65,6 +81,9 @@ CDanceToMusicDlg::CDanceToMusicDlg(const dance::MusicDanceSettings& shown, QWidg
     m_seed->setValue(static_cast<int>(std::min<std::uint32_t>(shown.seed, kMaxSeed)));
     m_eyes->setChecked(shown.eyes);
     m_mouth->setChecked(shown.mouth);
+    m_keepPosture->setChecked(shown.keepPosture);
+    (shown.body == dance::BodyPart::HeadTail ? m_headTail : shown.body == dance::BodyPart::Legs ? m_legs : m_whole)
+        ->setChecked(true);
 
     setWindowTitle("Dance to the Music");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -77,6 +96,10 @@ dance::MusicDanceSettings CDanceToMusicDlg::settings() const {
     s.seed = static_cast<std::uint32_t>(m_seed->value());
     s.eyes = m_eyes->isChecked();
     s.mouth = m_mouth->isChecked();
+    s.body = m_headTail->isChecked() ? dance::BodyPart::HeadTail
+             : m_legs->isChecked()   ? dance::BodyPart::Legs
+                                     : dance::BodyPart::Whole;
+    s.keepPosture = m_keepPosture->isChecked();
     return s;
 }
 

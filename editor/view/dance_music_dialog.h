@@ -1,4 +1,5 @@
-// The "Dance to the Music" dialog: energy, variation seed, eyes and mouth.
+// The "Dance to the Music" dialog: energy, variation seed, eyes and mouth,
+// keeping the posture, and which joints dance.
 #pragma once
 
 #include <QDialog>
@@ -24,7 +25,8 @@ public:
 private:
     QRadioButton *m_low, *m_medium, *m_high;
     QSpinBox* m_seed;
-    QCheckBox *m_eyes, *m_mouth;
+    QCheckBox *m_eyes, *m_mouth, *m_keepPosture;
+    QRadioButton *m_whole, *m_headTail, *m_legs;
 };
 
 // Shows the dialog modally; the settings confirmed with Dance, or nothing.

@@ -73,6 +73,10 @@ TEST(DanceToMusicCommand, CancelChangesNothingAndTheChoiceIsRememberedAcrossRuns
     EXPECT_EQ(settings.value("Settings/DanceEnergy").toInt(), 2);
     CDanceToMusicDlg dialog(kHighEyes);
     EXPECT_EQ(dialog.settings(), kHighEyes);
+    for (const dance::MusicDanceSettings& shown :
+         {dance::MusicDanceSettings{dance::Energy::Low, 9, false, true, true, dance::BodyPart::Legs},
+          dance::MusicDanceSettings{dance::Energy::High, 2, true, false, false, dance::BodyPart::HeadTail}})
+        EXPECT_EQ(CDanceToMusicDlg(shown).settings(), shown);
     dialog.newVariation();
     EXPECT_NE(dialog.settings().seed, 77u);
 }
@@ -123,6 +127,11 @@ TEST(DanceToMusicCommand, TheToolVerbTakesEnergySeedEyesAndMouth) {
         {{"5", "eyes", "eyes"}, std::nullopt},
         {{"-1"}, std::nullopt},
         {{"5", "tail"}, std::nullopt},
+        {{"high", "3", "posture", "head-tail"},
+         dance::MusicDanceSettings{dance::Energy::High, 3, false, false, true, dance::BodyPart::HeadTail}},
+        {{"4", "eyes", "legs"}, dance::MusicDanceSettings{dance::Energy::Medium, 4, true, false, false, dance::BodyPart::Legs}},
+        {{"4", "legs", "head-tail"}, std::nullopt},
+        {{"4", "posture", "posture"}, std::nullopt},
     };
     for (const auto& c : cases) {
         ScriptedAnswers answers;
@@ -130,6 +139,6 @@ TEST(DanceToMusicCommand, TheToolVerbTakesEnergySeedEyesAndMouth) {
         const bool ok = command->takeArguments("dance-to-music", c.args, answers, error);
         EXPECT_EQ(ok, c.settings.has_value()) << c.args.size();
         if (ok) EXPECT_EQ(answers.danceToMusic, c.settings);
-        else EXPECT_EQ(error, "usage: dance-to-music [low|medium|high] SEED [eyes] [mouth]");
+        else EXPECT_EQ(error, "usage: dance-to-music [low|medium|high] SEED [eyes] [mouth] [posture] [head-tail|legs]");
     }
 }
