@@ -55,7 +55,7 @@ int runBeats(const std::vector<std::string>& args, std::ostream& out, std::ostre
         beats::BpmSetting setting;
         const beats::BpmFileState state = beats::readBpmFile(bpmPath, setting);
         if (state == beats::BpmFileState::Read) {
-            grid = beats::evenBeats(setting, beats::soundLengthMs(doc.audioBytes()));
+            grid = beats::handSetGrid(setting, beats::soundLengthMs(doc.audioBytes()));
         } else {
             if (state == beats::BpmFileState::Malformed)
                 err << bpmPath.filename().string() << " is not a valid beat setting; the detected beats are shown.\n";

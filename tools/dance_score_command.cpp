@@ -17,7 +17,7 @@ beats::BeatGrid performanceBeats(const CMainDoc& doc) {
     const std::filesystem::path bpmPath = PerformancePath::split(doc.pathName()).sibling("BPM");
     beats::BpmSetting setting;
     if (beats::readBpmFile(bpmPath, setting) == beats::BpmFileState::Read)
-        return beats::evenBeats(setting, beats::soundLengthMs(doc.audioBytes()));
+        return beats::handSetGrid(setting, beats::soundLengthMs(doc.audioBytes()));
     return beats::beatsForSound(doc.audioBytes());
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "beats/beat_tracker.h"
 #include "model/audio_file.h"
 #include "model/channels.h"
 #include "model/midi_file.h"
@@ -36,25 +37,29 @@ std::int64_t soundLengthMs(Bytes audioFile) {
     return std::int64_t{wave.sampleCount} * kMsPerSecond / kSampleRate;
 }
 
-BeatGrid evenBeats(const BpmSetting& setting, std::int64_t lengthMs) {
-    BeatGrid grid;
-    grid.source = BeatSource::Manual;
-    grid.bpm = setting.bpm;
-    if (!(setting.bpm >= kMinBpm && setting.bpm <= kMaxBpm) || setting.offsetMs < 0) return grid;
-    const double interval = 60000.0 / setting.bpm;
-    const std::int64_t end = std::min<std::int64_t>(lengthMs, INT32_MAX);
-    for (std::size_t k = 0; k < kMaxBeats; ++k) {
-        const std::int64_t at = setting.offsetMs + std::llround(static_cast<double>(k) * interval);
-        if (at >= end) break;
-        grid.beatsMs.push_back(static_cast<int>(at));
-    }
-    return grid;
-}
-
 BpmSetting settingOf(const BeatGrid& grid) {
     BpmSetting setting;
     if (grid.bpm >= kMinBpm && grid.bpm <= kMaxBpm) setting.bpm = std::round(grid.bpm * 10) / 10;
-    if (!grid.beatsMs.empty()) setting.offsetMs = std::max(0, grid.beatsMs.front());
+    if (!grid.beatsMs.empty()) setting.offsetMs = std::clamp(grid.beatsMs.front(), 0, kMaxOffsetMs);
+    if (grid.downbeatsKnown && !grid.downbeatsMs.empty()) {
+        int perBar = grid.beatsPerBar;
+        if (perBar <= 0 && grid.downbeatsMs.size() >= 2) {
+            // A MIDI grid: the beats of its first whole bar.
+            perBar = static_cast<int>(firstBeatAtOrAfter(grid.beatsMs, grid.downbeatsMs[1]) -
+                                      firstBeatAtOrAfter(grid.beatsMs, grid.downbeatsMs[0]));
+        }
+        if (perBar > 0 && perBar <= kMaxBeatsPerBar) {
+            setting.beatsPerBar = perBar;
+            setting.downbeatMs = std::clamp(grid.downbeatsMs.front(), 0, kMaxOffsetMs);
+        }
+    }
+    // Beats whose tempo changes are kept one by one; a steady tempo is a tempo.
+    if (tracker::tempoStretches(grid.beatsMs).size() > 1) {
+        BpmSetting listed = setting;
+        listed.beatsMs = grid.beatsMs;
+        listed.offsetMs = grid.beatsMs.front();
+        if (validSetting(listed)) return listed;
+    }
     return setting;
 }
 

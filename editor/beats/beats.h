@@ -57,20 +57,34 @@ using Analyser = std::function<BeatGrid(Bytes audioFile, const CancelFlag& cance
 // The length of the sound in milliseconds (0 when there is none).
 std::int64_t soundLengthMs(Bytes audioFile);
 
-// A tempo and first beat set by hand.
+// A beat grid set by hand: a tempo and first beat (beats evenly spaced from
+// it), the metre's beats a bar with one bar start when known, and, where the
+// tempo changes, every beat itself.
 struct BpmSetting {
-    double bpm = 120.0;     // 30..300, one decimal
-    int offsetMs = 0;       // the first beat, 0 and up
+    double bpm = 120.0;         // 30..300, one decimal; with beatsMs, their median tempo
+    int offsetMs = 0;           // the first beat, 0 and up
+    int beatsPerBar = 0;        // 1..kMaxBeatsPerBar; 0: bars unknown
+    int downbeatMs = 0;         // with beatsPerBar: a bar starts at the beat nearest it
+    std::vector<int> beatsMs{}; // every beat, ascending, the first at offsetMs; empty: evenly spaced
     bool operator==(const BpmSetting&) const = default;
 };
 inline constexpr double kMinBpm = 30.0;
 inline constexpr double kMaxBpm = 300.0;
 inline constexpr int kMaxOffsetMs = 24 * 3600 * 1000;
+inline constexpr int kMaxBeatsPerBar = 16;
 
-// Evenly spaced beats from the setting up to lengthMs (exclusive).
+// Whether every field is within its range (what NAME.BPM may hold).
+bool validSetting(const BpmSetting& setting);
+
+// Evenly spaced beats from the setting's tempo and first beat up to lengthMs (exclusive).
 BeatGrid evenBeats(const BpmSetting& setting, std::int64_t lengthMs);
+// The grid of a setting up to lengthMs (exclusive): its own beats or evenly
+// spaced ones, with bar starts when it has beats a bar.
+BeatGrid handSetGrid(const BpmSetting& setting, std::int64_t lengthMs);
 
-// NAME.BPM: two lines, "bpm 125.0" and "offset 240".
+// NAME.BPM: "bpm 125.0" and "offset 240"; then, when set, "bar 4 1200" (beats
+// a bar and a bar start) and "beats 240 720 1200 ..." (every beat, where the
+// tempo changes). Files of only the first two lines are read as ever.
 std::optional<BpmSetting> parseBpmFile(Bytes bytes);
 std::string formatBpmFile(const BpmSetting& setting);
 enum class BpmFileState { Missing, Read, Malformed };
@@ -78,8 +92,26 @@ BpmFileState readBpmFile(const std::filesystem::path& path, BpmSetting& setting)
 // Written beside the target and renamed into place; false on failure (the old file stays).
 bool writeBpmFile(const std::filesystem::path& path, const BpmSetting& setting);
 
-// The tempo and the first beat of a grid as a setting (what the Beats dialog starts from).
+// A grid as a setting (what the Beats dialog starts from): its tempo, first
+// beat and bars, and its beats themselves when its tempo changes.
 BpmSetting settingOf(const BeatGrid& grid);
+
+// The corrections of the Beats dialog, each giving a new setting; none when
+// the tempo would leave 30..300 BPM. Half keeps every other beat (those of
+// the bar starts), Double adds one between each two; bars keep their count
+// of beats.
+std::optional<BpmSetting> halfTempo(const BpmSetting& setting);
+std::optional<BpmSetting> doubleTempo(const BpmSetting& setting);
+// Taps one beat apart (ascending, at least two) on the sound's clock: the
+// tempo and phase of the line that fits them best, beats evenly spaced from
+// about where the first beat was. None for fewer than two taps or a tempo
+// out of range.
+std::optional<BpmSetting> tappedTempo(const BpmSetting& setting, const std::vector<std::int64_t>& tapsMs);
+// The metre: beatsPerBar beats a bar (0: unknown), the bar starts where they were
+// (at the first beat when there were none).
+BpmSetting withBeatsPerBar(const BpmSetting& setting, int beatsPerBar);
+// A bar starts at the beat nearest ms (bars of kAssumedBeatsPerBar when unknown).
+BpmSetting withDownbeat(const BpmSetting& setting, std::int64_t ms);
 
 // Snapping time steps (80 ms) to beats, within 0..lastStep. With no beats
 // every step stays as it is.

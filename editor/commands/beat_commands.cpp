@@ -1,8 +1,13 @@
 // Beats: View ▸ Show Beats and Snap to Beats (remembered), Tools ▸ Beats...
+// (the detected beats, or a grid set by hand: tempo and first beat, Half,
+// Double, Tap along with the music, beats per bar, Set Downbeat Here).
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "commands/editor_commands.h"
+#include "commands/play_command.h"
+#include "platform/files.h"
 #include "shell/document.h"
 #include "shell/editor_app.h"
 #include "view/main_view.h"
@@ -10,6 +15,59 @@
 
 namespace rova {
 namespace {
+
+constexpr const char* kBeatsUsage =
+    "usage: beats BPM OFFSET | beats detect | beats cancel | beats half | beats double | beats tap MS MS... | "
+    "beats per-bar N | beats downbeat MS";
+
+// The performance's sound on the device Play uses, for the Beats dialog's
+// Play and Tap. It closes the device when the dialog is done with it.
+class DialogMusic {
+public:
+    explicit DialogMusic(const CMainDoc& doc) : m_audio(playbackAudio()) {
+        const unsigned flags = doc.trackFlags();
+        if (!(flags & (TRACK_WAVE | TRACK_MIDI)) || doc.pathName().empty()) return;
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(doc.pathName(), ec);
+        const auto siblings = PerformancePath::split(ec ? std::filesystem::path(doc.pathName()) : full);
+        m_device = "\"" + siblings.sibling(flags & TRACK_WAVE ? "WAV" : "MID").string() + "\"";
+    }
+    ~DialogMusic() { stop(); }
+    DialogMusic(const DialogMusic&) = delete;
+    DialogMusic& operator=(const DialogMusic&) = delete;
+
+    BeatsMusic music() {
+        if (m_device.empty()) return {};
+        return {[this](int fromMs) { return play(fromMs); }, [this] { return positionMs(); }, [this] { stop(); }};
+    }
+
+private:
+    int send(const std::string& command) { return m_audio.sendString(command, m_reply, sizeof m_reply); }
+    bool play(int fromMs) {
+        if (!m_open) {
+            if (send("open " + m_device) != 0) return false;
+            m_open = true;
+            send("set " + m_device + " time format milliseconds");
+        }
+        return send("play " + m_device + " from " + std::to_string(fromMs)) == 0;
+    }
+    std::optional<int> positionMs() {
+        if (!m_open || send("status " + m_device + " mode") != 0 || std::string_view(m_reply) != "playing")
+            return std::nullopt;
+        int ms = 0;
+        if (send("status " + m_device + " position") != 0 || !parseInt(m_reply, ms)) return std::nullopt;
+        return ms;
+    }
+    void stop() {
+        if (m_open) send("close " + m_device);
+        m_open = false;
+    }
+
+    AudioCommands& m_audio;
+    std::string m_device;
+    bool m_open = false;
+    char m_reply[kAudioReplySize] = {};
+};
 
 void repaintAllViews(CEditorApp& app) {
     for (CDocument* d : app.documents())
@@ -44,21 +102,60 @@ public:
     }
     void onExecute(CMainView& view) override {
         CBeatTrack& track = view.beatTrack();
+        BeatsDialogInput input;
         // The dialog shows the detected beats as soon as they are found.
-        const std::optional<BeatsChoice> choice = viewDialogs().askBeats(
-            &view, [&track]() -> const beats::BeatGrid* { return track.detecting() ? nullptr : &track.detected(); },
-            track.manual());
+        input.detected = [&track]() -> const beats::BeatGrid* {
+            return track.detecting() ? nullptr : &track.detected();
+        };
+        input.manual = track.manual();
+        // Set Downbeat Here: at the cursor, else at the selection's start.
+        const int here = view.playhead().cursor() >= 0 ? view.playhead().cursor()
+                         : view.hasSelection()          ? view.selStart()
+                                                        : -1;
+        if (here >= 0) input.cursorMs = here * kMsPerStep;
+        DialogMusic music(view.doc());
+        input.music = music.music();
+        const std::optional<BeatsChoice> choice = viewDialogs().askBeats(&view, input);
         if (!choice) return;
         if (!track.setManual(choice->manual))
             view.doc().ui().showMessage("The beat setting could not be written beside the performance.");
         view.invalidateAll();
         if (view.host().stateChanged) view.host().stateChanged();
     }
-    // beats BPM OFFSET: set by hand; beats detect: back to the detected beats; beats cancel.
+    // beats BPM OFFSET: set by hand; beats detect: back to the detected beats;
+    // beats cancel; and the dialog's corrections, each followed by OK.
     bool takeArguments(const std::string&, const std::vector<std::string>& args, ScriptedAnswers& answers,
                        std::string& error) override {
-        if (args.size() == 1 && (args[0] == "detect" || args[0] == "cancel")) {
-            if (args[0] == "detect") answers.beats = BeatsChoice{};
+        const std::string what = args.empty() ? std::string() : args[0];
+        if (args.size() == 1 && (what == "detect" || what == "cancel")) {
+            if (what == "detect") answers.beats = BeatsChoice{};
+            return true;
+        }
+        if (args.size() == 1 && (what == "half" || what == "double")) {
+            answers.beatsPresses = {{.kind = what == "half" ? BeatsPress::Kind::Half : BeatsPress::Kind::Double}};
+            return true;
+        }
+        int value = 0;
+        if (what == "tap" && args.size() >= 3) {
+            BeatsPress press{.kind = BeatsPress::Kind::Tap};
+            for (std::size_t i = 1; i < args.size(); ++i) {
+                if (!parseInt(args[i], value) || value < 0 || (!press.tapsMs.empty() && value <= press.tapsMs.back())) {
+                    error = "beats tap: the taps are times in ms, ascending";
+                    return false;
+                }
+                press.tapsMs.push_back(value);
+            }
+            answers.beatsPresses = {press};
+            return true;
+        }
+        if (args.size() == 2 && what == "per-bar" && parseInt(args[1], value) && value >= 0 &&
+            value <= beats::kMaxBeatsPerBar) {
+            answers.beatsPresses = {{.kind = BeatsPress::Kind::PerBar, .value = value}};
+            return true;
+        }
+        if (args.size() == 2 && what == "downbeat" && parseInt(args[1], value) && value >= 0 &&
+            value <= beats::kMaxOffsetMs) {
+            answers.beatsPresses = {{.kind = BeatsPress::Kind::Downbeat, .value = value}};
             return true;
         }
         int offset = 0;
@@ -66,7 +163,7 @@ public:
         const double bpm = args.size() == 2 ? std::strtod(args[0].c_str(), &end) : 0;
         if (args.size() != 2 || *end != '\0' || !(bpm >= beats::kMinBpm && bpm <= beats::kMaxBpm) ||
             !parseInt(args[1], offset) || offset < 0 || offset > beats::kMaxOffsetMs) {
-            error = "usage: beats BPM OFFSET | beats detect | beats cancel";
+            error = kBeatsUsage;
             return false;
         }
         answers.beats = BeatsChoice{beats::BpmSetting{std::round(bpm * 10) / 10, offset}};

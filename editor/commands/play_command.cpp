@@ -79,6 +79,8 @@ struct WaitCursor {
 
 void setPlaybackServices(const PlaybackServices* services) { g_services = services; }
 
+AudioCommands& playbackAudio() { return g_services && g_services->audio ? *g_services->audio : systemAudio(); }
+
 // ---- the program's host -------------------------------------------------
 
 QtPlaybackHost::QtPlaybackHost() = default;

@@ -47,4 +47,8 @@ struct PlaybackServices {
 // Replaces the Play command's services; null goes back to the program's.
 void setPlaybackServices(const PlaybackServices* services);
 
+// The audio device Play uses: the services' or the program's (the Beats
+// dialog plays the music on it for tapping along).
+AudioCommands& playbackAudio();
+
 }  // namespace rova

@@ -60,7 +60,7 @@ void CBeatTrack::reset(const CMainDoc& doc, std::function<void()> ready,
     switch (beats::readBpmFile(m_bpmPath, setting)) {
     case beats::BpmFileState::Read:
         m_manual = setting;
-        m_manualGrid = beats::evenBeats(setting, m_lengthMs);
+        m_manualGrid = beats::handSetGrid(setting, m_lengthMs);
         break;
     case beats::BpmFileState::Malformed:
         if (note)
@@ -85,10 +85,16 @@ const beats::BeatGrid* CBeatTrack::gridToDraw() {
 
 QString CBeatTrack::tempoText() {
     const beats::BeatGrid* g = m_manual ? &m_manualGrid : (m_analysis && m_analysis->ready() ? &m_analysis->grid() : nullptr);
-    if (!g || g->empty() || g->bpm <= 0) return {};
+    if (!g) return {};
+    // The tracker found no pulse it could trust: saying so beats a made-up tempo.
+    if (g->empty()) return g->source == beats::BeatSource::Audio ? QStringLiteral("No steady beat") : QString();
+    if (g->bpm <= 0) return {};
     const long tenths = std::lround(g->bpm * 10);
-    return (tenths % 10 == 0 ? QString::number(tenths / 10) : QString::number(static_cast<double>(tenths) / 10, 'f', 1)) +
-           " BPM";
+    const QString bpm =
+        tenths % 10 == 0 ? QString::number(tenths / 10) : QString::number(static_cast<double>(tenths) / 10, 'f', 1);
+    if (g->source == beats::BeatSource::Audio && g->confidence < beats::kUnsureConfidence)
+        return QString::fromUtf8("≈ ") + bpm + " BPM?";
+    return bpm + " BPM";
 }
 
 bool CBeatTrack::setManual(const std::optional<beats::BpmSetting>& setting) {
@@ -96,7 +102,7 @@ bool CBeatTrack::setManual(const std::optional<beats::BpmSetting>& setting) {
     if (setting) {
         if (!beats::writeBpmFile(m_bpmPath, *setting)) return false;
         m_manual = setting;
-        m_manualGrid = beats::evenBeats(*setting, m_lengthMs);
+        m_manualGrid = beats::handSetGrid(*setting, m_lengthMs);
         return true;
     }
     std::error_code ec;

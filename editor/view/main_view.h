@@ -209,7 +209,7 @@ private:
     int m_setJoint = -1;              // the joint the player window sets now, and its angle
     int m_setDegrees = 0;
     mutable std::vector<int> m_barStarts;
-    mutable std::array<std::int64_t, 4> m_barStartsKey{};  // which beats m_barStarts were taken from
+    mutable std::array<std::int64_t, 5> m_barStartsKey{};  // which beats m_barStarts were taken from
 };
 
 // An edit of the document's tracks, open while the scope lives: one undo step

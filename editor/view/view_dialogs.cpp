@@ -73,16 +73,29 @@ ViewDialogs& viewDialogs() {
 
 ViewDialogs* installViewDialogs(ViewDialogs* dialogs) { return std::exchange(g_dialogs, dialogs); }
 
-std::optional<BeatsChoice> QtViewDialogs::askBeats(QWidget* parent, const DetectedBeats& detected,
-                                                   const std::optional<beats::BpmSetting>& manual) {
-    return runBeatsDialog(parent, detected, manual);
+std::optional<BeatsChoice> QtViewDialogs::askBeats(QWidget* parent, const BeatsDialogInput& input) {
+    return runBeatsDialog(parent, input);
 }
 
-std::optional<BeatsChoice> ScriptedViewDialogs::askBeats(QWidget*, const DetectedBeats& detected,
-                                                         const std::optional<beats::BpmSetting>& manual) {
-    const beats::BeatGrid* grid = detected ? detected() : nullptr;
-    beatsShown.push_back({grid ? std::optional(*grid) : std::nullopt, manual});
-    return beats;
+std::optional<BeatsChoice> ScriptedViewDialogs::askBeats(QWidget* parent, const BeatsDialogInput& input) {
+    const beats::BeatGrid* grid = input.detected ? input.detected() : nullptr;
+    beatsShown.push_back({grid ? std::optional(*grid) : std::nullopt, input.manual});
+    if (beatsPresses.empty()) return beats;
+    // As the real dialog: from the setting shown, each press in turn, then OK.
+    beats::BpmSetting shown = input.manual.value_or(grid ? beats::settingOf(*grid) : beats::BpmSetting{});
+    bool byHand = input.manual.has_value();
+    for (const BeatsPress& press : beatsPresses) {
+        if (const auto next = applyBeatsPress(shown, press)) {
+            shown = *next;
+            byHand = true;
+        } else if (auto* view = dynamic_cast<CMainView*>(parent)) {
+            // The real dialog says it in its own window; a run without one reports it.
+            view->doc().ui().showMessage(beatsPressRefused(press));
+        }
+    }
+    BeatsChoice choice;
+    if (byHand) choice.manual = shown;
+    return choice;
 }
 
 }  // namespace rova

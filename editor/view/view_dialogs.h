@@ -29,6 +29,34 @@ struct BeatsChoice {
 // open: null while they are still being found.
 using DetectedBeats = std::function<const beats::BeatGrid*()>;
 
+// The performance's sound, played from the Beats dialog so that the user can
+// tap along; empty functions: there is nothing to play.
+struct BeatsMusic {
+    std::function<bool(int fromMs)> play;            // false when the sound cannot play
+    std::function<std::optional<int>()> positionMs;  // where the sound is; none when stopped
+    std::function<void()> stop;
+};
+
+// What the Beats dialog opens with.
+struct BeatsDialogInput {
+    DetectedBeats detected;
+    std::optional<beats::BpmSetting> manual;  // the setting in force; none: the detected beats are used
+    int cursorMs = -1;                        // Set Downbeat Here's time; -1: no cursor
+    BeatsMusic music{};
+};
+
+// One press of the Beats dialog, as the headless tool and tests give it.
+struct BeatsPress {
+    enum class Kind { Half, Double, Tap, PerBar, Downbeat };
+    Kind kind = Kind::Half;
+    std::vector<std::int64_t> tapsMs{};  // Tap: the taps on the sound's clock
+    int value = 0;                       // PerBar: beats a bar; Downbeat: the time in ms
+    bool operator==(const BeatsPress&) const = default;
+};
+// The setting after a press (the dialog's own corrections); none when the
+// press is refused (a tempo out of range, too few taps).
+std::optional<beats::BpmSetting> applyBeatsPress(const beats::BpmSetting& setting, const BeatsPress& press);
+
 class ViewDialogs {
 public:
     virtual ~ViewDialogs() = default;
@@ -48,10 +76,9 @@ public:
                                                                       const dance::MusicDanceSettings& shown) = 0;
     // "Insert Time" with the lengths it can offer: the one chosen, or nothing unless Insert.
     virtual std::optional<InsertTimeChoice> askInsertTime(QWidget* parent, const InsertTimeOffer& offer) = 0;
-    // "Beats" with the detected beats and the setting in force (none: the
-    // detected beats are in use): the choice, or nothing for Cancel.
-    virtual std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
-                                                const std::optional<beats::BpmSetting>& manual) = 0;
+    // "Beats" with the detected beats, the setting in force, the cursor and
+    // the sound: the choice, or nothing for Cancel.
+    virtual std::optional<BeatsChoice> askBeats(QWidget* parent, const BeatsDialogInput& input) = 0;
 };
 
 // The real dialogs.
@@ -65,8 +92,7 @@ public:
     std::optional<dance::MusicDanceSettings> askDanceToMusic(QWidget* parent,
                                                               const dance::MusicDanceSettings& shown) override;
     std::optional<InsertTimeChoice> askInsertTime(QWidget* parent, const InsertTimeOffer& offer) override;
-    std::optional<BeatsChoice> askBeats(QWidget* parent, const DetectedBeats& detected,
-                                        const std::optional<beats::BpmSetting>& manual) override;
+    std::optional<BeatsChoice> askBeats(QWidget* parent, const BeatsDialogInput& input) override;
 };
 
 // What a run without a user answers the dialogs: the headless tool and tests
@@ -80,6 +106,8 @@ struct ScriptedAnswers {
     std::optional<dance::MusicDanceSettings> danceToMusic;
     std::optional<InsertTimeChoice> insertTime;
     std::optional<BeatsChoice> beats;
+    // Presses in the Beats dialog, then OK; when given, they answer instead of beats.
+    std::vector<BeatsPress> beatsPresses;
     std::vector<std::string> files;     // files chosen in the file dialogs, in turn
     std::vector<std::string> messages;  // what a dialog itself said while refusing input
     void reset() { *this = ScriptedAnswers(); }
@@ -114,8 +142,7 @@ public:
         std::optional<beats::BpmSetting> manual;
     };
     std::vector<BeatsShown> beatsShown;
-    std::optional<BeatsChoice> askBeats(QWidget*, const DetectedBeats& detected,
-                                        const std::optional<beats::BpmSetting>& manual) override;
+    std::optional<BeatsChoice> askBeats(QWidget*, const BeatsDialogInput& input) override;
 };
 
 // The dialogs the views use: the real ones unless others are installed.

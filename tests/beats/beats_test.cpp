@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "beat_sounds.h"
@@ -185,6 +186,158 @@ TEST(BpmFile, WritesAtomicallyAndReadsBack) {
     EXPECT_EQ(readBpmFile(dir.path() / "BIG.BPM", s), BpmFileState::Malformed);
     // A folder that cannot be written: failure reported.
     EXPECT_FALSE(writeBpmFile(dir.path() / "missing" / "X.BPM", {120.0, 0}));
+}
+
+TEST(BpmFile, OldAndNewFormsReadAndWriteBackUnchanged) {
+    struct Case {
+        const char* text;
+        bool valid;
+        BpmSetting setting;
+    };
+    const Case cases[] = {
+        // The form of the first versions.
+        {"bpm 125.0\noffset 240\n", true, {125.0, 240}},
+        // Bars set by hand.
+        {"bpm 96.0\noffset 240\nbar 3 865\n", true, {96.0, 240, 3, 865}},
+        // A tempo that changes: every beat, with and without bars.
+        {"bpm 100.0\noffset 0\nbar 4 0\nbeats 0 600 1200 1700 2200\n", true, {100.0, 0, 4, 0, {0, 600, 1200, 1700, 2200}}},
+        {"bpm 100.0\noffset 10\nbeats 10 610\n", true, {100.0, 10, 0, 0, {10, 610}}},
+        {"bpm 100.0\noffset 0\nbeats 0 600\r\n", true, {100.0, 0, 0, 0, {0, 600}}},
+        // Out of order, out of range or inconsistent.
+        {"bpm 100.0\noffset 0\nbeats 0 600\nbar 4 0\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 0 0\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 17 0\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 4\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 4 -5\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 4 0\nbar 4 0\n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats 0 600 600\n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats 0 1200 600\n", false, {}},
+        {"bpm 100.0\noffset 5\nbeats 0 600\n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats 0  600\n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats 0 600 \n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats \n", false, {}},
+        {"bpm 100.0\noffset 0\nbeats 0 86400001\n", false, {}},
+        {"bpm 100.0\noffset 0\nbar 4 0\nbeats 0 600\nextra\n", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string text = c.text;
+        const auto parsed = parseBpmFile(std::vector<std::uint8_t>(text.begin(), text.end()));
+        ASSERT_EQ(parsed.has_value(), c.valid);
+        if (!c.valid) continue;
+        EXPECT_EQ(*parsed, c.setting);
+        // Written again exactly as read (an old file stays an old file).
+        if (text.find('\r') == std::string::npos) {
+            EXPECT_EQ(formatBpmFile(*parsed), text);
+        }
+    }
+}
+
+TEST(BpmFile, ALongListOfBeatsIsWrittenAndReadBack) {
+    test::TempDir dir;
+    BpmSetting s{120.0, 0, 4, 0};
+    for (int i = 0; i < 20000; ++i) s.beatsMs.push_back(i * 500 + (i % 3));  // 10000 s with a little swing
+    ASSERT_TRUE(writeBpmFile(dir.path() / "LONG.BPM", s));
+    BpmSetting read;
+    ASSERT_EQ(readBpmFile(dir.path() / "LONG.BPM", read), BpmFileState::Read);
+    EXPECT_EQ(read, s);
+    // Not written: a list that does not start at the first beat.
+    s.offsetMs = 1;
+    EXPECT_FALSE(writeBpmFile(dir.path() / "BAD.BPM", s));
+}
+
+TEST(ManualBeats, BarsStartAtTheDownbeatAndRepeatBothWays) {
+    // 120 BPM from 100: beats 100, 600, 1100, ...; a bar of 3 starting at the beat nearest 1000.
+    const BeatGrid g = handSetGrid({120.0, 100, 3, 1000}, 4000);
+    EXPECT_EQ(g.source, BeatSource::Manual);
+    EXPECT_TRUE(g.downbeatsKnown);
+    EXPECT_EQ(g.beatsPerBar, 3);
+    EXPECT_EQ(g.downbeatsMs, (std::vector<int>{1100, 2600}));
+    // Without bars none are known; a list of beats is used as it is, up to the sound's end.
+    const BeatGrid listed = handSetGrid({100.0, 0, 0, 0, {0, 600, 1100, 1500, 1900}}, 1500);
+    EXPECT_FALSE(listed.downbeatsKnown);
+    EXPECT_EQ(listed.beatsMs, (std::vector<int>{0, 600, 1100}));
+    const BeatGrid listedBars = handSetGrid({100.0, 0, 2, 600, {0, 600, 1100, 1500, 1900}}, 5000);
+    EXPECT_EQ(listedBars.downbeatsMs, (std::vector<int>{600, 1500}));
+}
+
+TEST(ManualBeats, TheDialogsCorrections) {
+    using Fix = std::function<std::optional<BpmSetting>(const BpmSetting&)>;
+    const Fix half = halfTempo, twice = doubleTempo;
+    auto taps = [](std::vector<std::int64_t> t) { return Fix([t](const BpmSetting& s) { return tappedTempo(s, t); }); };
+    auto perBar = [](int n) { return Fix([n](const BpmSetting& s) { return withBeatsPerBar(s, n); }); };
+    auto downbeat = [](int ms) { return Fix([ms](const BpmSetting& s) { return withDownbeat(s, ms); }); };
+    struct Case {
+        const char* what;
+        BpmSetting from;
+        Fix fix;
+        std::optional<BpmSetting> to;
+    };
+    const std::vector<Case> cases = {
+        {"half of an even grid", {120.0, 100}, half, BpmSetting{60.0, 100}},
+        {"half keeps the bar starts' beats", {120.0, 100, 4, 600}, half, BpmSetting{60.0, 600, 4, 600}},
+        {"half below 30 BPM is refused", {50.0, 0}, half, std::nullopt},
+        {"half of a list keeps every other beat", {100.0, 0, 0, 0, {0, 600, 1200, 1700, 2200, 2600}}, half,
+         BpmSetting{50.0, 0, 0, 0, {0, 1200, 2200}}},
+        {"half of a list keeps the downbeat's beats", {100.0, 0, 2, 600, {0, 600, 1200, 1800, 2400}}, half,
+         BpmSetting{50.0, 600, 2, 600, {600, 1800}}},
+        {"double of an even grid", {120.0, 100, 4, 100}, twice, BpmSetting{240.0, 100, 4, 100}},
+        {"double above 300 BPM is refused", {160.0, 0}, twice, std::nullopt},
+        {"double of a list adds the midpoints", {100.0, 0, 0, 0, {0, 600, 1200}}, twice,
+         BpmSetting{200.0, 0, 0, 0, {0, 300, 600, 900, 1200}}},
+        {"taps set tempo and phase near the first beat", {100.0, 240}, taps({1000, 1500, 2000, 2500}),
+         BpmSetting{120.0, 0}},
+        // 502 ms a beat by least squares; a beat at the second tap's fitted 10499 ms.
+        {"uneven taps give the fitted tempo", {100.0, 3000}, taps({10000, 10490, 11010, 11500}),
+         BpmSetting{119.5, 2968}},
+        {"taps clear a list and keep the bars", {100.0, 0, 4, 0, {0, 600, 1200}}, taps({500, 1000, 1500}),
+         BpmSetting{120.0, 0, 4, 0}},
+        {"a single tap is refused", {100.0, 0}, taps({500}), std::nullopt},
+        {"taps too slow are refused", {100.0, 0}, taps({0, 2500}), std::nullopt},
+        {"beats a bar start at the first beat", {120.0, 100}, perBar(3), BpmSetting{120.0, 100, 3, 100}},
+        {"beats a bar keep the bar start", {120.0, 100, 4, 1100}, perBar(3), BpmSetting{120.0, 100, 3, 1100}},
+        {"no beats a bar forgets the bar start", {120.0, 100, 4, 1100}, perBar(0), BpmSetting{120.0, 100}},
+        {"a downbeat snaps to the nearest beat", {120.0, 100, 3, 100}, downbeat(1280), BpmSetting{120.0, 100, 3, 1100}},
+        {"a downbeat without bars assumes four", {120.0, 100}, downbeat(0), BpmSetting{120.0, 100, 4, 100}},
+        {"a downbeat on a list", {100.0, 0, 2, 0, {0, 600, 1100}}, downbeat(1000),
+         BpmSetting{100.0, 0, 2, 1100, {0, 600, 1100}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::optional<BpmSetting> got = c.fix(c.from);
+        ASSERT_EQ(got.has_value(), c.to.has_value());
+        if (got) {
+            EXPECT_EQ(*got, *c.to);
+            EXPECT_TRUE(validSetting(*got));
+        }
+    }
+}
+
+TEST(ManualBeats, ADetectedGridKeepsItsBeatsOnlyWhenItsTempoChanges) {
+    BeatGrid steady;
+    steady.source = BeatSource::Audio;
+    steady.bpm = 120.0;
+    for (int i = 0; i < 40; ++i) steady.beatsMs.push_back(200 + i * 500);
+    steady.beatsPerBar = 3;
+    steady.downbeatsKnown = true;
+    steady.downbeatsMs = {700, 2200};
+    EXPECT_EQ(settingOf(steady), (BpmSetting{120.0, 200, 3, 700}));
+    // 100 then 140 BPM: the beats themselves.
+    BeatGrid changing = steady;
+    changing.beatsMs.clear();
+    for (int i = 0; i < 32; ++i) changing.beatsMs.push_back(i * 600);
+    for (int i = 1; i <= 32; ++i) changing.beatsMs.push_back(31 * 600 + i * 429);
+    const BpmSetting s = settingOf(changing);
+    EXPECT_EQ(s.beatsMs, changing.beatsMs);
+    EXPECT_TRUE(validSetting(s));
+    // A MIDI grid without a count: the beats of its first bar.
+    BeatGrid midi;
+    midi.source = BeatSource::Midi;
+    midi.bpm = 125.0;
+    midi.beatsMs = {0, 480, 960, 1440, 1920};
+    midi.downbeatsKnown = true;
+    midi.downbeatsMs = {0, 1440};
+    EXPECT_EQ(settingOf(midi), (BpmSetting{125.0, 0, 3, 0}));
 }
 
 // ---- snapping ---------------------------------------------------------------

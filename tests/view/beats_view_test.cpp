@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDoubleSpinBox>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -196,7 +198,7 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
         dialog->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5);
         static_cast<QDialog*>(dialog)->accept();
     });
-    auto choice = real.askBeats(nullptr, found, std::nullopt);
+    auto choice = real.askBeats(nullptr, {found, std::nullopt});
     ASSERT_TRUE(choice);
     ASSERT_TRUE(choice->manual);
     EXPECT_EQ(*choice->manual, (beats::BpmSetting{97.5, 240}));
@@ -208,12 +210,12 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
         EXPECT_EQ(dialog->findChild<QSpinBox*>("offset")->value(), 240);
         static_cast<QDialog*>(dialog)->accept();
     });
-    choice = real.askBeats(nullptr, found, beats::BpmSetting{150.0, 10});
+    choice = real.askBeats(nullptr, {found, beats::BpmSetting{150.0, 10}});
     ASSERT_TRUE(choice);
     EXPECT_FALSE(choice->manual);
     // Cancel.
     whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
-    EXPECT_FALSE(real.askBeats(nullptr, found, std::nullopt));
+    EXPECT_FALSE(real.askBeats(nullptr, {found, std::nullopt}));
 }
 
 TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
@@ -237,7 +239,7 @@ TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
         static_cast<QDialog*>(dialog)->accept();
     });
     const auto choice = QtViewDialogs().askBeats(
-        nullptr, [&]() -> const beats::BeatGrid* { return ready ? &detected : nullptr; }, std::nullopt);
+        nullptr, {[&]() -> const beats::BeatGrid* { return ready ? &detected : nullptr; }, std::nullopt});
     ASSERT_TRUE(choice);
     EXPECT_FALSE(choice->manual);
 }
@@ -324,4 +326,144 @@ TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
     EXPECT_EQ(g.source, beats::BeatSource::Audio);
     EXPECT_NEAR(g.bpm, 100.0, 1.0);
     EXPECT_EQ(v.tempoText(), "100 BPM");
+}
+
+namespace {
+
+// 120 BPM from 100 ms (beats 100, 600, 1100, ...), bars of four from the first.
+beats::BeatGrid audioGrid(double confidence = 1.0) {
+    beats::BeatGrid g;
+    g.source = beats::BeatSource::Audio;
+    g.bpm = 120.0;
+    for (int i = 0; i < 24; ++i) g.beatsMs.push_back(100 + i * 500);
+    g.beatsPerBar = 4;
+    g.downbeatsKnown = true;
+    for (int i = 0; i < 24; i += 4) g.downbeatsMs.push_back(g.beatsMs[static_cast<std::size_t>(i)]);
+    g.confidence = confidence;
+    return g;
+}
+
+void click(QWidget* dialog, const char* name) { dialog->findChild<QPushButton*>(name)->click(); }
+
+}  // namespace
+
+TEST(ViewBeats, TheRealDialogsCorrections) {
+    Editor e;
+    const beats::BeatGrid detected = audioGrid();
+    // The music played for tapping: its position is whatever the test says.
+    int position = 0;
+    bool playing = false;
+    const BeatsMusic music{[&](int) { return playing = true; },
+                           [&]() -> std::optional<int> {
+                               if (!playing) return std::nullopt;
+                               return position;
+                           },
+                           [&] { playing = false; }};
+    struct Case {
+        const char* what;
+        std::function<void(QWidget*)> act;
+        std::optional<beats::BpmSetting> manual;
+    };
+    const std::vector<Case> cases = {
+        {"Half", [](QWidget* d) { click(d, "half"); }, beats::BpmSetting{60.0, 100, 4, 100}},
+        {"Double", [](QWidget* d) { click(d, "double"); }, beats::BpmSetting{240.0, 100, 4, 100}},
+        {"Half and Double", [](QWidget* d) { click(d, "half"); click(d, "double"); },
+         beats::BpmSetting{120.0, 100, 4, 100}},
+        {"beats per bar", [](QWidget* d) { d->findChild<QSpinBox*>("perBar")->setValue(3); },
+         beats::BpmSetting{120.0, 100, 3, 100}},
+        // The cursor at 1000 ms: the nearest beat is 1100.
+        {"Set Downbeat Here", [](QWidget* d) { click(d, "downbeat"); }, beats::BpmSetting{120.0, 100, 4, 1100}},
+        {"Tap along with the music",
+         [&](QWidget* d) {
+             click(d, "play");
+             EXPECT_TRUE(playing);
+             for (int at : {1000, 1500, 2000, 2500}) {
+                 position = at;
+                 click(d, "tap");
+             }
+             EXPECT_EQ(d->findChild<QDoubleSpinBox*>("tempo")->value(), 120.0);
+         },
+         beats::BpmSetting{120.0, 0, 4, 100}},
+        {"a refused Half changes nothing",
+         [](QWidget* d) {
+             d->findChild<QDoubleSpinBox*>("tempo")->setValue(50.0);
+             click(d, "half");
+             EXPECT_EQ(d->findChild<QLabel*>("state")->text(), "Half that tempo is below 30 BPM.");
+         },
+         beats::BpmSetting{50.0, 100, 4, 100}},
+        {"Detect after a correction", [](QWidget* d) { click(d, "double"); click(d, "detect"); }, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        playing = false;
+        whenModal([&](QWidget* dialog) {
+            c.act(dialog);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        const auto choice = QtViewDialogs().askBeats(nullptr, {[&] { return &detected; }, std::nullopt, 1000, music});
+        ASSERT_TRUE(choice);
+        EXPECT_EQ(choice->manual, c.manual);
+        EXPECT_FALSE(playing);  // the music stops with the dialog
+    }
+}
+
+TEST(ViewBeats, TheDialogsCorrectionsReachTheFileTheLinesAndTheRuler) {
+    Editor e;
+    CMainView& v = openMidi(e);
+    waitForBeats(v);
+    e.viewDlgs.beatsPresses = {{.kind = BeatsPress::Kind::PerBar, .value = 3},
+                               {.kind = BeatsPress::Kind::Downbeat, .value = 1000}};
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    const std::vector<std::uint8_t> file = e.files.dir.read("M.BPM");
+    EXPECT_EQ(std::string(file.begin(), file.end()), "bpm 125.0\noffset 0\nbar 3 960\n");
+    const beats::BeatGrid& g = v.beatGrid();
+    EXPECT_EQ(g.source, beats::BeatSource::Manual);
+    EXPECT_EQ(g.downbeatsMs, (std::vector<int>{960, 2400, 3840, 5280, 6720}));
+    // The ruler's bar row counts those bars.
+    const RulerInfo ruler = v.rulerInfo(400);
+    ASSERT_TRUE(ruler.barStartsMs);
+    EXPECT_EQ(*ruler.barStartsMs, g.downbeatsMs);
+    // Read again at the next open.
+    CMainView& again = openMidi(e, "M");
+    EXPECT_EQ(again.beatGrid().downbeatsMs, g.downbeatsMs);
+}
+
+TEST(ViewBeats, BarStartsOfAudioAreDrawnDarker) {
+    const beats::BeatGrid g = audioGrid();
+    QImage image(1300, 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    drawBeatLines(p, g, 100, 0, image.rect(), 4);  // 100 pixels a second: a beat every 50 pixels from x 10
+    p.end();
+    const QColor bar = image.pixelColor(10, 0), beat = image.pixelColor(60, 0);
+    EXPECT_NE(bar, QColor(Qt::white));
+    EXPECT_NE(beat, QColor(Qt::white));
+    EXPECT_LT(bar.lightness(), beat.lightness());
+    EXPECT_EQ(image.pixelColor(210, 0), bar);  // the next bar, four beats on
+}
+
+TEST(ViewBeats, TheTempoFieldSaysWhenTheTrackerIsUnsureOrFoundNoBeat) {
+    struct Case {
+        const char* what;
+        beats::BeatGrid grid;
+        const char* text;
+    };
+    beats::BeatGrid none;
+    none.source = beats::BeatSource::Audio;
+    none.confidence = 0;
+    beats::BeatGrid unsure = audioGrid(0.3);
+    unsure.bpm = 96.0;
+    const Case cases[] = {
+        {"sure", audioGrid(0.9), "120 BPM"},
+        {"unsure", unsure, "≈ 96 BPM?"},
+        {"no steady beat", none, "No steady beat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Editor e;
+        e.beatAnalyser = [grid = c.grid](beats::Bytes, const beats::CancelFlag&) { return grid; };
+        CMainView& v = openMidi(e);
+        waitForBeats(v);
+        EXPECT_EQ(v.tempoText().toStdString(), c.text);
+    }
 }
