@@ -229,7 +229,7 @@ TEST(ToolCommands, GeneratorsWithTheirThresholds) {
     run({"generate-mouth", "30"});
     EXPECT_EQ(s.ui.messages.back(), "Please select range");
     run({"generate-eyes", "30", "63"});  // every sample at +127: both eyes on
-    EXPECT_EQ(s.activeDocument()->doc().leds().steps, (std::vector<std::uint8_t>{3, 3, 3, 3}));
+    EXPECT_EQ(s.activeDocument()->doc().leds().steps, (std::vector<std::uint8_t>{3, 3, 3}));
     run({"select", "0", "4"});
     run({"generate-mouth", "0"});
     const CMotionTrack& m = s.activeDocument()->doc().motion();
