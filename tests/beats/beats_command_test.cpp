@@ -37,6 +37,15 @@ TEST(BeatsCommand, Reports) {
     r = beats({dir / "M.MID"});
     EXPECT_EQ(r.out, "{\"source\": \"manual\", \"bpm\": 97.5, \"beatsPerBar\": null, \"confidence\": 1, \"beats\": [100, 715, 1331, 1946, 2562], \"downbeats\": null}\n");
 
+    // Bars set by hand, and beats of their own where the tempo changes.
+    dir.write("M.BPM", std::string("bpm 120.0\noffset 100\nbar 3 600\n"));
+    r = beats({dir / "M.MID"});
+    EXPECT_EQ(r.out, "{\"source\": \"manual\", \"bpm\": 120.0, \"beatsPerBar\": 3, \"confidence\": 1, \"beats\": [100, 600, 1100, 1600, 2100, 2600], \"downbeats\": [600, 2100]}\n");
+    dir.write("M.BPM", std::string("bpm 100.0\noffset 0\nbar 2 0\nbeats 0 600 1200 1700 2200 3000\n"));
+    r = beats({dir / "M.MID"});
+    EXPECT_EQ(r.out.rfind("{\"source\": \"manual\", \"bpm\": 100.0, \"beatsPerBar\": 2, ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\"beats\": [0, 600, 1200, 1700, 2200], \"downbeats\": [0, 1200, 2200]}"), std::string::npos) << r.out;
+
     dir.write("M.BPM", std::string("bpm 97.5\n"));
     r = beats({dir / "M.MTN"});
     EXPECT_EQ(r.code, 0);
