@@ -65,7 +65,11 @@ void EditorSession::reportWindow(JsonWriter& j) {
     CMainView* view = activeView();
     // The window as the user would see it after the last input: readouts and
     // title are brought up to date as the program does when it goes idle.
-    if (view) view->publishReadout();
+    if (view) {
+        // The tempo field fills in when the analysis ends: report it ended, as the commands do.
+        view->beatTrack().waitForAnalysis();
+        view->publishReadout();
+    }
     frame->updateCommandUI();
     j.key("title").value(frame->windowTitle().toStdString());
     if (view) j.key("scrollX").value(view->horizontalScroll());
