@@ -231,6 +231,9 @@ std::optional<BeatsChoice> runBeatsDialog(QWidget* parent, const BeatsDialogInpu
     QObject::connect(tap, &QPushButton::clicked, &dialog, onTap);
     auto* tapKey = new QShortcut(QKeySequence(Qt::Key_T), &dialog);
     QObject::connect(tapKey, &QShortcut::activated, &dialog, onTap);
+    // Tapping is the quickest correction: T and Space tap at once, and a
+    // field typed into still takes its digits.
+    tap->setFocus();
 
     // Beats found while the dialog is open show at once, and fill the fields
     // unless the user has set them; music that has ended shows Play again.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTest>
 #include <QThread>
 
 #include "beats/beat_sounds.h"
@@ -384,6 +385,16 @@ TEST(ViewBeats, TheRealDialogsCorrections) {
              EXPECT_EQ(d->findChild<QDoubleSpinBox*>("tempo")->value(), 120.0);
          },
          beats::BpmSetting{120.0, 0, 4, 100}},
+        {"the T key taps",
+         [&](QWidget* d) {
+             click(d, "play");
+             for (int at : {2000, 2400, 2800}) {
+                 position = at;
+                 QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : d, Qt::Key_T);
+             }
+             EXPECT_EQ(d->findChild<QDoubleSpinBox*>("tempo")->value(), 150.0);
+         },
+         beats::BpmSetting{150.0, 0, 4, 100}},
         {"a refused Half changes nothing",
          [](QWidget* d) {
              d->findChild<QDoubleSpinBox*>("tempo")->setValue(50.0);
