@@ -24,7 +24,7 @@ constexpr const char* kBeatsUsage =
 // Play and Tap. It closes the device when the dialog is done with it.
 class DialogMusic {
 public:
-    explicit DialogMusic(const CMainDoc& doc) : m_audio(playbackAudio()) {
+    explicit DialogMusic(const CMainDoc& doc) {
         const unsigned flags = doc.trackFlags();
         if (!(flags & (TRACK_WAVE | TRACK_MIDI)) || doc.pathName().empty()) return;
         std::error_code ec;
@@ -42,9 +42,11 @@ public:
     }
 
 private:
-    int send(const std::string& command) { return m_audio.sendString(command, m_reply, sizeof m_reply); }
+    int send(const std::string& command) { return m_audio->sendString(command, m_reply, sizeof m_reply); }
     bool play(int fromMs) {
         if (!m_open) {
+            // The device is taken only when the user asks for the music.
+            m_audio = &playbackAudio();
             if (send("open " + m_device) != 0) return false;
             m_open = true;
             send("set " + m_device + " time format milliseconds");
@@ -63,7 +65,7 @@ private:
         m_open = false;
     }
 
-    AudioCommands& m_audio;
+    AudioCommands* m_audio = nullptr;
     std::string m_device;
     bool m_open = false;
     char m_reply[kAudioReplySize] = {};

@@ -14,6 +14,8 @@
 
 #include "beats/beat_sounds.h"
 #include "beats/gated_analyser.h"
+#include "commands/play_command.h"
+#include "playback/playback_fakes.h"
 #include "player/window_messages.h"
 #include "view/beat_track.h"
 #include "view/beats_dialog.h"
@@ -477,4 +479,44 @@ TEST(ViewBeats, TheTempoFieldSaysWhenTheTrackerIsUnsureOrFoundNoBeat) {
         waitForBeats(v);
         EXPECT_EQ(v.tempoText().toStdString(), c.text);
     }
+}
+
+TEST(ViewBeats, TheDialogPlaysTheSoundOnPlaysDeviceForTapping) {
+    Editor e;
+    VirtualHost host;
+    RecordingAudio audio{host};
+    RecordingViewer viewer;
+    const PlaybackServices services{&audio, &host, &viewer};
+    setPlaybackServices(&services);
+    const std::unique_ptr<void, void (*)(void*)> restore(&audio, [](void*) { setPlaybackServices(nullptr); });
+    CMainView& v = openMidi(e);
+    waitForBeats(v);
+    const std::string device = "\"" + std::filesystem::absolute(e.files.dir / "M.MID").string() + "\"";
+    audio.lengths[std::filesystem::absolute(e.files.dir / "M.MID").string()] = 8000;
+    // Plays from 1000 ms, half a second passes, then stops, as Play and Stop would.
+    struct Player : ScriptedViewDialogs {
+        VirtualHost* host = nullptr;
+        bool played = false;
+        std::vector<std::optional<int>> positions;
+        std::optional<BeatsChoice> askBeats(QWidget* parent, const BeatsDialogInput& input) override {
+            played = input.music.play(1000);
+            host->now += 500;
+            positions.push_back(input.music.positionMs());
+            input.music.stop();
+            positions.push_back(input.music.positionMs());
+            return ScriptedViewDialogs::askBeats(parent, input);
+        }
+    } player;
+    player.host = &host;
+    const ScopedViewDialogs installed(&player);
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    EXPECT_TRUE(player.played);
+    EXPECT_EQ(player.positions, (std::vector<std::optional<int>>{1500, std::nullopt}));
+    EXPECT_EQ(audio.plain(), (std::vector<std::string>{"open " + device, "set " + device + " time format milliseconds",
+                                                       "play " + device + " from 1000", "close " + device}));
+    // A dialog that plays nothing leaves the device untouched.
+    const ScopedViewDialogs quiet(&e.viewDlgs);
+    audio.commands.clear();
+    ASSERT_TRUE(e.run(ID_TOOLS_BEATS));
+    EXPECT_TRUE(audio.commands.empty());
 }
