@@ -51,8 +51,7 @@ std::pair<int, int> keyframesWithin(const CMotionTrack& motion, std::int64_t fro
 int rangeBudget(const CMotionTrack& motion, int startStep, int endStep) {
     const auto [first, end] = keyframesWithin(motion, ticksOf(startStep), ticksOf(endStep));
     const int outside = motion.keyframeCount() - (end - first);
-    const int fileKeyframes = (kMaxMotionFileSize - 7) / (motion.recordWords() * 4);
-    return fileKeyframes - outside;
+    return motion.keyframeBudget() - outside;
 }
 
 }  // namespace

@@ -500,3 +500,84 @@ TEST(MusicDance, ARangeTooLongForTheFileIsRefusedAndTheLongestThatFitsIsDanced) 
     EXPECT_TRUE(danced.fit.fits);
     EXPECT_THAT(problemsOf(fits), testing::IsEmpty());
 }
+
+// Check stays clean from 60 to 190 BPM at every energy, with eyes and mouth,
+// every posture and body choice, over a few seeds (the benchmark sweeps more).
+TEST(MusicDance, CheckIsCleanAtEveryTempoEnergyAndChoice) {
+    const std::vector<std::uint8_t> samples = songSamples(30000, 4000);
+    const CWaveTrack wave{samples.data(), static_cast<int>(samples.size())};
+    for (double bpm : {60.0, 87.0, 118.0, 150.0, 190.0})
+        for (Energy energy : {Energy::Low, Energy::Medium, Energy::High})
+            for (std::uint32_t seed : {1u, 6u}) {
+                const beats::BeatGrid grid = gridOf(bpm, 25, 30000);
+                CMotionTrack motion = holding(seed % 2 ? kStanding.values() : kSeated.values(), 30000 / kMsPerStep);
+                CLedTrack leds;
+                leds.steps.assign(360, 0);
+                MusicDanceInput in;
+                in.beats = &grid;
+                in.wave = &wave;
+                in.startStep = 20;
+                in.endStep = 340;
+                in.settings = {energy, seed, true, true, seed == 6, seed == 6 ? BodyPart::Legs : BodyPart::Whole};
+                const MusicDanceResult r = danceToMusic(motion, leds, in);
+                SCOPED_TRACE(std::to_string(bpm) + " BPM, energy " + std::to_string(static_cast<int>(energy)));
+                EXPECT_TRUE(r.fit.fits);
+                EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+                for (const check::Problem& p : check::checkPerformance(CMotionTrack{}, leds))
+                    EXPECT_NE(p.kind, check::ProblemKind::ShortFlash) << check::describe(p);
+            }
+}
+
+// A tempo that speeds up from 90 to 150 BPM: the dance follows the beats as
+// they come, and its accents stay on them.
+TEST(MusicDance, AChangingTempoIsFollowed) {
+    beats::BeatGrid grid;
+    grid.source = beats::BeatSource::Midi;
+    grid.bpm = 120;
+    double ms = 0;
+    for (int i = 0; ms < 60000; ++i) {
+        grid.beatsMs.push_back(static_cast<int>(std::lround(ms)));
+        ms += 60000.0 / (90 + 60 * ms / 60000);
+    }
+    CMotionTrack motion = holding(kStanding.values(), 60000 / kMsPerStep);
+    CLedTrack leds;
+    MusicDanceInput in;
+    in.beats = &grid;
+    in.endStep = 60000 / kMsPerStep;
+    in.settings = {Energy::High, 2, false, false};
+    danceToMusic(motion, leds, in);
+    const BeatAlign score = beatAlignOf(motion, grid.beatsMs);
+    EXPECT_GE(score.beatAlign, 0.5);
+    EXPECT_GE(score.beatAlign, score.chance + 0.2);
+    EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+}
+
+// Whatever joints dance, nothing outside the range moves and the range's end
+// keeps the pose that follows.
+TEST(MusicDance, EveryBodyChoiceLeavesTheOutsideAlone) {
+    test::KeyframeRows rows;
+    for (int s = 0; s <= 400; ++s) {
+        std::vector<std::int32_t> row{s == 0 ? 0 : kTicksPerStep};
+        const Frame pose = kStanding.head(std::sin(s / 7.0) * 15).tail(10, std::cos(s / 5.0) * 20).values();
+        row.insert(row.end(), pose.begin(), pose.end());
+        rows.push_back(row);
+    }
+    const beats::BeatGrid grid = gridOf(132, 0, 400 * kMsPerStep);
+    for (BodyPart body : {BodyPart::Whole, BodyPart::HeadTail, BodyPart::Legs}) {
+        CMotionTrack motion = test::makeTrack(MOTION_FULL_BODY, rows);
+        const CMotionTrack before = motion;
+        CLedTrack leds;
+        MusicDanceInput in;
+        in.beats = &grid;
+        in.startStep = 50;
+        in.endStep = 330;
+        in.settings = {Energy::Medium, 4, false, false, false, body};
+        danceToMusic(motion, leds, in);
+        for (int s = 0; s <= 400; ++s) {
+            if (s > in.startStep && s < in.endStep) continue;
+            for (int c = 0; c < kChannelCount; ++c)
+                ASSERT_EQ(motion.valueAtStep(s, c), before.valueAtStep(s, c)) << "step " << s << " channel " << c;
+        }
+        EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+    }
+}
