@@ -85,6 +85,8 @@ int runEditor(const Options& o, bool render) {
     EditorSession session;
     for (bool a : o.answers) session.ui.answers.push_back(a);
     const bool opened = session.open(o.file);
+    // A picture with the ruler is the window as it would look at that size.
+    if (opened && render && o.ruler) session.fitViewTo(o.width, o.height);
     if (opened) {
         for (const auto& words : o.commands) {
             std::string error;

@@ -57,6 +57,9 @@ public:
     // The JSON report of the active document (or of a failed open).
     void report(std::ostream& out, bool opened);
 
+    // Makes the active view's window as large as a window whose rows and ruler
+    // fill width x height pixels.
+    void fitViewTo(int width, int height);
     // Renders the active view at the given size, with the time ruler over it
     // when asked; false without a view.
     bool renderView(const QString& file, int width, int height, bool ruler = false);

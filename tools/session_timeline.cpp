@@ -1,14 +1,18 @@
 // The session's timeline verbs (the wheel, row labels, the ruler) and the
 // report's window fields: title, scroll position and the status bar.
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 
 #include "commands/editor_commands.h"
 #include "editor_session.h"
 #include "json_writer.h"
+#include "shell/child_frame.h"
+#include "shell/document.h"
 #include "shell/editor_app.h"
 #include "shell/main_frame.h"
 #include "view/main_view.h"
+#include "view/time_ruler_widget.h"
 
 namespace rova::tool {
 
@@ -57,6 +61,23 @@ bool EditorSession::timelineVerb(const std::string& verb, const std::vector<std:
     if (args.size() != 2 || !ints(2)) return bad("ruler-drag X1 X2");
     if (view) view->rulerDrag(n[0], n[1]);
     return true;
+}
+
+void EditorSession::fitViewTo(int width, int height) {
+    CMainView* view = activeView();
+    CDocument* document = activeDocument();
+    CChildFrame* child = document ? document->frame() : nullptr;
+    if (!view || !child) return;
+    const QSize wanted(width, height - view->ruler()->height());
+    // The window's borders, scroll bars and ruler take what they take: the
+    // window grows by what the rows still lack, and the main window with it.
+    for (int attempt = 0; attempt < 3 && view->viewport()->size() != wanted; ++attempt) {
+        child->resize(child->size() + (wanted - view->viewport()->size()));
+        QWidget* main = child->window();
+        main->resize(main->size().expandedTo(child->size() + QSize(100, 200)));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
 }
 
 void EditorSession::reportWindow(JsonWriter& j) {

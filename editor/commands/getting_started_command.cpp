@@ -39,7 +39,7 @@ public:
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
         QObject::connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
         layout->addWidget(buttons);
-        resize(820, 680);
+        resize(860, 700);
     }
 };
 

@@ -19,15 +19,12 @@ namespace {
 constexpr const char* kTimelineSection = "Timeline";
 constexpr const char* kWindowTitle = "Keyboard and Mouse";
 
-// The keys of a command as its menu shows them: the table's keys, or the key
-// written after the tab that the view itself handles (Smooth's S).
+// The keys that run a command. A key written in a menu text but missing from
+// the keys does nothing (Print's Ctrl+P) or is the view's own (Smooth's S,
+// listed with the timeline's keys), so only the keys themselves count.
 QString keysOf(const CCommand& command) {
     QStringList keys;
     for (const QKeyCombination& key : command.info().keys) keys << QKeySequence(key).toString(QKeySequence::NativeText);
-    if (keys.isEmpty() && command.info().text) {
-        const QString text = QString::fromUtf8(command.info().text);
-        if (const qsizetype tab = text.indexOf('\t'); tab >= 0) keys << text.mid(tab + 1);
-    }
     return keys.join(", ");
 }
 
@@ -50,8 +47,10 @@ public:
             table->setItem(i, 1, new QTableWidgetItem(row.input));
             table->setItem(i, 2, new QTableWidgetItem(row.action));
         }
-        table->resizeColumnsToContents();
-        table->horizontalHeader()->setStretchLastSection(true);
+        table->resizeColumnToContents(0);
+        table->resizeColumnToContents(1);
+        table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+        table->resizeRowsToContents();
         layout->addWidget(table);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
         QObject::connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);

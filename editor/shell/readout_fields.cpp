@@ -27,10 +27,10 @@ void setText(QLabel* label, const std::string& text) {
 
 CReadoutFields::CReadoutFields(QStatusBar& bar, int at)
     : m_bar(bar),
-      m_time(makeField(bar, at, "time", "00:00.000", "The time under the pointer")),
-      m_beat(makeField(bar, at + 1, "beat", "Bar 000.0", "The bar and beat under the pointer")),
-      m_angle(makeField(bar, at + 2, "angle", "LRKnee set to -000.0\u00b0", "The joint angle under the pointer, or being set")),
-      m_selection(makeField(bar, at + 3, "selection", "00:00.000\u201300:00.000 (00.000 s) \u00b7 steps 0000\u20130000 (0000)",
+      m_time(makeField(bar, at, "time", "0:00.000", "The time under the pointer")),
+      m_beat(makeField(bar, at + 1, "beat", "Bar 00.0", "The bar and beat under the pointer")),
+      m_angle(makeField(bar, at + 2, "angle", "RFLegY -00.0\u00b0", "The joint angle under the pointer, or being set")),
+      m_selection(makeField(bar, at + 3, "selection", "0:00.000\u20130:00.000 (0.000 s) \u00b7 steps 000\u2013000 (00)",
                             "The selected time: start\u2013end (length) and its time steps")),
       m_cursor(makeField(bar, at + 4, "cursor", "Cursor 00:00.000", "The cursor's time: where Play starts without a selection")) {
     clear();

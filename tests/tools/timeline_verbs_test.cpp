@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScrollBar>
 #include <sstream>
 
 #include "editor_session.h"
@@ -12,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "support/wave_image.h"
 #include "view/main_view.h"
+#include "view/time_ruler_widget.h"
 
 using namespace rova;
 using namespace rova::test;
@@ -85,8 +87,24 @@ TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
     ASSERT_TRUE(s.renderView(QString::fromStdString(plain), 400, 300));
     ASSERT_TRUE(s.renderView(QString::fromStdString(ruled), 400, 300, true));
     const QImage a(QString::fromStdString(plain)), b(QString::fromStdString(ruled));
-    const int h = rulerHeight(s.activeView()->rulerInfo(400).barStartsMs != nullptr);
     // The rows move down by the ruler's height, pixel for pixel.
+    const int h = rulerHeight(s.activeView()->rulerInfo(400).barStartsMs != nullptr);
     EXPECT_EQ(b.copy(0, h, 400, 300 - h), a.copy(0, 0, 400, 300 - h));
     EXPECT_NE(b.copy(0, 0, 400, h), a.copy(0, 0, 400, h));
+}
+
+TEST(ToolTimeline, AWindowFittedToAPictureZoomsToFitIntoIt) {
+    TempDir dir;
+    dir.write("P.WAV", waveImage(8000 * 30));
+    dir.write("P.MTN", MotionImage::of(0, 18, 375).bytes());  // 30 s
+    tool::EditorSession s;
+    ASSERT_TRUE(s.open(dir / "P.MTN"));
+    CMainView& v = *s.activeView();
+    s.fitViewTo(900, 500);
+    EXPECT_EQ(v.viewport()->width(), 900);
+    EXPECT_EQ(v.viewport()->height() + v.ruler()->height(), 500);
+    std::string error;
+    ASSERT_TRUE(s.command({"zoom-to-fit"}, error));
+    EXPECT_EQ(v.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(v.stepX(v.lastStep()), 900 / 2);
 }
