@@ -328,7 +328,8 @@ TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
     const beats::BeatGrid& g = v.beatGrid();
     EXPECT_EQ(g.source, beats::BeatSource::Audio);
     EXPECT_NEAR(g.bpm, 100.0, 1.0);
-    EXPECT_EQ(v.tempoText(), "100 BPM");
+    // The detected tempo may carry a tenth ("100.1 BPM").
+    EXPECT_TRUE(v.tempoText().startsWith("100") && v.tempoText().endsWith(" BPM")) << v.tempoText().toStdString();
 }
 
 namespace {
