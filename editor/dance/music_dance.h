@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "beats/beat_grid.h"
+#include "model/beat_grid.h"
 #include "choreography.h"
 #include "dance_rules.h"
 #include "step_catalog.h"
