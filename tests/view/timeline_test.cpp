@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QWheelEvent>
+#include <QtTest/QTest>
 #include <set>
 
 #include "commands/keyboard_mouse.h"
@@ -363,4 +365,38 @@ TEST(GettingStarted, TheGuideIsFoundAndShown) {
     ASSERT_NE(guide, nullptr);
     EXPECT_TRUE(guide->toPlainText().contains("Getting Started"));
     EXPECT_TRUE(e.ui.messages.empty());
+}
+
+TEST(WindowInput, WheelEventsAndLabelClicksReachTheTimeline) {
+    Editor e;
+    CMainView& v = openWide(e);
+    v.setZoom(20);
+    auto wheel = [&](QPoint at, QPoint pixels, QPoint angle, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(at, v.viewport()->mapToGlobal(at), pixels, angle, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                          false);
+        QCoreApplication::sendEvent(v.viewport(), &event);
+    };
+    // Ctrl+wheel zooms in around the pointer.
+    const QPoint at(400, 100);
+    const std::int64_t before = timeAtWindowX(v, at.x());
+    wheel(at, {}, {0, 120}, Qt::ControlModifier);
+    EXPECT_LT(v.zoom(), 20);
+    EXPECT_LE(std::abs(timeAtWindowX(v, at.x()) - before), 1000 / v.pixelsPerSecond() + 1);
+    // A touchpad's sideways swipe scrolls the time by its pixels.
+    v.horizontalScrollBar()->setValue(100);
+    wheel(at, {-30, 0}, {-60, 0}, Qt::NoModifier);
+    EXPECT_EQ(v.horizontalScroll(), 130);
+    // Shift+wheel scrolls the rows, even when the system turned it sideways.
+    v.resize(880, 200);
+    wheel(at, {}, {-120, 0}, Qt::ShiftModifier);
+    EXPECT_GT(v.verticalScroll(), 0);
+    EXPECT_EQ(v.horizontalScroll(), 130);
+    // A Ctrl+click on a label, wherever the time is scrolled, adds that row.
+    v.verticalScrollBar()->setValue(0);
+    v.labelClick(6, CMainView::LabelClick::Plain);
+    const int y = v.panes()[8]->top() + 2;
+    QTest::mouseClick(v.viewport(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, y));
+    EXPECT_EQ(v.firstRow(), 6);
+    EXPECT_EQ(v.rowCount(), 3);
+    EXPECT_EQ(v.playhead().cursor(), -1);  // not the cursor a Ctrl+click sets in the rows
 }
