@@ -222,6 +222,23 @@ void limitSpeed(CMotionTrack& motion, int column, int startStep, int endStep) {
     }
 }
 
+void lineBetweenAccents(CMotionTrack& motion, int column, const std::vector<int>& accents) {
+    if (accents.size() < 2 || column < 0 || column >= motion.channelCount()) return;
+    std::vector<std::int32_t> at(accents.size());
+    for (std::size_t i = 0; i < accents.size(); ++i) at[i] = motion.valueAtStep(accents[i], column);
+    for (int k = 0; k < motion.keyframeCount(); ++k) {
+        const std::int64_t t = motion.keyframeTime(k);
+        if (t % kTicksPerStep != 0) continue;
+        const auto step = static_cast<int>(t / kTicksPerStep);
+        const auto after = std::upper_bound(accents.begin(), accents.end(), step);
+        if (after == accents.begin() || after == accents.end() || *(after - 1) == step) continue;
+        const auto i = static_cast<std::size_t>(after - accents.begin());
+        const int a = accents[i - 1], b = accents[i];
+        const double share = static_cast<double>(step - a) / (b - a);
+        motion.setValue(k, column, static_cast<std::int32_t>(std::lround(at[i - 1] + (at[i] - static_cast<double>(at[i - 1])) * share)));
+    }
+}
+
 void flashEyesOnBeats(CLedTrack& leds, const beats::BeatGrid& grid, int startStep, int endStep) {
     const std::int64_t length = leds.length();
     if (length == 0) return;
@@ -331,6 +348,8 @@ MusicDanceResult danceToMusic(CMotionTrack& motion, CLedTrack& leds, const Music
     if (input.settings.mouth && input.wave && input.wave->samples) {
         generateMouth(motion, *input.wave, input.mouthThreshold, startStep, endStep - startStep);
         limitSpeed(motion, Mouth, startStep, endStep);
+        // The jaw opens as loud as the sound is on each accent, and turns there.
+        lineBetweenAccents(motion, Mouth, plan.accents);
     }
     if (input.settings.eyes) flashEyesOnBeats(leds, *input.beats, startStep, endStep);
     result.steps = std::move(plan.steps);

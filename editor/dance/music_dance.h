@@ -124,6 +124,14 @@ FitResult fitRange(CMotionTrack& motion, int startStep, int endStep, const std::
 // keyframe is faster than the jaw at keyframes 80 ms apart).
 void limitSpeed(CMotionTrack& motion, int column, int startStep, int endStep);
 
+// Makes one column move in straight lines from accent to accent (time steps,
+// ascending): at every keyframe strictly between two accents its value is on
+// the line between theirs, so the column turns only on the accents and moves
+// no faster than before. Used on the jaw after Generate Mouth, whose level a
+// keyframe would otherwise open and close it on the sound's syllables rather
+// than on the beat.
+void lineBetweenAccents(CMotionTrack& motion, int column, const std::vector<int>& accents);
+
 // Eye flashes on the beats inside the range: green for 2 LED steps on every
 // beat, red too on downbeats; the other LED steps of the range go dark.
 void flashEyesOnBeats(CLedTrack& leds, const beats::BeatGrid& grid, int startStep, int endStep);

@@ -581,3 +581,47 @@ TEST(MusicDance, EveryBodyChoiceLeavesTheOutsideAlone) {
         EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
     }
 }
+
+// The jaw between accents goes straight from one accent's value to the next;
+// the accents keep theirs.
+TEST(MusicDance, ALineBetweenAccentsKeepsTheAccentsAndTurnsOnlyThere) {
+    test::KeyframeRows rows;
+    for (int s = 0; s <= 20; ++s) {
+        std::vector<std::int32_t> row(19, 0);
+        row[0] = s == 0 ? 0 : kTicksPerStep;
+        row[1 + Mouth] = (s % 3) * -100000;  // a jaw chattering on every step
+        rows.push_back(row);
+    }
+    CMotionTrack motion = test::makeTrack(MOTION_FULL_BODY, rows);
+    lineBetweenAccents(motion, Mouth, {2, 8, 12});
+    std::vector<std::int32_t> jaw;
+    for (int s = 0; s <= 20; ++s) jaw.push_back(motion.valueAtStep(s, Mouth));
+    EXPECT_THAT(jaw, testing::ElementsAre(0, -100000,                                                   // before the first accent
+                                          -200000, -200000, -200000, -200000, -200000, -200000,         // 2 .. 7
+                                          -200000, -150000, -100000, -50000, 0,                         // 8 .. 12
+                                          -100000, -200000, 0, -100000, -200000, 0, -100000, -200000)); // after the last
+}
+
+// With the mouth on, the dance still turns on the beat, and the jaw still
+// opens wider where the song is loud.
+TEST(MusicDance, TheMouthFollowsTheSoundOnTheBeat) {
+    const std::vector<std::uint8_t> samples = songSamples(48000, 8000);
+    const CWaveTrack wave{samples.data(), static_cast<int>(samples.size())};
+    const beats::BeatGrid grid = gridOf(120, 0, 48000);
+    CMotionTrack motion = holding(kStanding.values(), 48000 / kMsPerStep);
+    CLedTrack leds;
+    MusicDanceInput in;
+    in.beats = &grid;
+    in.wave = &wave;
+    in.endStep = 48000 / kMsPerStep;
+    in.settings = {Energy::High, 5, false, true};
+    danceToMusic(motion, leds, in);
+    const BeatAlign score = beatAlignOf(motion, grid.beatsMs);
+    EXPECT_GE(score.beatAlign, 0.5);
+    EXPECT_GE(score.beatAlign, score.chance + 0.2);
+    double loud = 0, quiet = 0;
+    for (int s = 0; s < 48000 / kMsPerStep; ++s)
+        (((s * kMsPerStep) / 8000) % 2 ? loud : quiet) -= degreesFromValue(motion.valueAtStep(s, Mouth));
+    EXPECT_GT(loud, 2 * quiet);
+    EXPECT_THAT(problemsOf(motion), testing::IsEmpty());
+}
