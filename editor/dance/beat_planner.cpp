@@ -250,6 +250,7 @@ ScoreTerms Planner::termsOf(const Move& m, std::size_t earliest) {
     t.calm = s.end == Posture::Lying ? 0.0 : 1.0;
     t.structure = m_repeatAt < m_repeat.size() && m_repeat[m_repeatAt] == s.entry ? 1.0 : 0.0;
     t.jitter = m_random.uniform();
+    t.accentFit = static_cast<double>(s.segments.size()) / static_cast<double>(m.ends.back() - m.start);
     return t;
 }
 

@@ -40,6 +40,7 @@ struct ScoreTerms {
     double postureStay = 0;  // 1 for a step that keeps the posture; a change gains appeal as the posture lasts
     double calm = 0;         // 0 for lying down (for short spells), else 1
     double structure = 0;    // 1 when it is the step the phrase repeats (A A′ B A), else 0
+    double accentFit = 0;    // its phrases over the accents they take: 1 when every phrase turns on the next accent
     double jitter = 0;       // the Vary number's random share
 };
 
@@ -67,12 +68,16 @@ struct ScoreWeights {
     // The Vary number breaks near-ties only: its full range (0.6) is below a
     // quarter of a liveliness mismatch.
     double jitter = 0.6;
+    // A step whose phrases each fit one accent turns on every beat the energy
+    // asks for; one that needs two accents a phrase halves that. Worth about
+    // a third of a liveliness mismatch.
+    double accentFit = 0.8;
 };
 
 inline double totalScore(const ScoreTerms& t, const ScoreWeights& w) {
     return w.liveliness * t.liveliness + w.freshness * t.freshness + w.downbeatSize * t.downbeatSize +
            w.promptness * t.promptness + w.postureStay * t.postureStay + w.calm * t.calm + w.structure * t.structure +
-           w.jitter * t.jitter;
+           w.jitter * t.jitter + w.accentFit * t.accentFit;
 }
 
 }  // namespace rova::dance

@@ -1,7 +1,9 @@
-// Dance to the Music: a first choreography for a range of a full-body motion,
-// made of library steps placed on the music's beats, with eased transitions
-// of our own between them. Toolkit-free: the beats and the loudness come in
-// as plain data, so the planner is testable without any sound analysis.
+// Dance to the Music: a choreography for a range of a full-body motion, made
+// of library steps time-warped onto the music's beats so that the motion turns
+// and rests on them, with eased moves of our own between steps; and the stages
+// after the plan (writing, fitting the file, the mouth, the eyes).
+// Toolkit-free: the beats and the loudness come in as plain data, so the
+// planner is testable without any sound analysis.
 #pragma once
 
 #include <climits>

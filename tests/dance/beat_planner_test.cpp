@@ -182,7 +182,7 @@ TEST(BeatPlanner, ChoicesAreExplainedByTheirTermsAndFollowTheWeights) {
         const DancePlan plan = planDance(r);
         for (const PlacedStep& p : plan.steps) {
             for (double v : {p.why.liveliness, p.why.freshness, p.why.downbeatSize, p.why.promptness, p.why.postureStay,
-                             p.why.calm, p.why.structure, p.why.jitter}) {
+                             p.why.calm, p.why.structure, p.why.jitter, p.why.accentFit}) {
                 EXPECT_GE(v, 0.0);
                 EXPECT_LE(v, 1.0);
             }
