@@ -48,9 +48,11 @@ std::string channelName(int channel) {
 
 // ---- ruler ------------------------------------------------------------------
 
+// The bars follow the beats in force whether or not their lines are shown:
+// nothing while the analysis runs, the hand-set tempo or the analysed beats after.
 const std::vector<int>& CMainView::barStarts() const {
-    const beats::BeatGrid* grid = m_beats.gridToDraw();
-    if (!grid || grid->empty()) {
+    const beats::BeatGrid* grid = &m_beats.grid();
+    if (grid->empty()) {
         m_barStarts.clear();
         m_barStartsKey = {};
         return m_barStarts;
@@ -287,7 +289,7 @@ ViewReadout CMainView::readout() const {
         if (!overLabels) {
             r.pointerMs = std::max<std::int64_t>(0, axis::xToMs(std::int64_t{at.x()} - kLabelColumnWidth, pps));
             if (const std::vector<int>& bars = barStarts(); !bars.empty()) {
-                const beats::BarBeat where = beats::barBeatAt(*m_beats.gridToDraw(), bars, r.pointerMs);
+                const beats::BarBeat where = beats::barBeatAt(m_beats.grid(), bars, r.pointerMs);
                 r.bar = where.bar;
                 r.beat = where.beat;
             }

@@ -400,3 +400,24 @@ TEST(WindowInput, WheelEventsAndLabelClicksReachTheTimeline) {
     EXPECT_EQ(v.rowCount(), 3);
     EXPECT_EQ(v.playhead().cursor(), -1);  // not the cursor a Ctrl+click sets in the rows
 }
+
+TEST(Ruler, ABarRowWithNumbersAppearsWithBeatsAndTheStatusBarCountsThem) {
+    Editor e;
+    // 8 s of motion and of sound: the beats run as long as the sound.
+    const std::string path = e.files.add("P", 100);
+    e.files.dir.write("P.WAV", waveImage(8000 * 8));
+    CMainView& v = e.openPath(path, "P");
+    EXPECT_EQ(v.rulerInfo(400).barStartsMs, nullptr);
+    // 120 BPM from the start: a bar every 2 s.
+    ASSERT_TRUE(v.beatTrack().setManual(beats::BpmSetting{120.0, 0}));
+    const RulerInfo info = v.rulerInfo(400);
+    ASSERT_NE(info.barStartsMs, nullptr);
+    ASSERT_GE(info.barStartsMs->size(), 3u);
+    EXPECT_EQ(std::vector<int>(info.barStartsMs->begin(), info.barStartsMs->begin() + 3), (std::vector<int>{0, 2000, 4000}));
+    v.viewport()->repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(v.ruler()->height(), rulerHeight(true));
+    v.onMouseMove({kLabelColumnWidth + axis::toPixels(axis::msToX(2600, v.pixelsPerSecond())), 0}, false, false);
+    v.publishReadout();
+    EXPECT_EQ(field(e, "beat"), "Bar 2.2");
+}
