@@ -52,15 +52,17 @@ void CReadoutFields::show(const ViewReadout& readout) {
     for (QLabel* label : {m_time, m_beat, m_angle, m_selection}) label->setVisible(true);
     // The cursor is set now and then: without one its field leaves the room to the message pane.
     m_cursor->setVisible(!t.cursor.empty());
-    // The message pane tells what the place under the pointer does; menu prompts
-    // replace it as before.
-    if (!readout.hint.empty()) {
-        if (m_bar.currentMessage() != QString::fromStdString(readout.hint)) m_bar.showMessage(QString::fromStdString(readout.hint));
-        m_hintShown = true;
-    } else if (m_hintShown) {
-        m_bar.clearMessage();
-        m_hintShown = false;
+    // The message pane tells what the place under the pointer does, unless it
+    // shows something else: a menu prompt or a note (the beats') stays up.
+    const QString hint = QString::fromStdString(readout.hint);
+    const QString current = m_bar.currentMessage();
+    if (!current.isEmpty() && current != m_hint) {
+        m_hint.clear();
+        return;
     }
+    if (hint.isEmpty() && !current.isEmpty()) m_bar.clearMessage();
+    else if (!hint.isEmpty() && current != hint) m_bar.showMessage(hint);
+    m_hint = hint;
 }
 
 void CReadoutFields::clear() {
@@ -68,8 +70,8 @@ void CReadoutFields::clear() {
         label->clear();
         label->setVisible(false);
     }
-    if (m_hintShown) m_bar.clearMessage();
-    m_hintShown = false;
+    if (!m_hint.isEmpty() && m_bar.currentMessage() == m_hint) m_bar.clearMessage();
+    m_hint.clear();
 }
 
 }  // namespace rova

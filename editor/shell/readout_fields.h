@@ -3,6 +3,8 @@
 // under the pointer in the message pane.
 #pragma once
 
+#include <QString>
+
 #include "shell/view_readout.h"
 
 class QLabel;
@@ -29,7 +31,7 @@ private:
     QLabel* m_angle;
     QLabel* m_selection;
     QLabel* m_cursor;
-    bool m_hintShown = false;
+    QString m_hint;  // the hint the message pane shows, "" for none
 };
 
 }  // namespace rova

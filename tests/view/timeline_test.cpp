@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBrowser>
 #include <QWheelEvent>
 #include <QtTest/QTest>
@@ -420,4 +421,30 @@ TEST(Ruler, ABarRowWithNumbersAppearsWithBeatsAndTheStatusBarCountsThem) {
     v.onMouseMove({kLabelColumnWidth + axis::toPixels(axis::msToX(2600, v.pixelsPerSecond())), 0}, false, false);
     v.publishReadout();
     EXPECT_EQ(field(e, "beat"), "Bar 2.2");
+}
+
+TEST(Readout, HintsTellWhatAPlaceDoesButLeaveNotesAlone) {
+    Editor e;
+    CMainView& v = e.open("P", 40);
+    QStatusBar& bar = *e.frame().statusBar();
+    int row = -1;
+    const CChannelPane* channel = v.findPaneByJoint(v.doc().motion().firstChannel(), row);
+    ASSERT_NE(channel, nullptr);
+    auto pointAt = [&](std::optional<QPoint> at) {
+        v.setPointer(at);
+        v.publishReadout();
+        e.frame().updateCommandUI();
+    };
+    pointAt(QPoint(20, channel->top() + 2));  // over a label
+    EXPECT_TRUE(bar.currentMessage().startsWith("Click: select this row")) << bar.currentMessage().toStdString();
+    pointAt(QPoint(300, CMainView::kOverRuler));
+    EXPECT_TRUE(bar.currentMessage().startsWith("Click: set the cursor"));
+    pointAt(std::nullopt);
+    EXPECT_TRUE(bar.currentMessage().isEmpty());
+    // A note of the program stays until its time is up.
+    bar.showMessage("Beats: something to say", 15000);
+    pointAt(QPoint(20, channel->top() + 2));
+    EXPECT_EQ(bar.currentMessage(), "Beats: something to say");
+    pointAt(std::nullopt);
+    EXPECT_EQ(bar.currentMessage(), "Beats: something to say");
 }
