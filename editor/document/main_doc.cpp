@@ -128,22 +128,33 @@ bool CMainDoc::writeTracks(FileSet& files, const PerformancePath& set, bool whol
     return !whole || writeWholeSet(files, set, error);
 }
 
-// Under a new name the sound and the beats go with the tracks. A sound or beats
-// file already under that name belongs to another sound, so it goes (the user
-// agreed to replace that performance); without a sound nothing else is touched.
+// Under a new name the sound and the beats go with the tracks. A file already
+// under that name for a part this performance lacks (a sound of the other kind,
+// eye lights, motion, beats) belongs to another performance, which the user
+// agreed to replace: it goes, so the renamed performance opens as it is.
 bool CMainDoc::writeWholeSet(FileSet& files, const PerformancePath& set, std::string& error) {
-    if (!(m_trackFlags & (TRACK_WAVE | TRACK_MIDI))) return true;
-    const std::string kept = (m_trackFlags & TRACK_MIDI) ? "MID" : "WAV";
-    const std::string other = kept == "MID" ? "WAV" : "MID";
     const auto removeAll = [&](const std::string& ext) {
         return std::ranges::all_of(set.siblingsAnyCase(ext), [&](const fs::path& p) { return files.remove(p, error); });
     };
-    if (!files.write(set.sibling(kept), m_audioBytes, error) || !removeAll(other)) {
+    if (!(m_trackFlags & TRACK_LEDS) && !removeAll("LED")) {
+        m_ui.showMessage(kMsgLedSaveFailed);
+        return false;
+    }
+    if (!(m_trackFlags & TRACK_MOTION) && !removeAll("MTN")) {
+        m_ui.showMessage(kMsgMotionSaveFailed);
+        return false;
+    }
+    const bool sound = (m_trackFlags & (TRACK_WAVE | TRACK_MIDI)) != 0;
+    const bool midi = (m_trackFlags & TRACK_MIDI) != 0;
+    const bool soundOk = sound ? files.write(set.sibling(midi ? "MID" : "WAV"), m_audioBytes, error) &&
+                                     removeAll(midi ? "WAV" : "MID")
+                               : removeAll("WAV") && removeAll("MID");
+    if (!soundOk) {
         m_ui.showMessage(kMsgSoundSaveFailed);
         return false;
     }
     std::vector<std::uint8_t> beats;
-    const bool hasBeats = readWholeFile(PerformancePath::split(m_path).sibling(kBeatsExtension), beats);
+    const bool hasBeats = sound && readWholeFile(PerformancePath::split(m_path).sibling(kBeatsExtension), beats);
     if (hasBeats ? !files.write(set.sibling(kBeatsExtension), beats, error) : !removeAll(kBeatsExtension)) {
         m_ui.showMessage(kMsgBeatsSaveFailed);
         return false;

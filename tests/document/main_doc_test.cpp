@@ -244,15 +244,18 @@ TEST_F(DocumentSave, UnderANewNameWritesTheWholePerformance) {
             set.write(name, bytes);
             before.insert(name);
         }
-        // Left over from another performance of the new name: its sound of the other kind goes.
+        // Left over from another performance of the new name: what this one lacks goes.
         set.write("New.MID", tuneImage());
+        set.write("New.LED", ledImage({3, 3}));
+        set.write("New.BPM", std::string("90\n0\n"));
         Doc doc;
         ASSERT_TRUE(doc.doc.onOpenDocument(set / (before.contains("P.MTN") ? "P.MTN" : "P.LED")));
         ASSERT_TRUE(doc.doc.onSaveDocument(set / "New.MTN"));
         EXPECT_THAT(doc.ui.messages, IsEmpty());
         std::set<std::string> expected = before;
         expected.insert(c.written.begin(), c.written.end());
-        if (!c.written.contains("New.MID")) expected.erase("New.MID");
+        for (const char* stale : {"New.MID", "New.LED", "New.BPM"})
+            if (!c.written.contains(stale)) expected.erase(stale);
         EXPECT_EQ(rova::test::listing(set.path()), expected);
         for (const auto& [name, bytes] : c.files) {
             const std::string ext = name.substr(name.size() - 3);
