@@ -9,8 +9,6 @@
 namespace rova {
 namespace {
 
-constexpr const char* kMsgSelectionRequired = "Selection required";
-constexpr const char* kMsgNoRows = "Select motion or eye-light rows to edit in time";
 
 class CDeleteTimeCommand : public CViewCommand {
 public:
@@ -26,12 +24,8 @@ public:
 
     void onExecute(CMainView& view) override {
         MessageInterface& ui = view.doc().ui();
-        if (!view.hasSelection()) {
-            ui.showMessage(kMsgSelectionRequired);
-            return;
-        }
-        if (timeRowsOf(view).empty()) {
-            ui.showMessage(kMsgNoRows);
+        if (const std::string refusal = selectionTimeEditRefusal(view); !refusal.empty()) {
+            ui.showMessage(refusal);
             return;
         }
         const TimeEditOutcome outcome =

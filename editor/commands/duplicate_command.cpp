@@ -13,8 +13,6 @@
 namespace rova {
 namespace {
 
-constexpr const char* kMsgSelectionRequired = "Selection required";
-constexpr const char* kMsgNoRows = "Select motion or eye-light rows to edit in time";
 constexpr const char* kMsgNoRoom = "There is no time after the selection to duplicate it into";
 
 class CDuplicateCommand : public CViewCommand {
@@ -31,12 +29,8 @@ public:
 
     void onExecute(CMainView& view) override {
         MessageInterface& ui = view.doc().ui();
-        if (!view.hasSelection()) {
-            ui.showMessage(kMsgSelectionRequired);
-            return;
-        }
-        if (timeRowsOf(view).empty()) {
-            ui.showMessage(kMsgNoRows);
+        if (const std::string refusal = selectionTimeEditRefusal(view); !refusal.empty()) {
+            ui.showMessage(refusal);
             return;
         }
         const int to = destination(view);

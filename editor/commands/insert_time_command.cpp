@@ -15,7 +15,6 @@ namespace rova {
 namespace {
 
 constexpr const char* kMsgNeedPoint = "Select a time range or set the cursor to insert time there";
-constexpr const char* kMsgNoRows = "Select motion or eye-light rows to edit in time";
 
 class CInsertTimeCommand : public CViewCommand {
 public:
@@ -38,7 +37,7 @@ public:
             return;
         }
         if (timeRowsOf(view).empty()) {
-            ui.showMessage(kMsgNoRows);
+            ui.showMessage(kMsgNoTimeRows);
             return;
         }
         const int end = timeEditEnd(view);

@@ -16,7 +16,6 @@ namespace {
 // A second in whole time steps (1000 / 80, truncated).
 constexpr int kStepsPerSecond = kMsPerSecond / kMsPerStep;
 
-constexpr const char* kMsgSelectionRequired = "Selection required";
 
 class CMoveTimeCommand : public CViewCommand {
 public:
@@ -26,10 +25,7 @@ public:
     void onUpdate(CMainView& view, CCmdUI& ui) override { ui.enable(view.hasSelection()); }
 
     void onExecute(CMainView& view) override {
-        if (!view.hasSelection()) {
-            view.doc().ui().showMessage(kMsgSelectionRequired);
-            return;
-        }
+        // The move itself refuses without a selection, and says why.
         const TimeEditOutcome outcome = moveSelectionTo(view, destination(view));
         if (!outcome.message.empty()) view.doc().ui().showMessage(outcome.message);
     }

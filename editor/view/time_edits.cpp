@@ -10,7 +10,6 @@ namespace rova {
 namespace {
 
 constexpr const char* kMsgSelectionRequired = "Selection required";
-constexpr const char* kMsgNoRows = "Select motion or eye-light rows to edit in time";
 constexpr const char* kMsgPastEnds = "The selection cannot move past the start or the end of the performance";
 // Bars of unknown metre: four beats, the metre of almost all dance music.
 constexpr int kAssumedBeatsPerBar = 4;
@@ -55,9 +54,14 @@ std::string droppedMessage(std::int64_t ms) {
         .toStdString();
 }
 
+std::string selectionTimeEditRefusal(const CMainView& view) {
+    if (!view.hasSelection()) return kMsgSelectionRequired;
+    if (timeRowsOf(view).empty()) return kMsgNoTimeRows;
+    return {};
+}
+
 TimeEditOutcome moveSelectionTo(CMainView& view, int to) {
-    if (!view.hasSelection()) return {false, kMsgSelectionRequired};
-    if (timeRowsOf(view).empty()) return {false, kMsgNoRows};
+    if (std::string refusal = selectionTimeEditRefusal(view); !refusal.empty()) return {false, std::move(refusal)};
     const int from = view.selStart();
     const std::int64_t lastStart = std::int64_t{timeEditEnd(view)} + 1 - view.selLength();
     if (to == from) return {};

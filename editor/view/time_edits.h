@@ -21,6 +21,12 @@ TimeRows timeRowsOf(const CMainView& view);
 // lights only, the eye lights' end).
 int timeEditEnd(const CMainView& view);
 
+// Why the selection cannot be edited in time, "" when it can: there is no
+// selection, or no motion or eye-light row among the selected.
+std::string selectionTimeEditRefusal(const CMainView& view);
+// The same when only the rows matter (an edit at the cursor).
+inline constexpr const char* kMsgNoTimeRows = "Select motion or eye-light rows to edit in time";
+
 struct TimeEditOutcome {
     bool applied = false;
     std::string message;  // the refusal, or what was dropped at the end; "" when nothing to say
