@@ -67,28 +67,25 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& code) {
     return true;
 }
 
-// Writes the bytes to a fresh temporary file beside target, flushed to disk.
-fs::path writeTemporary(const fs::path& target, std::span<const std::uint8_t> bytes, std::string& error) {
-    const fs::path temp = createTemporaryFile(folderOf(target), temporaryLength(target), error);
-    if (temp.empty()) return {};
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+bool writeBytesTo(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     int code = fd < 0 ? errno : 0;
     bool ok = fd >= 0 && writeAll(fd, bytes, code);
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        code = errno;
-    }
     if (fd >= 0 && ::close(fd) != 0 && ok) {
         ok = false;
         code = errno;
     }
-    if (!ok) {
-        error = systemText(code ? code : EIO);
-        std::error_code ec;
-        fs::remove(temp, ec);
-        return {};
-    }
-    return temp;
+    if (!ok) error = systemText(code ? code : EIO);
+    return ok;
+}
+
+// Flushes a written file's content to the disk before it may take a target's name.
+bool flushFile(const fs::path& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    if (!ok) error = systemText(errno ? errno : EIO);
+    if (fd >= 0) ::close(fd);
+    return ok;
 }
 
 // Keeps the file at target under a fresh name beside it: a hard link where the
@@ -140,7 +137,7 @@ void FileSet::discard() {
     m_changes.clear();
 }
 
-bool FileSet::write(const fs::path& target, std::span<const std::uint8_t> bytes, std::string& error) {
+bool FileSet::writeByPath(const fs::path& target, const PathWriter& fill, std::string& error) {
     std::error_code ec;
     const auto st = fs::status(target, ec);
     const bool exists = !ec && fs::exists(st);
@@ -159,10 +156,20 @@ bool FileSet::write(const fs::path& target, std::span<const std::uint8_t> bytes,
         }
     }
     if (m_fault && m_fault(target, error)) return false;
-    const fs::path temp = writeTemporary(target, bytes, error);
+    const fs::path temp = createTemporaryFile(folderOf(target), temporaryLength(target), error);
     if (temp.empty()) return false;
+    if (!fill(temp, error) || !flushFile(temp, error)) {
+        if (error.empty()) error = systemText(EIO);
+        fs::remove(temp, ec);
+        return false;
+    }
     m_changes.push_back({target, temp, {}, exists ? st.permissions() : fs::perms::unknown, exists});
     return true;
+}
+
+bool FileSet::write(const fs::path& target, std::span<const std::uint8_t> bytes, std::string& error) {
+    return writeByPath(
+        target, [bytes](const fs::path& temp, std::string& why) { return writeBytesTo(temp, bytes, why); }, error);
 }
 
 bool FileSet::write(const fs::path& target, const StreamWriter& writer, std::string& error) {

@@ -22,6 +22,10 @@ using WriteFault = std::function<bool(const std::filesystem::path& target, std::
 
 // Fills a stream with a file's content; false when it cannot.
 using StreamWriter = std::function<bool(std::ostream& out)>;
+// Fills the file at a path (for a writer with a file layer of its own, such as
+// a video encoder, whose output is too large to hold in memory); false, with
+// the reason in error, when it cannot.
+using PathWriter = std::function<bool(const std::filesystem::path& file, std::string& error)>;
 
 class FileSet {
 public:
@@ -36,6 +40,8 @@ public:
     bool write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes, std::string& error);
     // The same with content that a writer makes (in memory first, so it may seek).
     bool write(const std::filesystem::path& target, const StreamWriter& writer, std::string& error);
+    // The same with a file that a writer fills by its path.
+    bool writeByPath(const std::filesystem::path& target, const PathWriter& fill, std::string& error);
     // Target is to go (when it exists).
     bool remove(const std::filesystem::path& target, std::string& error);
 

@@ -1,13 +1,11 @@
 #include "video/video_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "model/channels.h"
+#include "platform/file_set.h"
 #include "video/encoder.h"
 #include "video/frame_renderer.h"
 #include "video/sound_track.h"
@@ -42,21 +40,6 @@ int motionSteps(const CMotionTrack& motion) { return std::max(0, motion.totalTic
 int spanSteps(const VideoInput& input, const VideoOptions& options) {
     const int all = motionSteps(*input.motion);
     return options.lengthSteps < 0 ? all - options.startStep : options.lengthSteps;
-}
-
-// The file written until it is complete: beside the target, hidden, its own.
-std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
-    return target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".partial");
-}
-
-// Flushes a file (or a folder, for the names in it) to the disk, as the
-// editor's file sets do, so that a power cut leaves the old video or the new one.
-bool flushToDisk(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 }  // namespace
@@ -104,48 +87,30 @@ VideoResult exportVideo(const std::string& outPath, const VideoInput& input, con
         if (!result.error.empty()) return result;
     }
 
-    const std::filesystem::path target(outPath);
-    const std::filesystem::path partial = temporaryBeside(target);
-    // Whatever happens from here on, only a complete file takes the target's name.
-    struct Cleanup {
-        const std::filesystem::path& path;
-        bool keep = false;
-        ~Cleanup() {
-            std::error_code ignored;
-            if (!keep) std::filesystem::remove(path, ignored);
-        }
-    } cleanup{partial};
-    {
+    // Only a complete file, flushed to the disk, takes the target's name; a
+    // cancelled or failed export leaves nothing behind.
+    FileSet files;
+    const auto encode = [&](const std::filesystem::path& partial, std::string& error) {
         Encoder encoder;
-        result.error = encoder.open(partial.string(), container, options.width, options.height, options.fps, withSound);
-        for (std::int64_t k = 0; result.error.empty() && k < frames; ++k) {
+        error = encoder.open(partial.string(), container, options.width, options.height, options.fps, withSound);
+        for (std::int64_t k = 0; error.empty() && k < frames; ++k) {
             const std::int64_t ms = k * 1000 / options.fps;
             const std::uint8_t* picture = renderer.draw(ms).data();
-            result.error = encoder.addFrame(picture, !renderer.changed(), sound);
-            if (result.error.empty() && progress && !progress(k + 1, frames)) {
+            error = encoder.addFrame(picture, !renderer.changed(), sound);
+            if (error.empty() && progress && !progress(k + 1, frames)) {
                 result.cancelled = true;
-                return result;
+                return false;
             }
         }
-        if (result.error.empty()) result.error = encoder.finish(sound);
+        if (error.empty()) error = encoder.finish(sound);
         result.summary = {frames, durationMs, encoder.videoCodec(), encoder.audioCodec()};
-    }
-    if (!result.error.empty()) return result;
-    // The video is written by the encoders' own file layer, a stream too large to
-    // hold in memory; so it does not go through a FileSet, but the same way: a
-    // temporary beside the target, flushed, then renamed into place.
-    if (!flushToDisk(partial)) {
-        result.error = "The video could not be written to the disk.";
+        return error.empty();
+    };
+    std::string error;
+    if (!files.writeByPath(outPath, encode, error) || !files.commit(error)) {
+        if (!result.cancelled) result.error = error;
         return result;
     }
-    std::error_code ec;
-    std::filesystem::rename(partial, target, ec);
-    if (ec) {
-        result.error = "The video could not be put in place: " + ec.message() + ".";
-        return result;
-    }
-    cleanup.keep = true;
-    flushToDisk(target.has_parent_path() ? target.parent_path() : std::filesystem::path("."));
     result.ok = true;
     return result;
 }
