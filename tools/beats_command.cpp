@@ -52,15 +52,10 @@ int runBeats(const std::vector<std::string>& args, std::ostream& out, std::ostre
     beats::BeatGrid grid;
     if (doc.trackFlags() & (TRACK_WAVE | TRACK_MIDI)) {
         const std::filesystem::path bpmPath = PerformancePath::split(doc.pathName()).sibling("BPM");
-        beats::BpmSetting setting;
-        const beats::BpmFileState state = beats::readBpmFile(bpmPath, setting);
-        if (state == beats::BpmFileState::Read) {
-            grid = beats::handSetGrid(setting, beats::soundLengthMs(doc.audioBytes()));
-        } else {
-            if (state == beats::BpmFileState::Malformed)
-                err << bpmPath.filename().string() << " is not a valid beat setting; the detected beats are shown.\n";
-            grid = beats::beatsForSound(doc.audioBytes());
-        }
+        beats::BpmFileState state;
+        grid = beats::performanceBeats(bpmPath, doc.audioBytes(), &state);
+        if (state == beats::BpmFileState::Malformed)
+            err << bpmPath.filename().string() << " is not a valid beat setting; the detected beats are shown.\n";
     }
     const long tenths = std::lround(grid.bpm * 10);
     out << "{\"source\": " << sourceName(grid.source) << ", \"bpm\": ";

@@ -14,11 +14,7 @@ namespace {
 // The beats the performance window draws: NAME.BPM's setting, else the sound's.
 beats::BeatGrid performanceBeats(const CMainDoc& doc) {
     if (!(doc.trackFlags() & (TRACK_WAVE | TRACK_MIDI))) return {};
-    const std::filesystem::path bpmPath = PerformancePath::split(doc.pathName()).sibling("BPM");
-    beats::BpmSetting setting;
-    if (beats::readBpmFile(bpmPath, setting) == beats::BpmFileState::Read)
-        return beats::handSetGrid(setting, beats::soundLengthMs(doc.audioBytes()));
-    return beats::beatsForSound(doc.audioBytes());
+    return beats::performanceBeats(PerformancePath::split(doc.pathName()).sibling("BPM"), doc.audioBytes());
 }
 
 // Three decimals, as the scores are compared in tables.

@@ -92,6 +92,11 @@ BpmFileState readBpmFile(const std::filesystem::path& path, BpmSetting& setting)
 // Written beside the target and renamed into place; false on failure (the old file stays).
 bool writeBpmFile(const std::filesystem::path& path, const BpmSetting& setting);
 
+// The beats of a performance as its window shows them: the setting in its
+// NAME.BPM (bpmPath) when that is valid, else the beats found in its sound.
+// state, when given, tells what became of NAME.BPM.
+BeatGrid performanceBeats(const std::filesystem::path& bpmPath, Bytes audioFile, BpmFileState* state = nullptr);
+
 // A grid as a setting (what the Beats dialog starts from): its tempo, first
 // beat and bars, and its beats themselves when its tempo changes.
 BpmSetting settingOf(const BeatGrid& grid);
