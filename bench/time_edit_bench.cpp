@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "document/edit_history.h"
+#include "full_body_motion.h"
 #include "model/time_edit.h"
 
 namespace {
@@ -20,18 +21,8 @@ struct Tracks {
     CEditHistory history;
 
     Tracks() {
-        std::array<int, kChannelCount> locators{};
-        for (int c = 0; c < kChannelCount; ++c) locators[static_cast<std::size_t>(c)] = c;
-        const int words = kChannelCount + 4;
-        std::vector<std::int32_t> block(static_cast<std::size_t>(kKeyframes * words));
         // A keyframe every 14 steps: the motion spans about ten minutes.
-        for (int k = 0; k < kKeyframes; ++k) {
-            block[static_cast<std::size_t>(k * words)] = k == 0 ? 0 : 70;
-            for (int c = 0; c < kChannelCount; ++c)
-                block[static_cast<std::size_t>(k * words + 4 + c)] = (k * 37 + c) % 1000 * 1000;
-        }
-        motion.assign(MOTION_FULL_BODY, kChannelCount, locators, std::move(block), kKeyframes);
-        motion.setFirstChannel(0);
+        motion = bench::fullBodyMotion(kKeyframes, 70, 1000);
         for (int i = 0; i < kLedSteps; ++i) leds.steps.push_back(static_cast<std::uint8_t>(i / 7 % 4));
     }
 

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "document/edit_history.h"
+#include "full_body_motion.h"
 
 namespace {
 
@@ -17,16 +18,7 @@ struct Tracks {
     CEditHistory history;
 
     Tracks() {
-        std::array<int, kChannelCount> locators{};
-        for (int c = 0; c < kChannelCount; ++c) locators[static_cast<std::size_t>(c)] = c;
-        const int words = kChannelCount + 4;
-        std::vector<std::int32_t> block(static_cast<std::size_t>(kKeyframes * words));
-        for (int k = 0; k < kKeyframes; ++k) {
-            block[static_cast<std::size_t>(k * words)] = k == 0 ? 0 : 5;
-            for (int c = 0; c < kChannelCount; ++c) block[static_cast<std::size_t>(k * words + 4 + c)] = (k * 37 + c) % 1000;
-        }
-        motion.assign(MOTION_FULL_BODY, kChannelCount, locators, std::move(block), kKeyframes);
-        motion.setFirstChannel(0);
+        motion = bench::fullBodyMotion(kKeyframes, 5, 1);
         leds.steps.assign(kLedSteps, 1);
     }
     // One action that changes one value and one eye step.
