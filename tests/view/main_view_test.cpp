@@ -258,21 +258,6 @@ std::vector<int> highlighted(const std::vector<std::string>& calls) {
     return joints;
 }
 
-// The player window open on a recording viewer, closed again however the test ends.
-struct OpenPlayer {
-    ViewerCalls viewer;
-    OpenPlayer() {
-        setViewerApi(&viewer);
-        playerLink().showPlayer();
-    }
-    ~OpenPlayer() {
-        delete playerLink().playerWindow();
-        flushDeletes();
-        setViewerApi(nullptr);
-    }
-    OpenPlayer(const OpenPlayer&) = delete;
-    OpenPlayer& operator=(const OpenPlayer&) = delete;
-};
 
 }  // namespace
 

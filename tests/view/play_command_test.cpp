@@ -205,24 +205,12 @@ struct ShowingHost : VirtualHost {
     }
 };
 
-// The player window open on a viewer without a window, closed however the test ends.
-struct OpenPlayer {
-    ViewerCalls viewer;
-    OpenPlayer() { setViewerApi(&viewer); }
-    ~OpenPlayer() {
-        delete playerLink().playerWindow();
-        flushDeletes();
-        setViewerApi(nullptr);
-    }
-    OpenPlayer(const OpenPlayer&) = delete;
-    OpenPlayer& operator=(const OpenPlayer&) = delete;
-};
 
 }  // namespace
 
 TEST(PlayCommand, AfterPlaybackTheKeysGoWhereTheyWentBeforePlay) {
     PlayEditor e;
-    OpenPlayer player;
+    OpenPlayer player{false};  // Play opens the window
     e.files.dir.write("S.MTN", MotionImage::of(0, 4, 3).bytes());  // no sound: the clock paces it
     ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "S.MTN")), nullptr);
     CMainView& v = *e.views.back();
@@ -285,7 +273,7 @@ TEST(PlayerWindowKeys, TheEditorsKeysWorkWhileThePlayerWindowIsActive) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayEditor e;
-        OpenPlayer player;
+        OpenPlayer player{false};
         CMainView& v = e.open();
         c.before(e, v);
         playerLink().showPlayer();

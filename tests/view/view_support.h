@@ -34,6 +34,23 @@ struct ViewerCalls : WindowlessViewer {
     void EndMultiJoint(void*) override { calls.push_back("End"); }
 };
 
+// A recording viewer installed, and the player window shown on it when asked;
+// both go again however the test ends.
+struct OpenPlayer {
+    ViewerCalls viewer;
+    explicit OpenPlayer(bool show = true) {
+        setViewerApi(&viewer);
+        if (show) playerLink().showPlayer();
+    }
+    ~OpenPlayer() {
+        delete playerLink().playerWindow();
+        flushDeletes();
+        setViewerApi(nullptr);
+    }
+    OpenPlayer(const OpenPlayer&) = delete;
+    OpenPlayer& operator=(const OpenPlayer&) = delete;
+};
+
 struct Editor {
     RecordingMessages ui;
     FakeShellDialogs dialogs;
