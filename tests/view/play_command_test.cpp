@@ -210,7 +210,7 @@ struct ShowingHost : VirtualHost {
 
 TEST(PlayCommand, AfterPlaybackTheKeysGoWhereTheyWentBeforePlay) {
     PlayEditor e;
-    OpenPlayer player{false};  // Play opens the window
+    OpenPlayer player{false};  // the viewer only; the window is not shown first
     e.files.dir.write("S.MTN", MotionImage::of(0, 4, 3).bytes());  // no sound: the clock paces it
     ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "S.MTN")), nullptr);
     CMainView& v = *e.views.back();
