@@ -145,4 +145,12 @@ void BeatAnalysis::wait() const {
     if (m_result.valid()) m_result.wait();
 }
 
+BeatGrid performanceBeats(const std::filesystem::path& bpmPath, Bytes audioFile, BpmFileState* state) {
+    BpmSetting setting;
+    const BpmFileState read = readBpmFile(bpmPath, setting);
+    if (state) *state = read;
+    if (read == BpmFileState::Read) return handSetGrid(setting, soundLengthMs(audioFile));
+    return beatsForSound(audioFile);
+}
+
 }  // namespace rova::beats

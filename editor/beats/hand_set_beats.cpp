@@ -85,14 +85,6 @@ BeatGrid evenBeats(const BpmSetting& setting, std::int64_t lengthMs) {
     return grid;
 }
 
-BeatGrid performanceBeats(const std::filesystem::path& bpmPath, Bytes audioFile, BpmFileState* state) {
-    BpmSetting setting;
-    const BpmFileState read = readBpmFile(bpmPath, setting);
-    if (state) *state = read;
-    if (read == BpmFileState::Read) return handSetGrid(setting, soundLengthMs(audioFile));
-    return beatsForSound(audioFile);
-}
-
 BeatGrid handSetGrid(const BpmSetting& setting, std::int64_t lengthMs) {
     BeatGrid grid;
     if (setting.beatsMs.empty()) {
