@@ -144,14 +144,23 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     if (cancel) return grid;
     grid.confidence = tracker::pulseConfidence(gram, path, tracker::loudWindows(gram, local, quiet));
     if (grid.confidence < kNoPulseConfidence) return grid;
-    std::vector<double> beats = tracker::trackBeats(env, tracker::periodPerFrame(gram, path, n, stop), stop);
+    auto beatsAlong = [&](const std::vector<double>& tempoPath, tracker::Metre& metre) {
+        std::vector<double> beats = tracker::trackBeats(env, tracker::periodPerFrame(gram, tempoPath, n, stop), stop);
+        std::erase_if(beats, [&](double frame) {
+            return local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
+        });
+        metre = tracker::estimateMetre(frames, env, beats, lowBands, stop);
+        return beats;
+    };
+    tracker::Metre metre;
+    std::vector<double> beats = beatsAlong(path, metre);
     if (cancel) return grid;
-
-    std::erase_if(beats, [&](double frame) {
-        return local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
-    });
-    const tracker::Metre metre = tracker::estimateMetre(frames, env, beats, lowBands, stop);
-    if (cancel) return grid;
+    if (tracker::barOfThreeCountedInTwo(env, beats, metre)) {
+        std::vector<double> faster = path;
+        for (double& bpm : faster) bpm *= 1.5;
+        beats = beatsAlong(faster, metre);
+        if (cancel) return grid;
+    }
     std::vector<bool> downbeat;
     for (std::size_t i = 0; i < beats.size() && grid.beatsMs.size() < kMaxBeats; ++i) {
         long ms = std::lround(beats[i] * kFrameMs + kFrameMs - kOnsetDelayMs);

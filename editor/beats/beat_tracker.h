@@ -77,6 +77,15 @@ struct Metre {
 Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
                     const Stop& stop = {});
 
+// The onset strength the beats are placed on: the whole spectrum's rises and,
+// as much again, the bass's, each in units of its spread.
+std::vector<double> beatOnsets(const Envelope& env);
+
+// Whether beats counted two to a pair (beatsPerBar even) are two thirds of a
+// bar-of-three's tempo: the onsets at the thirds of each pair sound about as
+// strongly as the beat between them. Then the tempo is half as fast again.
+bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beats, const Metre& metre);
+
 // Which windows are louder on average than quiet (localLevel a frame).
 std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& localLevel, double quiet);
 

@@ -174,6 +174,34 @@ TEST(BeatTracker, GroupsTheEighthsOfA68InThrees) {
     EXPECT_NEAR(beats[1] - beats[0], 3 * 60000.0 / 234 / kFrameMs, 1.0);
 }
 
+TEST(BeatTracker, TellsABarOfThreeCountedInTwoFromPairsOfBeats) {
+    // A fast waltz "in one": the bar's first beat sounds, its second and third barely.
+    const Synthetic waltz = synthesise({{{0, 0.3, 1.0}, {1, 0.4, 0}, {2, 0.4, 0}}, 3, 150, 40});
+    const double beat = waltz.beatFrames[1] - waltz.beatFrames[0];
+    std::vector<double> twoThirds;  // the bar counted in two, as the tempo path takes it
+    for (double f = waltz.beatFrames.front(); f < waltz.beatFrames.back(); f += 1.5 * beat) twoThirds.push_back(f);
+    EXPECT_TRUE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{4, 0, false}));
+    // Counted rightly, in two or in four, the pairs' thirds fall between the beats.
+    struct Case {
+        const char* name;
+        Song song;
+        int beatsPerBar;
+    };
+    const Case rightly[] = {
+        {"a march", {{{0, 0.2, 1.0}, {0.5, 0.3, 0}, {1, 0.7, 0}, {1.5, 0.3, 0}}, 2, 120, 40}, 2},
+        {"rock with eighths", {{{0, 0.3, 1.0}, {0.5, 0.3, 0}, {1, 0.8, 0}, {1.5, 0.3, 0}, {2, 0.3, 0.6}, {2.5, 0.3, 0}, {3, 0.8, 0}, {3.5, 0.3, 0}}, 4, 120, 40}, 4},
+        {"swing", {{{0, 0.3, 1.0}, {0.67, 0.3, 0}, {1, 0.8, 0}, {1.67, 0.3, 0}, {2, 0.3, 0.6}, {2.67, 0.3, 0}, {3, 0.8, 0}, {3.67, 0.3, 0}}, 4, 130, 40}, 4},
+    };
+    for (const Case& c : rightly) {
+        SCOPED_TRACE(c.name);
+        const Synthetic s = synthesise(c.song);
+        EXPECT_FALSE(barOfThreeCountedInTwo(s.env, s.beatFrames, Metre{c.beatsPerBar, 0, false}));
+    }
+    // Bars of three are already counted in three; too few pairs say nothing.
+    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{3, 0, false}));
+    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, std::vector<double>(twoThirds.begin(), twoThirds.begin() + 8), Metre{4, 0, false}));
+}
+
 TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
     const Synthetic steady = synthesise({{{0, 0.2, 1.0}, {1, 0.8, 0}}, 2, 110, 30});
     const Tempogram steadyGram = tempogram(steady.env.onset);
