@@ -23,8 +23,6 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
 
 namespace rova::beats::tracker {
 namespace {
@@ -101,6 +99,15 @@ constexpr double kTwoMargin = 0.8;
 // Spectral change at a beat (a new chord) counts half as much as a bass accent
 // in finding the downbeat.
 constexpr double kChangeWeight = 0.5;
+// Harmony is read over two beats either side of each beat.
+constexpr std::size_t kHarmonyBeats = 2;
+// A change of chord on one beat of the bar counts twice a bass accent: of
+// the cues to the bar line it is the one least shared with other beats.
+constexpr double kHarmonyWeight = 2.0;
+// Chords mark the bar when they change on its first beat by more than one
+// spread more than on its other beats: a chord a bar gives about 1.5, no
+// pattern about 0, a chord every four beats counted in threes about 0.
+constexpr double kHarmonyClear = 1.0;
 
 // Pairs of beats whose thirds sound at least 0.85 as strongly as the beat
 // between them are bars of three counted in two: a fast waltz "in one" (the
@@ -402,8 +409,32 @@ std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& p
     return beats;
 }
 
+std::vector<double> harmonicChange(const std::vector<Chroma>& chroma) {
+    const std::size_t count = chroma.size();
+    std::vector<double> change(count, 0.0);
+    if (count < 2 * kHarmonyBeats + 1) return {};
+    auto sum = [&](std::size_t from, std::size_t to) {
+        std::array<double, 12> s{};
+        for (std::size_t i = from; i < to; ++i)
+            for (std::size_t k = 0; k < 12; ++k) s[k] += chroma[i][k];
+        return s;
+    };
+    for (std::size_t i = kHarmonyBeats; i + kHarmonyBeats <= count; ++i) {
+        const auto before = sum(i - kHarmonyBeats, i), after = sum(i, i + kHarmonyBeats);
+        double dot = 0, nb = 0, na = 0;
+        for (std::size_t k = 0; k < 12; ++k) {
+            dot += before[k] * after[k];
+            nb += before[k] * before[k];
+            na += after[k] * after[k];
+        }
+        change[i] = nb > 0 && na > 0 ? 1 - dot / std::sqrt(nb * na) : 0;
+    }
+    // The ends, without two beats on both sides, count as no change.
+    return zscores(change);
+}
+
 Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
-                    const Stop& stop) {
+                    const Stop& stop, const std::vector<Chroma>& chroma) {
     Metre metre;
     const std::size_t n = env.onset.size(), bands = frames.bands;
     const std::size_t count = beats.size();
@@ -455,6 +486,28 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     if (three < kThreeMargin * std::min(two, four)) metre.beatsPerBar = 3;
     else if (two < kTwoMargin * four) metre.beatsPerBar = 2;
     else metre.beatsPerBar = 4;
+    // Chords that change on one beat in three or four, clearly more there
+    // than on the others, give the bar. (A melody in half notes changes as
+    // clearly every two beats, so bars of two are left to the accents.)
+    const std::vector<double> harmony = chroma.size() == count ? harmonicChange(chroma) : std::vector<double>{};
+    if (!harmony.empty()) {
+        double top = kHarmonyClear;
+        for (std::size_t bar = 3; bar <= 4; ++bar)
+            for (std::size_t p = 0; p < bar; ++p) {
+                double on = 0, off = 0;
+                std::size_t ons = 0;
+                for (std::size_t j = 0; j < count; ++j) {
+                    if (j % bar == p) on += harmony[j], ++ons;
+                    else off += harmony[j];
+                }
+                if (ons == 0 || ons == count) continue;
+                const double contrast = on / static_cast<double>(ons) - off / static_cast<double>(count - ons);
+                if (contrast > top) {
+                    top = contrast;
+                    metre.beatsPerBar = static_cast<int>(bar);
+                }
+            }
+    }
 
     // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.
     std::vector<double> change(count, 0.0);
@@ -475,7 +528,8 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         for (std::size_t p = 0; p < bar; ++p) {
             double s = 0;
             int k = 0;
-            for (std::size_t j = p; j < kept.size(); j += bar, ++k) s += bass[kept[j]] + kChangeWeight * change[kept[j]];
+            for (std::size_t j = p; j < kept.size(); j += bar, ++k)
+                s += bass[kept[j]] + kChangeWeight * change[kept[j]] + (harmony.empty() ? 0.0 : kHarmonyWeight * harmony[kept[j]]);
             if (k > 0 && s / k > top) {
                 top = s / k;
                 phase = p;

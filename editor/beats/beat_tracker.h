@@ -5,6 +5,7 @@
 // Standard library only.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <vector>
@@ -67,15 +68,26 @@ std::vector<double> periodPerFrame(const Tempogram& gram, const std::vector<doub
 // are dropped.
 std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& period, const Stop& stop = {});
 
+// The pitch classes sounding from each beat to the next (12 values, C first,
+// summing to 1), so that chord changes can mark the bar.
+using Chroma = std::array<float, 12>;
+
+// How much the harmony changes at each beat: the distance between the pitch
+// classes of the two beats before it and the two from it, in units of its
+// spread over the song (z-scores). Empty without chroma.
+std::vector<double> harmonicChange(const std::vector<Chroma>& chroma);
+
 // The metre found in the beats: how many make a bar and which is the first downbeat.
 struct Metre {
     int beatsPerBar = 4;
     std::size_t firstDownbeat = 0;  // index into the beats
     bool compound = false;          // the beats were the eighths of a 6/8 and were grouped in threes
 };
+// chroma, when given, holds one entry a beat: chords change at bar lines, so
+// where they change sets the bar's length and its first beat.
 // Stopped, it leaves the beats as they were and returns the default metre.
 Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
-                    const Stop& stop = {});
+                    const Stop& stop = {}, const std::vector<Chroma>& chroma = {});
 
 // The onset strength the beats are placed on: the whole spectrum's rises and,
 // as much again, the bass's, each in units of its spread.

@@ -162,6 +162,47 @@ TEST(BeatTracker, CountsBarsOfThreeAndFourFromTheirDownbeat) {
     }
 }
 
+// A chord a bar (C, A minor, F, G), the first chord starting at beat firstChange.
+std::vector<Chroma> chordsEveryBar(std::size_t beats, std::size_t beatsPerBar, std::size_t firstChange) {
+    const std::array<std::array<int, 3>, 4> chords{{{0, 4, 7}, {9, 0, 4}, {5, 9, 0}, {7, 11, 2}}};
+    std::vector<Chroma> chroma;
+    for (std::size_t i = 0; i < beats; ++i) {
+        const std::size_t bar = (i + beatsPerBar - firstChange) / beatsPerBar;
+        Chroma c{};
+        for (int pc : chords[bar % chords.size()]) c[static_cast<std::size_t>(pc)] = 1.0f / 3;
+        chroma.push_back(c);
+    }
+    return chroma;
+}
+
+TEST(BeatTracker, ChordChangesMarkTheBarWhereAccentsDoNot) {
+    const std::vector<Chroma> chroma = chordsEveryBar(40, 4, 1);
+    const std::vector<double> change = harmonicChange(chroma);
+    ASSERT_EQ(change.size(), chroma.size());
+    // Larger where the chord changes than a beat either side.
+    for (std::size_t i : {5u, 9u, 13u, 17u}) {
+        EXPECT_GT(change[i], change[i - 1]) << i;
+        EXPECT_GT(change[i], change[i + 1]) << i;
+    }
+
+    // The bass on every beat alike, a chop on every off-beat: the accents repeat every beat.
+    const Synthetic ska =
+        synthesise({{{0, 0.2, 1.0}, {0.5, 1.0, 0}, {1, 0.2, 1.0}, {1.5, 1.0, 0}, {2, 0.2, 1.0}, {2.5, 1.0, 0}, {3, 0.2, 1.0}, {3.5, 1.0, 0}},
+                    4, 150, 40});
+    std::vector<double> beats = ska.beatFrames;
+    Metre metre = estimateMetre(ska.frames, ska.env, beats, 1, {}, chordsEveryBar(beats.size(), 4, 1));
+    EXPECT_EQ(metre.beatsPerBar, 4);
+    EXPECT_EQ(metre.firstDownbeat, 1u);
+    // A bass note on every beat alike, a chord a bar of three.
+    const Synthetic waltz = synthesise({{{0, 0.2, 1.0}, {1, 0.2, 1.0}, {2, 0.2, 1.0}}, 3, 120, 40});
+    beats = waltz.beatFrames;
+    metre = estimateMetre(waltz.frames, waltz.env, beats, 1, {}, chordsEveryBar(beats.size(), 3, 2));
+    EXPECT_EQ(metre.beatsPerBar, 3);
+    EXPECT_EQ(metre.firstDownbeat, 2u);
+    // Chroma of the wrong length is not read: the accents alone give four.
+    EXPECT_EQ(estimateMetre(waltz.frames, waltz.env, beats, 1, {}, chordsEveryBar(3, 3, 2)).beatsPerBar, 4);
+}
+
 TEST(BeatTracker, GroupsTheEighthsOfA68InThrees) {
     // Eighths at 234 BPM, accented in threes: a 6/8 at 78 dotted quarters a minute.
     const Song song{{{0, 0.3, 1.0}, {1, 0.4, 0}, {2, 0.4, 0}, {3, 0.6, 0.3}, {4, 0.4, 0}, {5, 0.4, 0}}, 6, 234, 40};
