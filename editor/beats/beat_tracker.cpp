@@ -153,6 +153,17 @@ double at(const std::vector<float>& v, double x) {
     return v[i] * (1 - f) + v[i + 1] * f;
 }
 
+// The largest value of v within kAccentReach frames of a (fractional) frame.
+template <typename T>
+double peakAround(const std::vector<T>& v, double frame) {
+    if (v.empty()) return 0;
+    const long c = std::lround(clampIndex(frame, static_cast<double>(v.size() - 1)));
+    T best = 0;
+    for (long t = std::max(0L, c - kAccentReach); t <= std::min(static_cast<long>(v.size()) - 1, c + kAccentReach); ++t)
+        best = std::max(best, v[static_cast<std::size_t>(t)]);
+    return static_cast<double>(best);
+}
+
 double preference(double bpm) {
     const double octaves = std::log2(bpm / kPreferredBpm) / kPreferenceOctaves;
     return -0.5 * octaves * octaves;
@@ -440,20 +451,13 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     const std::size_t count = beats.size();
     if (count < 8 || n == 0 || frames.frames() != n) return metre;
     auto frameOf = [&](double b) { return static_cast<std::size_t>(std::lround(clampIndex(b, double(n - 1)))); };
-    auto peakNear = [&](const std::vector<float>& v, double b) {
-        const auto c = static_cast<long>(frameOf(b));
-        float best = 0;
-        for (long t = std::max(0L, c - kAccentReach); t <= std::min(static_cast<long>(n) - 1, c + kAccentReach); ++t)
-            best = std::max(best, v[static_cast<std::size_t>(t)]);
-        return static_cast<double>(best);
-    };
     // Per beat: its accent, its bass accent and the mean log spectrum until the next beat.
     std::vector<double> accent(count), bass(count);
     std::vector<std::vector<double>> spectrum(count, std::vector<double>(bands, 0.0));
     for (std::size_t i = 0; i < count; ++i) {
         if (i % kBeatsBetweenChecks == 0 && stopped(stop)) return Metre{};
-        accent[i] = peakNear(env.onset, beats[i]);
-        bass[i] = lowBands ? peakNear(env.low, beats[i]) : 0.0;
+        accent[i] = peakAround(env.onset, beats[i]);
+        bass[i] = lowBands ? peakAround(env.low, beats[i]) : 0.0;
         const std::size_t from = frameOf(beats[i]);
         const double span = i + 1 < count ? beats[i + 1] - beats[i] : beats[i] - beats[i - 1];
         const std::size_t to = std::min(n, from + std::max<std::size_t>(1, static_cast<std::size_t>(span)));
@@ -560,13 +564,7 @@ bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beat
     const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
     if (60000.0 / (interval * kFrameMs) * 1.5 > kMaxTempo) return false;
     const std::vector<double> onset = beatOnsets(env);
-    auto peakNear = [&](double frame) {
-        const long c = std::lround(clampIndex(frame, static_cast<double>(n - 1)));
-        double best = 0;
-        for (long t = std::max(0L, c - kAccentReach); t <= std::min(static_cast<long>(n) - 1, c + kAccentReach); ++t)
-            best = std::max(best, onset[static_cast<std::size_t>(t)]);
-        return best;
-    };
+    auto peakNear = [&](double frame) { return peakAround(onset, frame); };
     // Pairs of beats as the bar counts them (from a downbeat): the onsets at
     // their thirds against the onset at the beat between them.
     double thirds = 0, middle = 0;
