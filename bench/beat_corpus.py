@@ -124,10 +124,13 @@ def performance(tool, sound, mtn):
 
 
 def tempo_class(est, ref):
-    """How the estimate's median beat interval stands to the truth's."""
+    """How the estimate's beat interval stands to the truth's, compared where
+    each true beat lies (so a song whose tempo changes is judged throughout)."""
     if len(est) < 2:
         return "none"
-    ratio = float(np.median(np.diff(ref)) / np.median(np.diff(est)))
+    est_mid, est_iv = (est[1:] + est[:-1]) / 2, np.diff(est)
+    ref_mid, ref_iv = (ref[1:] + ref[:-1]) / 2, np.diff(ref)
+    ratio = float(np.median(ref_iv / np.interp(ref_mid, est_mid, est_iv)))
     for name, r in (("right", 1.0), ("half", 0.5), ("double", 2.0), ("third", 1 / 3), ("triple", 3.0),
                     ("2/3", 2 / 3), ("3/2", 1.5)):
         if abs(ratio / r - 1) < 0.06:
@@ -181,7 +184,7 @@ def main():
             row = {"song": name, "style": style, "font": tag, "intro": intro > 0, "change": change is not None,
                    "drums": groove not in NO_DRUMS, "confidence": ours.get("confidence"), "perBar": ours.get("beatsPerBar")}
             row["ours"] = scores(est, ref) + (tempo_class(est, ref),)
-            row["peer"] = scores(peer, ref) + (tempo_class(np.array(peer), ref),)
+            row["peer"] = scores(peer, ref) + (tempo_class(np.array(peer, dtype=float), ref),)
             row["down"] = mir_eval.beat.f_measure(mir_eval.beat.trim_beats(ref_down), mir_eval.beat.trim_beats(est_down)) \
                 if len(ref_down) else None
             rows.append(row)

@@ -83,49 +83,66 @@ tracker::BandFrames spectrumBands(Bytes samples, const CancelFlag& cancel) {
     return out;
 }
 
-// The pitch classes from each beat to the next: magnitude spectra of 128 ms
-// (7.8 Hz a bin, fine enough for semitones above about 130 Hz) every 64 ms
-// across the beat, each bin between 130 Hz and 2 kHz added to its pitch class.
-std::vector<tracker::Chroma> beatChroma(Bytes samples, const std::vector<double>& beats, const CancelFlag& cancel) {
-    constexpr std::size_t kSize = 1024, kStep = 512;
-    constexpr double kLowHz = 130, kHighHz = 2000;
-    std::vector<tracker::Chroma> chroma;
-    Owned<aubio_fft_t, del_aubio_fft> fft(new_aubio_fft(kSize));
-    Owned<fvec_t, del_fvec> in(new_fvec(kSize));
-    Owned<cvec_t, del_cvec> spectrum(new_cvec(kSize));
-    if (!fft || !in || !spectrum || samples.size() < kSize) return chroma;
-    std::vector<int> pitchClass(spectrum->length, -1);
-    for (std::size_t k = 0; k < spectrum->length; ++k) {
-        const double hz = static_cast<double>(k) * kRate / kSize;
-        if (hz < kLowHz || hz > kHighHz) continue;
-        pitchClass[k] = static_cast<int>(std::lround(12 * std::log2(hz / 440.0)) % 12 + 12 + 9) % 12;  // A is 9 above C
-    }
-    const double onsetSamples = (kOnsetDelayMs - kFrameMs) * kRate / 1000;
-    const long last = static_cast<long>(samples.size() - kSize);
-    for (std::size_t i = 0; i < beats.size(); ++i) {
-        if (cancel) return {};
-        const double from = beats[i] * kHop - onsetSamples;
-        const double to = i + 1 < beats.size() ? beats[i + 1] * kHop - onsetSamples : from + kSize;
-        tracker::Chroma c{};
-        for (double at = from; at < std::max(to - kSize / 2.0, from + 1); at += kStep) {
-            const long start = std::clamp(std::lround(at), 0L, last);
-            for (std::size_t j = 0; j < kSize; ++j) {
-                // A Hann window, so a neighbouring chord's edge does not smear across the bins.
-                const double w = 0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(j) / kSize);
-                in->data[j] = static_cast<float>(w * (samples[static_cast<std::size_t>(start) + j] - 128) / 128.0);
-            }
-            aubio_fft_do(fft.get(), in.get(), spectrum.get());
-            for (std::size_t k = 0; k < spectrum->length; ++k)
-                if (pitchClass[k] >= 0) c[static_cast<std::size_t>(pitchClass[k])] += spectrum->norm[k];
+// The pitch classes from each point (an envelope frame) to the next, summing
+// to 1: magnitude spectra of 128 ms (7.8 Hz a bin, fine enough for semitones
+// above about 130 Hz) every step samples from the point on, each bin between
+// 130 Hz and 2 kHz added to its pitch class. The last point's span is one
+// spectrum long.
+class ChromaReader {
+public:
+    explicit ChromaReader(Bytes samples) : samples_(samples) {
+        if (!fft_ || !in_ || !spectrum_ || samples.size() < kSize) return;
+        pitchClass_.assign(spectrum_->length, -1);
+        for (std::size_t k = 0; k < spectrum_->length; ++k) {
+            const double hz = static_cast<double>(k) * kRate / kSize;
+            if (hz < kLowHz || hz > kHighHz) continue;
+            pitchClass_[k] = static_cast<int>(std::lround(12 * std::log2(hz / 440.0)) % 12 + 12 + 9) % 12;  // A is 9 above C
         }
-        float total = 0;
-        for (float v : c) total += v;
-        if (total > 0)
-            for (float& v : c) v /= total;
-        chroma.push_back(c);
+        // A Hann window, so a neighbouring chord's edge does not smear across the bins.
+        window_.resize(kSize);
+        for (std::size_t j = 0; j < kSize; ++j)
+            window_[j] = static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(j) / kSize));
     }
-    return chroma;
-}
+
+    std::vector<tracker::Chroma> spans(const std::vector<double>& points, double step, const CancelFlag& cancel) {
+        std::vector<tracker::Chroma> chroma;
+        if (window_.empty()) return chroma;
+        const double onsetSamples = (kOnsetDelayMs - kFrameMs) * kRate / 1000;
+        const long last = static_cast<long>(samples_.size() - kSize);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (cancel) return {};
+            const double from = points[i] * kHop - onsetSamples;
+            const double to = i + 1 < points.size() ? points[i + 1] * kHop - onsetSamples : from + kSize;
+            tracker::Chroma c{};
+            for (double at = from; at < std::max(to - kSize / 2.0, from + 1); at += step) {
+                const auto start = static_cast<std::size_t>(std::clamp(std::lround(at), 0L, last));
+                for (std::size_t j = 0; j < kSize; ++j)
+                    in_->data[j] = window_[j] * static_cast<float>(samples_[start + j] - 128) / 128.0f;
+                aubio_fft_do(fft_.get(), in_.get(), spectrum_.get());
+                for (std::size_t k = 0; k < spectrum_->length; ++k)
+                    if (pitchClass_[k] >= 0) c[static_cast<std::size_t>(pitchClass_[k])] += spectrum_->norm[k];
+            }
+            float total = 0;
+            for (float v : c) total += v;
+            if (total > 0)
+                for (float& v : c) v /= total;
+            chroma.push_back(c);
+        }
+        return chroma;
+    }
+
+private:
+    static constexpr std::size_t kSize = 1024;
+    static constexpr double kLowHz = 130, kHighHz = 2000;
+    Bytes samples_;
+    Owned<aubio_fft_t, del_aubio_fft> fft_{new_aubio_fft(kSize)};
+    Owned<fvec_t, del_fvec> in_{new_fvec(kSize)};
+    Owned<cvec_t, del_cvec> spectrum_{new_cvec(kSize)};
+    std::vector<int> pitchClass_;
+    std::vector<float> window_;
+};
+// Half beats are read every 64 ms; whole beats, for the bar, every 128 ms are enough.
+constexpr double kHalfBeatStep = 512, kBeatStep = 1024;
 
 // Loudness around each frame (mean squared sample over kLevelHalfFrames either side).
 std::vector<float> localLevels(const std::vector<float>& level) {
@@ -188,12 +205,23 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     if (cancel) return grid;
     grid.confidence = tracker::pulseConfidence(gram, path, tracker::loudWindows(gram, local, quiet));
     if (grid.confidence < kNoPulseConfidence) return grid;
+    ChromaReader chroma(samples);
     auto beatsAlong = [&](const std::vector<double>& tempoPath, tracker::Metre& metre) {
         std::vector<double> beats = tracker::trackBeats(env, tracker::periodPerFrame(gram, tempoPath, n, stop), stop);
+        if (beats.size() >= 2) {
+            std::vector<double> halves;
+            for (std::size_t i = 0; i + 1 < beats.size(); ++i) halves.push_back(beats[i]), halves.push_back((beats[i] + beats[i + 1]) / 2);
+            halves.push_back(beats.back());
+            std::vector<tracker::Chroma> halfChroma = chroma.spans(halves, kHalfBeatStep, cancel);
+            if (!halfChroma.empty()) {
+                halfChroma.pop_back();  // the last point's span runs past the beats
+                beats = tracker::alignToHarmony(beats, halfChroma);
+            }
+        }
         std::erase_if(beats, [&](double frame) {
             return local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
         });
-        metre = tracker::estimateMetre(frames, env, beats, lowBands, stop, beatChroma(samples, beats, cancel));
+        metre = tracker::estimateMetre(frames, env, beats, lowBands, stop, chroma.spans(beats, kBeatStep, cancel));
         return beats;
     };
     tracker::Metre metre;

@@ -119,6 +119,15 @@ constexpr double kThirdsShare = 0.85;
 // Judged over at least eight pairs.
 constexpr std::size_t kPairsForThirds = 8;
 
+// ---- beats on the harmony's beat
+// Beats lie off the beat where the harmony changes at the halfway points at
+// least 1.3 times as much as at the beats (on the corpus, rightly placed
+// beats give at most 1.11 over a quarter of a song; beats on the off-beat
+// 1.48 and 1.5), by at least 0.02 a beat (a song without chord changes
+// gives both about 0.05) ...
+constexpr double kOffBeatHarmony = 1.3;
+constexpr double kOffBeatLeast = 0.02;
+
 // ---- tempo changes
 // The local tempo is the median of the intervals within four beats either
 // side, so one late beat does not make a change.
@@ -420,26 +429,98 @@ std::vector<double> trackBeats(const Envelope& env, const std::vector<double>& p
     return beats;
 }
 
+namespace {
+// The cosine distance between the summed pitch classes of chroma[a..b) and chroma[b..c).
+double chromaDistance(const std::vector<Chroma>& chroma, std::size_t a, std::size_t b, std::size_t c) {
+    std::array<double, 12> before{}, after{};
+    for (std::size_t i = a; i < b; ++i)
+        for (std::size_t k = 0; k < 12; ++k) before[k] += chroma[i][k];
+    for (std::size_t i = b; i < c; ++i)
+        for (std::size_t k = 0; k < 12; ++k) after[k] += chroma[i][k];
+    double dot = 0, nb = 0, na = 0;
+    for (std::size_t k = 0; k < 12; ++k) {
+        dot += before[k] * after[k];
+        nb += before[k] * before[k];
+        na += after[k] * after[k];
+    }
+    return nb > 0 && na > 0 ? 1 - dot / std::sqrt(nb * na) : 0;
+}
+
+// How much more the harmony changes on one beat in bar than on the others,
+// at the phase where it does most (harmony in z-scores, one a beat).
+double barContrast(const std::vector<double>& harmony, std::size_t bar) {
+    const std::size_t count = harmony.size();
+    double best = -std::numeric_limits<double>::infinity();
+    for (std::size_t p = 0; p < bar && p < count; ++p) {
+        double on = 0, off = 0;
+        std::size_t ons = 0;
+        for (std::size_t j = 0; j < count; ++j) {
+            if (j % bar == p) on += harmony[j], ++ons;
+            else off += harmony[j];
+        }
+        if (ons == 0 || ons == count) continue;
+        best = std::max(best, on / static_cast<double>(ons) - off / static_cast<double>(count - ons));
+    }
+    return best;
+}
+}  // namespace
+
+std::vector<double> alignToHarmony(const std::vector<double>& beats, const std::vector<Chroma>& halfChroma) {
+    const std::size_t count = beats.size();
+    if (count < kOnBeatStretch + 2 || halfChroma.size() != 2 * (count - 1)) return beats;
+    // The change at beat i (point 2i) and at the halfway point after it (2i + 1),
+    // each from the two half beats before to the two after.
+    std::vector<double> on(count, 0.0), off(count, 0.0);
+    for (std::size_t p = 2; p + 2 <= halfChroma.size(); ++p) {
+        const double d = chromaDistance(halfChroma, p - 2, p, p + 2);
+        (p % 2 == 0 ? on : off)[p / 2] = d;
+    }
+    // Per beat, over the beats around it (kept inside the song at its ends):
+    // does the harmony change more between the beats, by the ratio given?
+    auto leansOff = [&](std::size_t i, std::size_t window, double ratio) {
+        const std::size_t a = std::min(i >= window / 2 ? i - window / 2 : 0, count - std::min(count, window));
+        const std::size_t b = std::min(count, a + window);
+        double onSum = 0, offSum = 0;
+        for (std::size_t j = a; j < b; ++j) onSum += on[j], offSum += off[j];
+        return offSum > ratio * onSum && offSum - onSum > kOffBeatLeast * static_cast<double>(b - a);
+    };
+    // Only chords that change once a bar (of three or four beats) are read:
+    // drums whose tones alternate beat by beat, or a melody, change as much
+    // at two beats and say nothing of where the beat lies.
+    std::vector<Chroma> whole(count - 1);
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        for (std::size_t k = 0; k < 12; ++k) whole[i][k] = halfChroma[2 * i][k] + halfChroma[2 * i + 1][k];
+    const std::vector<double> harmony = harmonicChange(whole);
+    if (harmony.empty()) return beats;
+    const double bars = std::max(barContrast(harmony, 3), barContrast(harmony, 4));
+    if (bars < kHarmonyClear || bars <= barContrast(harmony, 2)) return beats;
+    std::vector<bool> offBeat(count, false);
+    for (std::size_t i = 0; i < count; ++i) offBeat[i] = leansOff(i, kOnBeatStretch, kOffBeatHarmony);
+    std::vector<double> aligned = beats;
+    for (std::size_t i = 0; i < count;) {
+        std::size_t run = 0;
+        while (i + run < count && offBeat[i + run]) ++run;
+        if (run < kOnBeatStretch) {
+            i += std::max<std::size_t>(run, 1);
+            continue;
+        }
+        // A clear stretch reaches on over the beats near it that lean the same way at all.
+        std::size_t from = i, to = i + run;
+        while (from > 0 && leansOff(from - 1, kOnBeatStretch / 2, 1.0)) --from;
+        while (to < count && leansOff(to, kOnBeatStretch / 2, 1.0)) ++to;
+        for (std::size_t j = from; j < to; ++j)
+            aligned[j] = beats[j] + (j + 1 < count ? beats[j + 1] - beats[j] : beats[j] - beats[j - 1]) / 2;
+        i = to;
+    }
+    return aligned;
+}
+
 std::vector<double> harmonicChange(const std::vector<Chroma>& chroma) {
     const std::size_t count = chroma.size();
     std::vector<double> change(count, 0.0);
     if (count < 2 * kHarmonyBeats + 1) return {};
-    auto sum = [&](std::size_t from, std::size_t to) {
-        std::array<double, 12> s{};
-        for (std::size_t i = from; i < to; ++i)
-            for (std::size_t k = 0; k < 12; ++k) s[k] += chroma[i][k];
-        return s;
-    };
-    for (std::size_t i = kHarmonyBeats; i + kHarmonyBeats <= count; ++i) {
-        const auto before = sum(i - kHarmonyBeats, i), after = sum(i, i + kHarmonyBeats);
-        double dot = 0, nb = 0, na = 0;
-        for (std::size_t k = 0; k < 12; ++k) {
-            dot += before[k] * after[k];
-            nb += before[k] * before[k];
-            na += after[k] * after[k];
-        }
-        change[i] = nb > 0 && na > 0 ? 1 - dot / std::sqrt(nb * na) : 0;
-    }
+    for (std::size_t i = kHarmonyBeats; i + kHarmonyBeats <= count; ++i)
+        change[i] = chromaDistance(chroma, i - kHarmonyBeats, i, i + kHarmonyBeats);
     // The ends, without two beats on both sides, count as no change.
     return zscores(change);
 }
@@ -496,21 +577,13 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     const std::vector<double> harmony = chroma.size() == count ? harmonicChange(chroma) : std::vector<double>{};
     if (!harmony.empty()) {
         double top = kHarmonyClear;
-        for (std::size_t bar = 3; bar <= 4; ++bar)
-            for (std::size_t p = 0; p < bar; ++p) {
-                double on = 0, off = 0;
-                std::size_t ons = 0;
-                for (std::size_t j = 0; j < count; ++j) {
-                    if (j % bar == p) on += harmony[j], ++ons;
-                    else off += harmony[j];
-                }
-                if (ons == 0 || ons == count) continue;
-                const double contrast = on / static_cast<double>(ons) - off / static_cast<double>(count - ons);
-                if (contrast > top) {
-                    top = contrast;
-                    metre.beatsPerBar = static_cast<int>(bar);
-                }
+        for (int bar = 3; bar <= 4; ++bar) {
+            const double contrast = barContrast(harmony, static_cast<std::size_t>(bar));
+            if (contrast > top) {
+                top = contrast;
+                metre.beatsPerBar = bar;
             }
+        }
     }
 
     // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.

@@ -77,6 +77,16 @@ using Chroma = std::array<float, 12>;
 // spread over the song (z-scores). Empty without chroma.
 std::vector<double> harmonicChange(const std::vector<Chroma>& chroma);
 
+// Sixteen beats: four bars of four, long enough to hold a few chord changes.
+inline constexpr std::size_t kOnBeatStretch = 16;
+// Chords change on the beat, not between beats. halfChroma holds the pitch
+// classes of each half beat (from each beat to the point halfway to the next,
+// and from there to the next beat: 2 × (beats − 1) entries). Where, over a
+// stretch of at least kOnBeatStretch beats, the harmony changes clearly more
+// at the halfway points than at the beats, the beats lie on the off-beat:
+// they are moved half a beat later. Other beats are returned as they were.
+std::vector<double> alignToHarmony(const std::vector<double>& beats, const std::vector<Chroma>& halfChroma);
+
 // The metre found in the beats: how many make a bar and which is the first downbeat.
 struct Metre {
     int beatsPerBar = 4;

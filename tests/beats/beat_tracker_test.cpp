@@ -203,6 +203,50 @@ TEST(BeatTracker, ChordChangesMarkTheBarWhereAccentsDoNot) {
     EXPECT_EQ(estimateMetre(waltz.frames, waltz.env, beats, 1, {}, chordsEveryBar(3, 3, 2)).beatsPerBar, 4);
 }
 
+TEST(BeatTracker, BeatsBetweenTheChordChangesMoveOntoThem) {
+    // A chord every four beats of 60 frames; the tracker's beats lie on the
+    // off-beat from beat 40 on.
+    constexpr double kBeat = 60;
+    const std::array<std::array<int, 3>, 4> chords{{{0, 4, 7}, {9, 0, 4}, {5, 9, 0}, {7, 11, 2}}};
+    auto chordAt = [&](double frame) {
+        Chroma c{};
+        for (int pc : chords[static_cast<std::size_t>(frame / (4 * kBeat)) % chords.size()]) c[static_cast<std::size_t>(pc)] = 1.0f / 3;
+        return c;
+    };
+    auto halvesOf = [&](const std::vector<double>& beats) {
+        std::vector<Chroma> halves;
+        for (std::size_t i = 0; i + 1 < beats.size(); ++i) {
+            const double mid = (beats[i] + beats[i + 1]) / 2;
+            halves.push_back(chordAt((beats[i] + mid) / 2));
+            halves.push_back(chordAt((mid + beats[i + 1]) / 2));
+        }
+        return halves;
+    };
+    std::vector<double> onBeat, mixed;
+    for (int i = 0; i < 100; ++i) {
+        onBeat.push_back(i * kBeat);
+        mixed.push_back(i * kBeat + (i >= 40 ? kBeat / 2 : 0));
+    }
+    EXPECT_EQ(alignToHarmony(onBeat, halvesOf(onBeat)), onBeat);
+    const std::vector<double> aligned = alignToHarmony(mixed, halvesOf(mixed));
+    ASSERT_EQ(aligned.size(), mixed.size());
+    for (std::size_t i = 0; i < 36; ++i) EXPECT_EQ(aligned[i], mixed[i]) << i;
+    for (std::size_t i = 44; i < aligned.size(); ++i) EXPECT_NEAR(aligned[i], (static_cast<double>(i) + 1) * kBeat, 1e-9) << i;
+
+    // Without chord changes, or with chroma of the wrong length, nothing moves.
+    const std::vector<Chroma> still(2 * (mixed.size() - 1), chordAt(0));
+    EXPECT_EQ(alignToHarmony(mixed, still), mixed);
+    // Nor does what changes every two beats as much as every four (tuned
+    // drums, a melody in half notes): it is no chord a bar.
+    std::vector<double> offBeat;
+    for (double b : onBeat) offBeat.push_back(b + kBeat / 2);
+    std::vector<Chroma> everyTwo;
+    for (std::size_t i = 0; i + 1 < offBeat.size(); ++i)
+        for (double at : {offBeat[i] + kBeat / 4, offBeat[i] + 3 * kBeat / 4}) everyTwo.push_back(chordAt(2 * at));
+    EXPECT_EQ(alignToHarmony(offBeat, everyTwo), offBeat);
+    EXPECT_EQ(alignToHarmony(mixed, std::vector<Chroma>(3)), mixed);
+}
+
 TEST(BeatTracker, GroupsTheEighthsOfA68InThrees) {
     // Eighths at 234 BPM, accented in threes: a 6/8 at 78 dotted quarters a minute.
     const Song song{{{0, 0.3, 1.0}, {1, 0.4, 0}, {2, 0.4, 0}, {3, 0.6, 0.3}, {4, 0.4, 0}, {5, 0.4, 0}}, 6, 234, 40};
