@@ -108,6 +108,10 @@ constexpr double kHarmonyWeight = 2.0;
 // spread more than on its other beats: a chord a bar gives about 1.5, no
 // pattern about 0, a chord every four beats counted in threes about 0.
 constexpr double kHarmonyClear = 1.0;
+// Chords change twice a bar when they do so at two beats with at least half
+// the contrast at four (a chord a bar gives about a third; two a bar, one and
+// a half times, or less when the changes within the bar are the larger).
+constexpr double kTwoChordsABar = 0.5;
 
 // Pairs of beats whose thirds sound at least 0.85 as strongly as the beat
 // between them are bars of three counted in two: a fast waltz "in one" (the
@@ -586,6 +590,14 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         }
     }
 
+    // Chords that change every two beats as clearly as every four say on
+    // which pair of beats the bar starts, not which of the two: only that
+    // part of them is kept (each beat's change and the change two beats on,
+    // averaged), and the accents choose between the first and third beats.
+    std::vector<double> barHarmony = harmony;
+    if (!harmony.empty() && barContrast(harmony, 2) >= kTwoChordsABar * barContrast(harmony, 4))
+        for (std::size_t i = 0; i < count; ++i) barHarmony[i] = (harmony[i] + harmony[i + 2 < count ? i + 2 : i - 2]) / 2;
+
     // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.
     std::vector<double> change(count, 0.0);
     for (std::size_t i = 1; i < count; ++i)
@@ -606,7 +618,7 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
             double s = 0;
             int k = 0;
             for (std::size_t j = p; j < kept.size(); j += bar, ++k)
-                s += bass[kept[j]] + kChangeWeight * change[kept[j]] + (harmony.empty() ? 0.0 : kHarmonyWeight * harmony[kept[j]]);
+                s += bass[kept[j]] + kChangeWeight * change[kept[j]] + (barHarmony.empty() ? 0.0 : kHarmonyWeight * barHarmony[kept[j]]);
             if (k > 0 && s / k > top) {
                 top = s / k;
                 phase = p;

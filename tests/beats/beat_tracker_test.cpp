@@ -201,6 +201,29 @@ TEST(BeatTracker, ChordChangesMarkTheBarWhereAccentsDoNot) {
     EXPECT_EQ(metre.firstDownbeat, 2u);
     // Chroma of the wrong length is not read: the accents alone give four.
     EXPECT_EQ(estimateMetre(waltz.frames, waltz.env, beats, 1, {}, chordsEveryBar(3, 3, 2)).beatsPerBar, 4);
+
+    // Two chords a bar, changing more within the bar than at its line: the
+    // chords tell the first and third beats from the others, the bass which is first.
+    const Synthetic rock = synthesise({{{0, 0.3, 0.6}, {1, 0.6, 0.1}, {2, 0.3, 0.4}, {3, 0.6, 0.1}}, 4, 120, 40});
+    std::vector<Chroma> twoABar;
+    std::array<int, 3> chord{0, 4, 7};
+    while (twoABar.size() < rock.beatFrames.size()) {
+        std::array<int, 3> second{};
+        for (std::size_t k = 0; k < 3; ++k) second[k] = (chord[k] + 6) % 12;  // shares no note with the first
+        for (const auto& c : {chord, chord, second, second}) {
+            Chroma v{};
+            for (int pc : c) v[static_cast<std::size_t>(pc)] = 1.0f / 3;
+            twoABar.push_back(v);
+        }
+        chord = second;
+        chord[1] = (chord[1] + 1) % 12;  // the next bar's first chord shares one note with it
+        chord[2] = (chord[2] + 1) % 12;
+    }
+    twoABar.resize(rock.beatFrames.size());
+    beats = rock.beatFrames;
+    metre = estimateMetre(rock.frames, rock.env, beats, 1, {}, twoABar);
+    EXPECT_EQ(metre.beatsPerBar, 4);
+    EXPECT_EQ(metre.firstDownbeat, 0u);
 }
 
 TEST(BeatTracker, BeatsBetweenTheChordChangesMoveOntoThem) {
