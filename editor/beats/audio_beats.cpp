@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "beats/beat_tracker.h"
 
@@ -101,7 +102,7 @@ public:
         // A Hann window, so a neighbouring chord's edge does not smear across the bins.
         window_.resize(kSize);
         for (std::size_t j = 0; j < kSize; ++j)
-            window_[j] = static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * static_cast<double>(j) / kSize));
+            window_[j] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(j) / kSize));
     }
 
     std::vector<tracker::Chroma> spans(const std::vector<double>& points, double step, const CancelFlag& cancel) {
@@ -218,8 +219,10 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
                 beats = tracker::alignToHarmony(beats, halfChroma);
             }
         }
+        // Beats in quiet stretches go, and any moved past the sound's end.
         std::erase_if(beats, [&](double frame) {
-            return local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
+            return frame > static_cast<double>(n - 1) ||
+                   local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
         });
         metre = tracker::estimateMetre(frames, env, beats, lowBands, stop, chroma.spans(beats, kBeatStep, cancel));
         return beats;
