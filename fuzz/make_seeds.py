@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small valid files of each kind."""
+import math
 import os
 import struct
 
@@ -82,6 +83,17 @@ def fmt(extra=b""):
 
 SAMPLES = bytes((128 + int(100 * ((i % 40) - 20) / 20)) & 0xFF for i in range(400))
 
+def pulse(beat_samples, accents, length):
+    """A pattern for the audio beat tracker: a decaying tone at each accent
+    (sample offset, strength 0..1), the two length bytes first."""
+    out = [128] * length
+    for at, strength in accents:
+        for i in range(min(400, length - at)):
+            v = strength * 100 * math.exp(-i / 60) * math.sin(i * 0.7)
+            out[at + i] = max(0, min(255, int(128 + v)))
+    return bytes([0, 0]) + bytes(out)
+
+
 SEEDS = {
     "motion": {
         "tail.mtn": motion(16, 2, [0, 5, 5], name="abc"),
@@ -94,6 +106,12 @@ SEEDS = {
         "both_eyes.led": led_steps([0, 1, 3, 3, 2, 0, 0, 1] + [0] * 600 + [2]),
         "running_status.led": led(bytes.fromhex("0090407800C0051E3C781E4000") + bytes.fromhex("00F001F7") +
                                   bytes.fromhex("0091407800FF01026869")),
+    },
+    "audio_beats": {
+        "clicks_120.raw": pulse(4000, [(0, 1.0)], 4000),
+        "bar_of_three.raw": pulse(4000, [(0, 1.0), (4000, 0.4), (8000, 0.4)], 12000),
+        "silence.raw": bytes([1, 0, 128]),
+        "noise.raw": bytes([2, 0]) + bytes((i * 7919 + 13) % 251 for i in range(997)),
     },
     "wave": {
         "plain.wav": wave([(b"fmt ", fmt()), (b"data", SAMPLES)]),

@@ -246,6 +246,13 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
         const auto bar = static_cast<std::size_t>(metre.beatsPerBar);
         if (i >= metre.firstDownbeat && (i - metre.firstDownbeat) % bar == 0) grid.downbeatsMs.push_back(static_cast<int>(ms));
     }
+    if (grid.beatsMs.size() < 2) {
+        // A lone beat (the rest fell in quiet stretches) has no tempo: no steady beat.
+        BeatGrid none;
+        none.source = BeatSource::Audio;
+        none.confidence = 0;
+        return none;
+    }
     grid.bpm = tempoOf(grid.beatsMs);
     grid.beatsPerBar = metre.beatsPerBar;
     grid.downbeatsKnown = !grid.downbeatsMs.empty();

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <thread>
 
@@ -399,6 +401,22 @@ TEST(SoundBeats, WaveAndMidiAndNothing) {
     auto silent = test::waveImage(8000 * 10);
     std::fill(silent.end() - 80000, silent.end(), 128);
     EXPECT_TRUE(beatsForSound(silent).empty());
+}
+
+TEST(SoundBeats, ALoneBeatIsNoSteadyBeat) {
+    // A sound the fuzzer found, made as the audio beats fuzz target makes it:
+    // its pulse is steady, but all its beats but one fall in quiet stretches.
+    std::ifstream in(std::string(ROVA_SOURCE_DIR) + "/fuzz/corpus/audio_beats/one_beat.raw", std::ios::binary);
+    const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(data.size(), 2u);
+    const std::size_t seconds = 6 + (data[0] | static_cast<std::size_t>(data[1]) << 8) % 9;
+    std::vector<std::uint8_t> samples(seconds * 8000);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = data[2 + i % (data.size() - 2)];
+    const BeatGrid g = beatsFromSamples(samples);
+    EXPECT_EQ(g.source, BeatSource::Audio);
+    EXPECT_TRUE(g.beatsMs.empty());
+    EXPECT_EQ(g.confidence, 0);
+    EXPECT_EQ(g.bpm, 0);
 }
 
 TEST(SoundBeats, AnalysisOffThreadGivesTheSameGrid) {
