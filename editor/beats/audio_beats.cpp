@@ -86,9 +86,10 @@ tracker::BandFrames spectrumBands(Bytes samples, const CancelFlag& cancel) {
 
 // The pitch classes from each point (an envelope frame) to the next, summing
 // to 1: magnitude spectra of 128 ms (7.8 Hz a bin, fine enough for semitones
-// above about 130 Hz) every step samples from the point on, each bin between
-// 130 Hz and 2 kHz added to its pitch class. The last point's span is one
-// spectrum long.
+// above about 130 Hz) every step samples from skip samples after the point
+// (or from a spectrum's length before the next, when nearer), each bin
+// between 130 Hz and 2 kHz added to its pitch class. The last point's span
+// is one spectrum long.
 class ChromaReader {
 public:
     explicit ChromaReader(Bytes samples) : samples_(samples) {
@@ -105,7 +106,7 @@ public:
             window_[j] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(j) / kSize));
     }
 
-    std::vector<tracker::Chroma> spans(const std::vector<double>& points, double step, const CancelFlag& cancel) {
+    std::vector<tracker::Chroma> spans(const std::vector<double>& points, double step, const CancelFlag& cancel, double skip = 0) {
         std::vector<tracker::Chroma> chroma;
         if (window_.empty()) return chroma;
         const double onsetSamples = (kOnsetDelayMs - kFrameMs) * kRate / 1000;
@@ -115,7 +116,7 @@ public:
             const double from = points[i] * kHop - onsetSamples;
             const double to = i + 1 < points.size() ? points[i + 1] * kHop - onsetSamples : from + kSize;
             tracker::Chroma c{};
-            for (double at = from; at < std::max(to - kSize / 2.0, from + 1); at += step) {
+            for (double at = std::min(from + skip, std::max(from, to - kSize)); at < std::max(to - kSize / 2.0, from + 1); at += step) {
                 const auto start = static_cast<std::size_t>(std::clamp(std::lround(at), 0L, last));
                 for (std::size_t j = 0; j < kSize; ++j)
                     in_->data[j] = window_[j] * static_cast<float>(samples_[start + j] - 128) / 128.0f;
@@ -144,6 +145,10 @@ private:
 };
 // Half beats are read every 64 ms; whole beats, for the bar, every 128 ms are enough.
 constexpr double kHalfBeatStep = 512, kBeatStep = 1024;
+// A beat's pitch classes are read from 64 ms after it: a drum's attack has
+// passed, a chord still sounds. (Read from the beat, a tuned snare on two and
+// four looked like chords changing there.)
+constexpr double kAttackSkip = 512;
 
 // Loudness around each frame (mean squared sample over kLevelHalfFrames either side).
 std::vector<float> localLevels(const std::vector<float>& level) {
@@ -224,7 +229,7 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
             return frame > static_cast<double>(n - 1) ||
                    local[static_cast<std::size_t>(std::clamp(std::lround(frame), 0L, static_cast<long>(n - 1)))] < quiet;
         });
-        metre = tracker::estimateMetre(frames, env, beats, lowBands, stop, chroma.spans(beats, kBeatStep, cancel));
+        metre = tracker::estimateMetre(frames, env, beats, lowBands, stop, chroma.spans(beats, kBeatStep, cancel, kAttackSkip));
         return beats;
     };
     tracker::Metre metre;

@@ -594,8 +594,12 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     // which pair of beats the bar starts, not which of the two: only that
     // part of them is kept (each beat's change and the change two beats on,
     // averaged), and the accents choose between the first and third beats.
+    // Harmony without a clear bar (a melody over one chord, tuned drums) says nothing of it.
     std::vector<double> barHarmony = harmony;
-    if (!harmony.empty() && barContrast(harmony, 2) >= kTwoChordsABar * barContrast(harmony, 4))
+    if (!harmony.empty() && std::max(barContrast(harmony, 2), barContrast(harmony, static_cast<std::size_t>(metre.beatsPerBar))) <
+                                kHarmonyClear)
+        barHarmony.clear();
+    else if (!harmony.empty() && barContrast(harmony, 2) >= kTwoChordsABar * barContrast(harmony, 4))
         for (std::size_t i = 0; i < count; ++i) barHarmony[i] = (harmony[i] + harmony[i + 2 < count ? i + 2 : i - 2]) / 2;
 
     // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.
