@@ -579,28 +579,27 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     // than on the others, give the bar. (A melody in half notes changes as
     // clearly every two beats, so bars of two are left to the accents.)
     const std::vector<double> harmony = chroma.size() == count ? harmonicChange(chroma) : std::vector<double>{};
+    std::vector<double> barHarmony;
     if (!harmony.empty()) {
+        const double contrast[] = {0, 0, barContrast(harmony, 2), barContrast(harmony, 3), barContrast(harmony, 4)};
         double top = kHarmonyClear;
-        for (int bar = 3; bar <= 4; ++bar) {
-            const double contrast = barContrast(harmony, static_cast<std::size_t>(bar));
-            if (contrast > top) {
-                top = contrast;
+        for (int bar = 3; bar <= 4; ++bar)
+            if (contrast[bar] > top) {
+                top = contrast[bar];
                 metre.beatsPerBar = bar;
             }
+        // Chords that change every two beats as clearly as every four say on
+        // which pair of beats the bar starts, not which of the two: only that
+        // part of them is kept (each beat's change and the change two beats
+        // on, averaged), and the accents choose between the first and third
+        // beats. Harmony without a clear bar (a melody over one chord, tuned
+        // drums) says nothing of it.
+        if (std::max(contrast[2], contrast[metre.beatsPerBar]) >= kHarmonyClear) {
+            barHarmony = harmony;
+            if (contrast[2] >= kTwoChordsABar * contrast[4])
+                for (std::size_t i = 0; i < count; ++i) barHarmony[i] = (harmony[i] + harmony[i + 2 < count ? i + 2 : i - 2]) / 2;
         }
     }
-
-    // Chords that change every two beats as clearly as every four say on
-    // which pair of beats the bar starts, not which of the two: only that
-    // part of them is kept (each beat's change and the change two beats on,
-    // averaged), and the accents choose between the first and third beats.
-    // Harmony without a clear bar (a melody over one chord, tuned drums) says nothing of it.
-    std::vector<double> barHarmony = harmony;
-    if (!harmony.empty() && std::max(barContrast(harmony, 2), barContrast(harmony, static_cast<std::size_t>(metre.beatsPerBar))) <
-                                kHarmonyClear)
-        barHarmony.clear();
-    else if (!harmony.empty() && barContrast(harmony, 2) >= kTwoChordsABar * barContrast(harmony, 4))
-        for (std::size_t i = 0; i < count; ++i) barHarmony[i] = (harmony[i] + harmony[i + 2 < count ? i + 2 : i - 2]) / 2;
 
     // Where the bar starts: bass accents and changes of spectrum gather on the downbeat.
     std::vector<double> change(count, 0.0);
@@ -653,14 +652,13 @@ bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beat
     const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
     if (60000.0 / (interval * kFrameMs) * 1.5 > kMaxTempo) return false;
     const std::vector<double> onset = beatOnsets(env);
-    auto peakNear = [&](double frame) { return peakAround(onset, frame); };
     // Pairs of beats as the bar counts them (from a downbeat): the onsets at
     // their thirds against the onset at the beat between them.
     double thirds = 0, middle = 0;
     for (std::size_t i = metre.firstDownbeat % 2; i + 2 < beats.size(); i += 2) {
         const double from = beats[i], span = beats[i + 2] - beats[i];
-        thirds += (peakNear(from + span / 3) + peakNear(from + 2 * span / 3)) / 2;
-        middle += peakNear(beats[i + 1]);
+        thirds += (peakAround(onset, from + span / 3) + peakAround(onset, from + 2 * span / 3)) / 2;
+        middle += peakAround(onset, beats[i + 1]);
     }
     return middle > 0 && thirds >= kThirdsShare * middle;
 }

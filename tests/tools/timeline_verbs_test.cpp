@@ -26,6 +26,12 @@ std::string report(tool::EditorSession& s) {
     return out.str();
 }
 
+// A performance P of soundSeconds of sound and a full-body motion of steps, written in dir.
+void writePerformance(TempDir& dir, std::size_t soundSeconds, int steps) {
+    dir.write("P.WAV", waveImage(8000 * soundSeconds));
+    dir.write("P.MTN", MotionImage::of(0, 18, steps).bytes());
+}
+
 bool run(tool::EditorSession& s, const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;
@@ -38,8 +44,7 @@ bool run(tool::EditorSession& s, const std::string& line) {
 
 TEST(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
     TempDir dir;
-    dir.write("P.WAV", waveImage(8000 * 20));
-    dir.write("P.MTN", MotionImage::of(0, 18, 200).bytes());  // 16 s
+    writePerformance(dir, 20, 200);  // motion of 16 s
     tool::EditorSession s;
     ASSERT_TRUE(s.open(dir / "P.MTN"));
     CMainView& v = *s.activeView();
@@ -79,8 +84,7 @@ TEST(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
 
 TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
     TempDir dir;
-    dir.write("P.WAV", waveImage(8000 * 4));
-    dir.write("P.MTN", MotionImage::of(0, 18, 40).bytes());
+    writePerformance(dir, 4, 40);
     tool::EditorSession s;
     ASSERT_TRUE(s.open(dir / "P.MTN"));
     const std::string plain = dir / "plain.png", ruled = dir / "ruled.png";
@@ -95,8 +99,7 @@ TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
 
 TEST(ToolTimeline, AWindowFittedToAPictureZoomsToFitIntoIt) {
     TempDir dir;
-    dir.write("P.WAV", waveImage(8000 * 30));
-    dir.write("P.MTN", MotionImage::of(0, 18, 375).bytes());  // 30 s
+    writePerformance(dir, 30, 375);  // motion of 30 s
     tool::EditorSession s;
     ASSERT_TRUE(s.open(dir / "P.MTN"));
     CMainView& v = *s.activeView();
