@@ -26,12 +26,6 @@ std::string report(tool::EditorSession& s) {
     return out.str();
 }
 
-// A performance P of soundSeconds of sound and a full-body motion of steps, written in dir.
-void writePerformance(TempDir& dir, std::size_t soundSeconds, int steps) {
-    dir.write("P.WAV", waveImage(8000 * soundSeconds));
-    dir.write("P.MTN", MotionImage::of(0, 18, steps).bytes());
-}
-
 bool run(tool::EditorSession& s, const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;
@@ -40,13 +34,24 @@ bool run(tool::EditorSession& s, const std::string& line) {
     return s.command(words, error);
 }
 
+// Each test opens a performance P of its own in a session.
+class ToolTimeline : public testing::Test {
+protected:
+    // P with soundSeconds of sound and a full-body motion of steps; false when it does not open.
+    bool open(std::size_t soundSeconds, int steps) {
+        dir.write("P.WAV", waveImage(8000 * soundSeconds));
+        dir.write("P.MTN", MotionImage::of(0, 18, steps).bytes());
+        return s.open(dir / "P.MTN");
+    }
+
+    TempDir dir;
+    tool::EditorSession s;  // after dir: closed before the files go
+};
+
 }  // namespace
 
-TEST(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
-    TempDir dir;
-    writePerformance(dir, 20, 200);  // motion of 16 s
-    tool::EditorSession s;
-    ASSERT_TRUE(s.open(dir / "P.MTN"));
+TEST_F(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
+    ASSERT_TRUE(open(20, 200));  // motion of 16 s
     CMainView& v = *s.activeView();
     ASSERT_TRUE(run(s, "label-click 6"));
     EXPECT_EQ(v.firstRow(), 6);
@@ -82,11 +87,8 @@ TEST(ToolTimeline, VerbsMoveTheViewAndTheReportShowsTheWindow) {
     EXPECT_FALSE(s.command({"ruler-click"}, error));
 }
 
-TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
-    TempDir dir;
-    writePerformance(dir, 4, 40);
-    tool::EditorSession s;
-    ASSERT_TRUE(s.open(dir / "P.MTN"));
+TEST_F(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
+    ASSERT_TRUE(open(4, 40));
     const std::string plain = dir / "plain.png", ruled = dir / "ruled.png";
     ASSERT_TRUE(s.renderView(QString::fromStdString(plain), 400, 300));
     ASSERT_TRUE(s.renderView(QString::fromStdString(ruled), 400, 300, true));
@@ -97,11 +99,8 @@ TEST(ToolTimeline, RenderViewDrawsTheRulerOnlyWhenAsked) {
     EXPECT_NE(b.copy(0, 0, 400, h), a.copy(0, 0, 400, h));
 }
 
-TEST(ToolTimeline, AWindowFittedToAPictureZoomsToFitIntoIt) {
-    TempDir dir;
-    writePerformance(dir, 30, 375);  // motion of 30 s
-    tool::EditorSession s;
-    ASSERT_TRUE(s.open(dir / "P.MTN"));
+TEST_F(ToolTimeline, AWindowFittedToAPictureZoomsToFitIntoIt) {
+    ASSERT_TRUE(open(30, 375));  // motion of 30 s
     CMainView& v = *s.activeView();
     s.fitViewTo(900, 500);
     EXPECT_EQ(v.viewport()->width(), 900);
