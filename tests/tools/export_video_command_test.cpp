@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "export_video_command.h"
+#include "support/temp_dir.h"
 #include "video/video_probe.h"
 
 namespace rova::tool {
@@ -24,15 +25,11 @@ ToolRun run(const std::vector<std::string>& args) {
     return {code, out.str(), err.str()};
 }
 
+// A folder of its own per test: ctest runs the tests of this file side by side.
 class ExportVideoTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::path(::testing::TempDir()) / "export_video_tool";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    test::TempDir temp;
+    const fs::path& dir = temp.path();
 };
 
 TEST_F(ExportVideoTool, PrintsTheSummaryOfTheVideoItWrote) {
