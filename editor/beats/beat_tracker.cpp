@@ -99,6 +99,10 @@ constexpr double kTwoMargin = 0.8;
 // Spectral change at a beat (a new chord) counts half as much as a bass accent
 // in finding the downbeat.
 constexpr double kChangeWeight = 0.5;
+// Between the first and third beats of a bar of four, the whole band's accent
+// counts as much as the bass's: the first is often the loudest (a crash,
+// every instrument at once) where the bass sounds as much on the third.
+constexpr double kAccentWeight = 1.0;
 // Harmony is read over two beats either side of each beat.
 constexpr std::size_t kHarmonyBeats = 2;
 // A change of chord on one beat of the bar counts twice a bass accent: of
@@ -613,6 +617,14 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const double bpm = 60000.0 / (interval * kFrameMs);
         if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
     }
+    // In a bar of four, how much louder the whole band is on beat j than half
+    // a bar away: it tells the first beat from the third, and says nothing of
+    // the second and fourth, where a backbeat's snare is often the loudest.
+    auto halfBarAccent = [&](const std::vector<std::size_t>& kept, std::size_t j, std::size_t bar) {
+        if (bar != 4) return 0.0;
+        const std::size_t other = j + 2 < kept.size() ? j + 2 : j - 2;
+        return other < kept.size() ? accent[kept[j]] - accent[kept[other]] : 0.0;
+    };
     // The phase of the bar among the beats kept: where the accents score best on average.
     auto bestPhase = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
         std::size_t phase = 0;
@@ -621,7 +633,8 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
             double s = 0;
             int k = 0;
             for (std::size_t j = p; j < kept.size(); j += bar, ++k)
-                s += bass[kept[j]] + kChangeWeight * change[kept[j]] + (barHarmony.empty() ? 0.0 : kHarmonyWeight * barHarmony[kept[j]]);
+                s += bass[kept[j]] + kChangeWeight * change[kept[j]] +
+                     (barHarmony.empty() ? 0.0 : kHarmonyWeight * barHarmony[kept[j]]) + kAccentWeight * halfBarAccent(kept, j, bar);
             if (k > 0 && s / k > top) {
                 top = s / k;
                 phase = p;
