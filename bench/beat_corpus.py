@@ -65,6 +65,8 @@ SONGS = [
 ]
 # Grooves without a drum track: their downbeats are not scored.
 NO_DRUMS = {"PopSpiritual"}
+# The confidence below which the editor shows a detected tempo as unsure.
+UNSURE = 0.5
 CI_SONGS = ["march-120", "fastwaltz-150", "ska-150", "rock-100-140", "rnb-84"]
 
 
@@ -245,6 +247,13 @@ def report(rows):
     if changes:
         print(f"| tempo changes, Rova Edit | {summary(changes, 'ours')} |")
         print(f"| tempo changes, aubiotrack | {summary(changes, 'peer')} |")
+    # The tracker's own doubt, which the editor shows as "≈ 95 BPM?": how well
+    # it points the user at the renderings to check with Half or Double.
+    wrong = [r for r in rows if r["ours"][3] != "right"]
+    right = [r for r in rows if r["ours"][3] == "right"]
+    unsure = lambda sel: sum((r["confidence"] or 0) < UNSURE for r in sel)
+    print(f"\nShown as unsure (confidence below {UNSURE}): {unsure(wrong)} of {len(wrong)} renderings at another "
+          f"metrical level, {unsure(right)} of {len(right)} at the right one")
     down = [r["down"] for r in rows if r["down"] is not None and r["drums"]]
     if down:
         print(f"\nDownbeat F (Rova Edit): {statistics.mean(down):.3f} over {len(down)} renderings with drums")

@@ -209,7 +209,8 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     if (cancel || gram.windows() == 0) return grid;
     const std::vector<double> path = tracker::decodeTempoPath(gram, stop);
     if (cancel) return grid;
-    grid.confidence = tracker::pulseConfidence(gram, path, tracker::loudWindows(gram, local, quiet));
+    const std::vector<bool> loudWindow = tracker::loudWindows(gram, local, quiet);
+    grid.confidence = tracker::pulseConfidence(gram, path, loudWindow);
     if (grid.confidence < kNoPulseConfidence) return grid;
     ChromaReader chroma(samples);
     auto beatsAlong = [&](const std::vector<double>& tempoPath, tracker::Metre& metre) {
@@ -235,12 +236,15 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     tracker::Metre metre;
     std::vector<double> beats = beatsAlong(path, metre);
     if (cancel) return grid;
+    std::vector<double> tempo = path;
     if (tracker::barOfThreeCountedInTwo(env, beats, metre)) {
-        std::vector<double> faster = path;
-        for (double& bpm : faster) bpm *= 1.5;
-        beats = beatsAlong(faster, metre);
+        for (double& bpm : tempo) bpm *= 1.5;
+        beats = beatsAlong(tempo, metre);
         if (cancel) return grid;
     }
+    // A pulse found clearly but nearly as well at twice its tempo is shown as
+    // unsure: the user is asked to check it (Half, Double) rather than told it.
+    grid.confidence = std::min(grid.confidence, tracker::octaveSureness(gram, tempo, loudWindow, kUnsureConfidence));
     std::vector<bool> downbeat;
     for (std::size_t i = 0; i < beats.size() && grid.beatsMs.size() < kMaxBeats; ++i) {
         long ms = std::lround(beats[i] * kFrameMs + kFrameMs - kOnsetDelayMs);

@@ -114,6 +114,15 @@ std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& l
 // How steady the pulse is along the path, 0..1 (the median over the loud windows).
 double pulseConfidence(const Tempogram& gram, const std::vector<double>& pathBpm, const std::vector<bool>& loudWindow);
 
+// How sure the path is of its octave, 0..1: how much better its tempo scores
+// than twice that tempo (salience and preference, as the path weighs them),
+// the median over the loud windows, scaled so that a near tie falls below
+// `unsure` and a clear lead reaches 1. Only the double is weighed: a fast
+// song found at half tempo is the near tie that shows; a slow one found at
+// double leads its half as clearly as rightly found ska or a march leads theirs.
+double octaveSureness(const Tempogram& gram, const std::vector<double>& pathBpm, const std::vector<bool>& loudWindow,
+                      double unsure);
+
 // Where the tempo of a list of beats (ms) changes: the start of each stretch
 // of steady tempo, with its tempo in BPM (one decimal). A single entry for a
 // steady song; empty with fewer than two beats.

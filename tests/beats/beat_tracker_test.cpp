@@ -325,6 +325,31 @@ TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
     EXPECT_LE(pulseConfidence(noiseGram, decodeTempoPath(noiseGram), {}), 0.15);
 }
 
+// Two windows whose salience peaks at 90 BPM (0.5) and at 180 (atDouble).
+Tempogram twoPeaks(double atDouble) {
+    Tempogram gram;
+    for (double bpm = 40; bpm <= 240; bpm *= 1.015) gram.bpm.push_back(bpm);
+    gram.centreMs = {6000, 7000};
+    gram.salience.assign(2 * gram.bpm.size(), 0.0f);
+    for (std::size_t w = 0; w < 2; ++w)
+        for (std::size_t k = 0; k < gram.bpm.size(); ++k) {
+            if (std::abs(gram.bpm[k] / 90 - 1) < 0.01) gram.salience[w * gram.bpm.size() + k] = 0.5f;
+            if (std::abs(gram.bpm[k] / 180 - 1) < 0.01) gram.salience[w * gram.bpm.size() + k] = static_cast<float>(atDouble);
+        }
+    return gram;
+}
+
+TEST(BeatTracker, DoubtsATempoFoundNearlyAsWellAtTwiceIt) {
+    const std::vector<double> at90{90, 90};
+    // Twice the tempo nearly as salient: unsure; far less: sure.
+    EXPECT_LT(octaveSureness(twoPeaks(0.4), at90, {}, 0.5), 0.5);
+    EXPECT_EQ(octaveSureness(twoPeaks(0.05), at90, {}, 0.5), 1.0);
+    // Only loud windows count: none, nothing to be sure of.
+    EXPECT_EQ(octaveSureness(twoPeaks(0.05), at90, {false, false}, 0.5), 0.0);
+    // Twice 150 is beyond the tempos considered: nothing to mistake it for.
+    EXPECT_EQ(octaveSureness(twoPeaks(0.4), {150, 150}, {}, 0.5), 1.0);
+}
+
 TEST(BeatTracker, SplitsTheSpectrumIntoWideningBands) {
     const std::vector<std::size_t> edges = bandEdges(129);
     ASSERT_GE(edges.size(), 10u);
