@@ -627,30 +627,29 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const double bpm = 60000.0 / (interval * kFrameMs);
         if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
     }
-    // In a bar of four, how much louder the whole band is on beat j than half
-    // a bar away: it tells the first beat from the third, and says nothing of
-    // the second and fourth, where a backbeat's snare is often the loudest.
-    auto halfBarAccent = [&](const std::vector<std::size_t>& kept, std::size_t j, std::size_t bar) {
-        if (bar != 4) return 0.0;
-        const std::size_t other = j + 2 < kept.size() ? j + 2 : j - 2;
-        return other < kept.size() ? accent[kept[j]] - accent[kept[other]] : 0.0;
-    };
     // The phase of the bar among the beats kept: where the accents score best on average.
     auto bestPhase = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
-        std::size_t phase = 0;
-        double top = -std::numeric_limits<double>::infinity();
-        for (std::size_t p = 0; p < bar; ++p) {
-            double s = 0;
+        std::vector<double> score(bar, -std::numeric_limits<double>::infinity()), loud(bar, 0.0);
+        for (std::size_t p = 0; p < bar && p < kept.size(); ++p) {
+            double s = 0, a = 0;
             int k = 0;
-            for (std::size_t j = p; j < kept.size(); j += bar, ++k)
-                s += bass[kept[j]] + kChangeWeight * change[kept[j]] +
-                     (barHarmony.empty() ? 0.0 : kHarmonyWeight * barHarmony[kept[j]]) + kAccentWeight * halfBarAccent(kept, j, bar);
-            if (k > 0 && s / k > top) {
-                top = s / k;
-                phase = p;
+            for (std::size_t j = p; j < kept.size(); j += bar, ++k) {
+                s += bass[kept[j]] + kChangeWeight * change[kept[j]] + (barHarmony.empty() ? 0.0 : kHarmonyWeight * barHarmony[kept[j]]);
+                a += accent[kept[j]];
             }
+            score[p] = s / k;
+            loud[p] = a / k;
         }
-        return phase;
+        std::size_t phase = 0;
+        for (std::size_t p = 1; p < bar; ++p)
+            if (score[p] > score[phase]) phase = p;
+        // In a bar of four, the whole band's accent then chooses between that
+        // beat and the one half a bar away (first or third), where the bass
+        // sounds alike. Not between neighbours: a backbeat is often the loudest.
+        if (bar != 4) return phase;
+        const std::size_t other = (phase + 2) % 4;
+        if (!std::isfinite(score[other])) return phase;
+        return score[other] + kAccentWeight * loud[other] > score[phase] + kAccentWeight * loud[phase] ? other : phase;
     };
     std::vector<std::size_t> all(count);
     std::iota(all.begin(), all.end(), std::size_t{0});

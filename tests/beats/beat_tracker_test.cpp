@@ -151,6 +151,8 @@ TEST(BeatTracker, CountsBarsOfThreeAndFourFromTheirDownbeat) {
         {"rock in four", {{{0, 0.3, 1.0}, {1, 0.8, 0}, {2, 0.3, 0.6}, {3, 0.8, 0}}, 4, 120, 40}, 4},
         // The bass a little stronger on three, the whole band on one (a crash).
         {"rock with a crash on one", {{{0, 1.2, 0.5}, {1, 0.6, 0}, {2, 0.3, 0.6}, {3, 0.6, 0}}, 4, 120, 40}, 4},
+        // The loudest beat is not the first: a backbeat, louder on two than on four.
+        {"rock with a loud backbeat", {{{0, 0.3, 1.0}, {1, 2.5, 0}, {2, 0.3, 0.6}, {3, 1.0, 0}}, 4, 120, 40}, 4},
     };
     for (const MetreCase& c : cases) {
         SCOPED_TRACE(c.name);
