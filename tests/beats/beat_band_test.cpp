@@ -286,12 +286,16 @@ TEST(BandAccuracy, CorpusGroovesKeepTheirBeatAndMetre) {
         const BeatGrid truth = beatsFromMidi(midi);
         const BeatGrid g = beatsFromSamples(samples);
         const double f = fMeasure(g.beatsMs, truth.beatsMs);
-        std::printf("%-22s %6.1f BPM: detected %6.1f BPM, %d a bar, F %.3f\n", c.song.name, truth.bpm, g.bpm, g.beatsPerBar, f);
+        const double down = fMeasure(g.downbeatsMs, truth.downbeatsMs);
+        std::printf("%-22s %6.1f BPM: detected %6.1f BPM, %d a bar, F %.3f, downbeat F %.3f\n", c.song.name, truth.bpm, g.bpm,
+                    g.beatsPerBar, f, down);
         EXPECT_GE(f, 0.93);
         // The tempo is the median interval: the first tempo's when it changes halfway.
         EXPECT_NEAR(g.bpm, c.song.bpm, c.song.bpm * 0.02);
         if (c.beatsPerBar) {
             EXPECT_EQ(g.beatsPerBar, c.beatsPerBar);
+            // The bars start where the song's do.
+            EXPECT_GE(down, 0.9);
         }
     }
 }
