@@ -244,7 +244,9 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     }
     // A pulse found clearly but nearly as well at twice its tempo is shown as
     // unsure: the user is asked to check it (Half, Double) rather than told it.
-    grid.confidence = std::min(grid.confidence, tracker::octaveSureness(gram, tempo, loudWindow, kUnsureConfidence));
+    const double octave = tracker::octaveSureness(gram, tempo, loudWindow, kUnsureConfidence);
+    grid.confidence = std::min(grid.confidence, octave);
+    grid.mayBeTwiceAsFast = octave < kUnsureConfidence;
     std::vector<bool> downbeat;
     for (std::size_t i = 0; i < beats.size() && grid.beatsMs.size() < kMaxBeats; ++i) {
         long ms = std::lround(beats[i] * kFrameMs + kFrameMs - kOnsetDelayMs);

@@ -21,6 +21,9 @@ struct BeatGrid {
     // How sure the audio tracker is of a steady pulse, 0..1; exact grids (MIDI,
     // set by hand) are sure. Audio below kUnsureConfidence is shown with a question.
     double confidence = 1.0;
+    // Audio only: the pulse was found nearly as well at twice this tempo, so
+    // the music may be twice as fast (the tempo is then unsure too).
+    bool mayBeTwiceAsFast = false;
 
     bool empty() const { return beatsMs.empty(); }
 };

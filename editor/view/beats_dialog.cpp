@@ -31,6 +31,7 @@ QString describe(const beats::BeatGrid* g) {
                                                      : "No beats were found in the sound.";
     const bool unsure = g->source == beats::BeatSource::Audio && g->confidence < beats::kUnsureConfidence;
     const char* from = g->source == beats::BeatSource::Midi ? "From the MIDI file"
+                       : unsure && g->mayBeTwiceAsFast       ? "Detected in the sound, unsure, perhaps twice as fast"
                        : unsure                              ? "Detected in the sound, unsure"
                                                              : "Detected in the sound";
     QString text = QString("%1: %2 BPM, first beat at %3 ms").arg(from).arg(g->bpm, 0, 'f', 1).arg(g->beatsMs.front());

@@ -247,6 +247,31 @@ TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
     EXPECT_FALSE(choice->manual);
 }
 
+TEST(ViewBeats, TheRealDialogSaysWhyTheDetectedTempoIsUnsure) {
+    Editor e;
+    beats::BeatGrid detected;
+    detected.source = beats::BeatSource::Audio;
+    detected.bpm = 90.0;
+    detected.beatsMs = {5, 672};
+    detected.confidence = 0.4;
+    const struct {
+        bool twice;
+        const char* text;
+    } cases[] = {
+        {false, "Detected in the sound, unsure: 90.0 BPM"},
+        // Found nearly as well at 180: the dialog points at Double.
+        {true, "Detected in the sound, unsure, perhaps twice as fast: 90.0 BPM"},
+    };
+    for (const auto& c : cases) {
+        detected.mayBeTwiceAsFast = c.twice;
+        whenModal([&](QWidget* dialog) {
+            EXPECT_THAT(dialog->findChild<QLabel*>("found")->text().toStdString(), testing::HasSubstr(c.text));
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        QtViewDialogs().askBeats(nullptr, {[&]() -> const beats::BeatGrid* { return &detected; }, std::nullopt});
+    }
+}
+
 TEST(ViewBeats, UntilTheBeatsAreFoundThereAreNoneAndNothingWaits) {
     Editor e;
     GatedAnalyser gate;
