@@ -2,7 +2,8 @@
 // repeated, is the sound (8000 Hz, 8-bit); the first two bytes choose its
 // length, 6 to 14 seconds, long enough for every stage to run. Whatever it
 // holds, the beats are ordered and inside the sound, the downbeats are among
-// them, and the confidence and the bar are in range.
+// them, the confidence and the bar are in range, and a tempo that may be
+// twice as fast is shown unsure.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CancelFlag never{false};
     const BeatGrid grid = beatsFromSamples(Bytes(samples.data(), samples.size()), never);
     FUZZ_CHECK(grid.confidence >= 0 && grid.confidence <= 1);
+    // A tempo that may be half the music's is never shown as sure.
+    FUZZ_CHECK(!grid.mayBeTwiceAsFast || grid.confidence < kUnsureConfidence);
     FUZZ_CHECK(std::adjacent_find(grid.beatsMs.begin(), grid.beatsMs.end(), std::greater_equal<int>()) == grid.beatsMs.end());
     FUZZ_CHECK(grid.beatsMs.empty() || (grid.beatsMs.front() >= 0 && grid.beatsMs.back() < static_cast<int>(seconds * 1000)));
     for (int d : grid.downbeatsMs) FUZZ_CHECK(std::binary_search(grid.beatsMs.begin(), grid.beatsMs.end(), d));
