@@ -188,12 +188,18 @@ TEST(ViewBeats, BpmFileIsReadAtOpenAndAMalformedOneIsIgnored) {
     EXPECT_TRUE(e.ui.messages.empty());
 }
 
+// A grid the sound's tracker found: its tempo and first two beats.
+beats::BeatGrid detectedBeats(double bpm, int first, int second) {
+    beats::BeatGrid g;
+    g.source = beats::BeatSource::Audio;
+    g.bpm = bpm;
+    g.beatsMs = {first, second};
+    return g;
+}
+
 TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
     Editor e;
-    beats::BeatGrid detected;
-    detected.source = beats::BeatSource::Audio;
-    detected.bpm = 123.4;
-    detected.beatsMs = {240, 726};
+    beats::BeatGrid detected = detectedBeats(123.4, 240, 726);
     const DetectedBeats found = [&] { return &detected; };
     QtViewDialogs real;
     // Editing a field sets the beats by hand.
@@ -223,10 +229,7 @@ TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
 
 TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
     Editor e;
-    beats::BeatGrid detected;
-    detected.source = beats::BeatSource::Audio;
-    detected.bpm = 123.4;
-    detected.beatsMs = {240, 726};
+    beats::BeatGrid detected = detectedBeats(123.4, 240, 726);
     bool ready = false;
     whenModal([&](QWidget* dialog) {
         auto* found = dialog->findChild<QLabel*>("found");
@@ -249,10 +252,7 @@ TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
 
 TEST(ViewBeats, TheRealDialogSaysWhyTheDetectedTempoIsUnsure) {
     Editor e;
-    beats::BeatGrid detected;
-    detected.source = beats::BeatSource::Audio;
-    detected.bpm = 90.0;
-    detected.beatsMs = {5, 672};
+    beats::BeatGrid detected = detectedBeats(90.0, 5, 672);
     detected.confidence = 0.4;
     const struct {
         bool twice;
