@@ -116,6 +116,8 @@ constexpr double kHarmonyClear = 1.0;
 // the contrast at four (a chord a bar gives about a third; two a bar, one and
 // a half times, or less when the changes within the bar are the larger).
 constexpr double kTwoChordsABar = 0.5;
+// A stretch of steady tempo of eight bars or more finds its own bar start.
+constexpr std::size_t kBarsForOwnPhase = 8;
 
 // Pairs of beats whose thirds sound at least 0.85 as strongly as the beat
 // between them are bars of three counted in two: a fast waltz "in one" (the
@@ -658,20 +660,49 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         if (!std::isfinite(score[other])) return phase;
         return score[other] + kAccentWeight * loud[other] > score[phase] + kAccentWeight * loud[phase] ? other : phase;
     };
+    // Bar starts, stretch by stretch of steady tempo: where a band changes
+    // tempo it often changes its pattern too, and the beats may slip a beat
+    // there, so a long stretch finds its own first beat. A short one counts
+    // on from the bars before it (or the whole song's phase, at the start).
+    // Returns indices into kept.
+    auto downbeatsOf = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
+        const std::size_t songPhase = bestPhase(kept, bar);
+        std::vector<int> ms;
+        for (std::size_t i : kept) ms.push_back(static_cast<int>(std::lround(beats[i] * kFrameMs)));
+        std::vector<std::size_t> starts;
+        for (const TempoStretch& s : tempoStretches(ms))
+            starts.push_back(static_cast<std::size_t>(std::lower_bound(ms.begin(), ms.end(), s.startMs) - ms.begin()));
+        starts.push_back(kept.size());
+        std::vector<std::size_t> down;
+        for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+            const std::size_t from = starts[k], to = starts[k + 1];
+            std::size_t first;
+            if (starts.size() > 2 && to - from >= kBarsForOwnPhase * bar) {
+                const std::vector<std::size_t> stretch(kept.begin() + static_cast<long>(from), kept.begin() + static_cast<long>(to));
+                first = from + bestPhase(stretch, bar);
+            } else {
+                const std::size_t counted = down.empty() ? songPhase : down.back();
+                first = from + (bar - (from + bar - counted % bar) % bar) % bar;
+            }
+            for (std::size_t j = first; j < to; j += bar) down.push_back(j);
+        }
+        return down;
+    };
     std::vector<std::size_t> all(count);
     std::iota(all.begin(), all.end(), std::size_t{0});
-    const std::size_t phase = bestPhase(all, static_cast<std::size_t>(metre.beatsPerBar));
-    metre.firstDownbeat = phase;
     if (metre.compound) {
         // The dotted beats start where the groups of three do; the bar is two of them.
         std::vector<std::size_t> dotted;
-        for (std::size_t i = phase; i < count; i += 3) dotted.push_back(i);
+        for (std::size_t i = bestPhase(all, 3); i < count; i += 3) dotted.push_back(i);
         metre.beatsPerBar = 2;
-        metre.firstDownbeat = bestPhase(dotted, 2);
+        metre.downbeats = downbeatsOf(dotted, 2);
         std::vector<double> kept;
         for (std::size_t i : dotted) kept.push_back(beats[i]);
         beats = std::move(kept);
+    } else {
+        metre.downbeats = downbeatsOf(all, static_cast<std::size_t>(metre.beatsPerBar));
     }
+    metre.firstDownbeat = metre.downbeats.empty() ? 0 : metre.downbeats.front();
     return metre;
 }
 

@@ -92,6 +92,9 @@ struct Metre {
     int beatsPerBar = 4;
     std::size_t firstDownbeat = 0;  // index into the beats
     bool compound = false;          // the beats were the eighths of a 6/8 and were grouped in threes
+    // Every bar start, indices into the beats, ascending. Each long stretch of
+    // steady tempo counts its bars from its own first beat.
+    std::vector<std::size_t> downbeats;
 };
 // chroma, when given, holds one entry a beat: chords change at bar lines, so
 // where they change sets the bar's length and its first beat.

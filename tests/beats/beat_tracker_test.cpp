@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -166,6 +167,29 @@ TEST(BeatTracker, CountsBarsOfThreeAndFourFromTheirDownbeat) {
     }
 }
 
+TEST(BeatTracker, EachStretchOfSteadyTempoFindsItsOwnBarStart) {
+    // A crash on one; 100 BPM, then 140 from 30 s. The tracker lost a beat at
+    // the change, so after it the bars start one beat earlier in its count.
+    const Song song{{{0, 1.2, 0.5}, {1, 0.6, 0}, {2, 0.3, 0.6}, {3, 0.6, 0}}, 4, 100, 70, 30, 140};
+    const Synthetic s = synthesise(song);
+    std::vector<double> beats = s.beatFrames;
+    const auto lost = static_cast<long>(std::find_if(beats.begin(), beats.end(), [](double f) { return f * kFrameMs > 30000; }) - beats.begin());
+    beats.erase(beats.begin() + lost);
+    const std::vector<double> heard = beats;
+    const Metre metre = estimateMetre(s.frames, s.env, beats, 1);
+    EXPECT_EQ(metre.beatsPerBar, 4);
+    ASSERT_FALSE(metre.downbeats.empty());
+    EXPECT_EQ(metre.firstDownbeat, metre.downbeats.front());
+    std::size_t before = 0, after = 0;
+    for (std::size_t i : metre.downbeats) {
+        const auto truth = static_cast<std::size_t>(std::find(s.beatFrames.begin(), s.beatFrames.end(), heard[i]) - s.beatFrames.begin());
+        EXPECT_EQ(truth % 4, 0u) << "bar start at " << heard[i] * kFrameMs << " ms";
+        ++(static_cast<long>(i) < lost ? before : after);
+    }
+    EXPECT_GE(before, 10u);
+    EXPECT_GE(after, 20u);
+}
+
 // A chord a bar (C, A minor, F, G), the first chord starting at beat firstChange.
 std::vector<Chroma> chordsEveryBar(std::size_t beats, std::size_t beatsPerBar, std::size_t firstChange) {
     const std::array<std::array<int, 3>, 4> chords{{{0, 4, 7}, {9, 0, 4}, {5, 9, 0}, {7, 11, 2}}};
@@ -292,7 +316,7 @@ TEST(BeatTracker, TellsABarOfThreeCountedInTwoFromPairsOfBeats) {
     const double beat = waltz.beatFrames[1] - waltz.beatFrames[0];
     std::vector<double> twoThirds;  // the bar counted in two, as the tempo path takes it
     for (double f = waltz.beatFrames.front(); f < waltz.beatFrames.back(); f += 1.5 * beat) twoThirds.push_back(f);
-    EXPECT_TRUE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{4, 0, false}));
+    EXPECT_TRUE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{4, 0, false, {}}));
     // Counted rightly, in two or in four, the pairs' thirds fall between the beats.
     struct Case {
         const char* name;
@@ -307,11 +331,11 @@ TEST(BeatTracker, TellsABarOfThreeCountedInTwoFromPairsOfBeats) {
     for (const Case& c : rightly) {
         SCOPED_TRACE(c.name);
         const Synthetic s = synthesise(c.song);
-        EXPECT_FALSE(barOfThreeCountedInTwo(s.env, s.beatFrames, Metre{c.beatsPerBar, 0, false}));
+        EXPECT_FALSE(barOfThreeCountedInTwo(s.env, s.beatFrames, Metre{c.beatsPerBar, 0, false, {}}));
     }
     // Bars of three are already counted in three; too few pairs say nothing.
-    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{3, 0, false}));
-    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, std::vector<double>(twoThirds.begin(), twoThirds.begin() + 8), Metre{4, 0, false}));
+    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, twoThirds, Metre{3, 0, false, {}}));
+    EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, std::vector<double>(twoThirds.begin(), twoThirds.begin() + 8), Metre{4, 0, false, {}}));
 }
 
 TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
