@@ -137,6 +137,9 @@ constexpr std::size_t kPairsForThirds = 8;
 // gives both about 0.05) ...
 constexpr double kOffBeatHarmony = 1.3;
 constexpr double kOffBeatLeast = 0.02;
+// A beat keeps the tracker's phase when it follows the one before within a
+// quarter of the interval before that (half a beat's jump is well outside).
+constexpr double kSteadyBeat = 0.25;
 
 // ---- tempo changes
 // The local tempo is the median of the intervals within four beats either
@@ -511,6 +514,22 @@ std::vector<double> alignToHarmony(const std::vector<double>& beats, const std::
         for (std::size_t j = a; j < b; ++j) onSum += on[j], offSum += off[j];
         return offSum > ratio * onSum && offSum - onSum > kOffBeatLeast * static_cast<double>(b - a);
     };
+    // Whether the harmony changes clearly more at the beats, over the beats
+    // around beat i (as many as a stretch off the beat needs).
+    auto leansOn = [&](std::size_t i) {
+        const std::size_t a = std::min(i >= kOnBeatStretch / 2 ? i - kOnBeatStretch / 2 : 0, count - std::min(count, kOnBeatStretch));
+        const std::size_t b = std::min(count, a + kOnBeatStretch);
+        double onSum = 0, offSum = 0;
+        for (std::size_t j = a; j < b; ++j) onSum += on[j], offSum += off[j];
+        return onSum > offSum && onSum - offSum > kOffBeatLeast * static_cast<double>(b - a);
+    };
+    // Whether beat i follows the one before it as that one did its own: the
+    // tracker kept its phase there (no jump of half a beat).
+    auto steadyAt = [&](std::size_t i) {
+        if (i < 2 || i >= count) return false;
+        const double before = beats[i - 1] - beats[i - 2];
+        return before > 0 && std::abs((beats[i] - beats[i - 1]) / before - 1) < kSteadyBeat;
+    };
     // Only chords that change once a bar (of three or four beats) are read:
     // drums whose tones alternate beat by beat, or a melody, change as much
     // at two beats and say nothing of where the beat lies.
@@ -533,8 +552,13 @@ std::vector<double> alignToHarmony(const std::vector<double>& beats, const std::
         }
         // A clear stretch reaches on over the beats near it that lean the same way at all.
         std::size_t from = i, to = i + run;
-        while (from > 0 && leansOff(from - 1, kOnBeatStretch / 2, 1.0)) --from;
-        while (to < count && leansOff(to, kOnBeatStretch / 2, 1.0)) ++to;
+        // Beats where the harmony says nothing either way (a held last chord,
+        // a break) stay with it too while the tracker keeps its phase.
+        auto reaches = [&](std::size_t j, std::size_t next) {
+            return leansOff(j, kOnBeatStretch / 2, 1.0) || (!leansOn(j) && steadyAt(next));
+        };
+        while (from > 0 && reaches(from - 1, from)) --from;
+        while (to < count && reaches(to, to)) ++to;
         for (std::size_t j = from; j < to; ++j)
             aligned[j] = beats[j] + (j + 1 < count ? beats[j + 1] - beats[j] : beats[j] - beats[j - 1]) / 2;
         i = to;

@@ -259,9 +259,11 @@ TEST(BeatTracker, BeatsBetweenTheChordChangesMoveOntoThem) {
     // off-beat from beat 40 on.
     constexpr double kBeat = 60;
     const std::array<std::array<int, 3>, 4> chords{{{0, 4, 7}, {9, 0, 4}, {5, 9, 0}, {7, 11, 2}}};
+    double heldFrom = 1e9;  // the last chord is held from this frame on
     auto chordAt = [&](double frame) {
         Chroma c{};
-        for (int pc : chords[static_cast<std::size_t>(frame / (4 * kBeat)) % chords.size()]) c[static_cast<std::size_t>(pc)] = 1.0f / 3;
+        const auto bar = static_cast<std::size_t>(std::min(frame, heldFrom) / (4 * kBeat));
+        for (int pc : chords[bar % chords.size()]) c[static_cast<std::size_t>(pc)] = 1.0f / 3;
         return c;
     };
     auto halvesOf = [&](const std::vector<double>& beats) {
@@ -283,6 +285,19 @@ TEST(BeatTracker, BeatsBetweenTheChordChangesMoveOntoThem) {
     ASSERT_EQ(aligned.size(), mixed.size());
     for (std::size_t i = 0; i < 36; ++i) EXPECT_EQ(aligned[i], mixed[i]) << i;
     for (std::size_t i = 44; i < aligned.size(); ++i) EXPECT_NEAR(aligned[i], (static_cast<double>(i) + 1) * kBeat, 1e-9) << i;
+
+    // The song ends on one chord held for its last five bars: the beats
+    // there, where the harmony says nothing, move with the stretch before
+    // them while the tracker keeps its phase ...
+    heldFrom = 80 * kBeat;
+    const std::vector<double> ending = alignToHarmony(mixed, halvesOf(mixed));
+    for (std::size_t i = 44; i < ending.size(); ++i) EXPECT_NEAR(ending[i], (static_cast<double>(i) + 1) * kBeat, 1e-9) << i;
+    // ... and stay where it jumps back onto the beat.
+    std::vector<double> back = mixed;
+    for (std::size_t i = 84; i < back.size(); ++i) back[i] = static_cast<double>(i) * kBeat;
+    const std::vector<double> jumped = alignToHarmony(back, halvesOf(back));
+    for (std::size_t i = 84; i < jumped.size(); ++i) EXPECT_EQ(jumped[i], back[i]) << i;
+    heldFrom = 1e9;
 
     // Without chord changes, or with chroma of the wrong length, nothing moves.
     const std::vector<Chroma> still(2 * (mixed.size() - 1), chordAt(0));
