@@ -71,8 +71,17 @@ BeatFrame beatFrameOf(const DanceRequest& r, int minSpacingBeats) {
     while (base < 64 && base * beatMs < accentMs(r.energy)) base *= 2;
     const int n = static_cast<int>(frame.beats.size());
     // The phrases start at the first bar; the beats before it are a pickup.
+    int bars = 0;
+    for (int i = frame.firstBar; i < n; ++i) {
+        const bool barLine = frame.downbeatsKnown ? frame.beats[static_cast<std::size_t>(i)].down
+                                                  : (i - frame.firstBar) % frame.beatsPerBar == 0;
+        if (barLine && bars++ % kPhraseBars == 0) frame.phraseStarts.push_back(i);
+    }
+    // The stretch [from, to) and the index of the phrase start that ends it.
+    std::size_t next = frame.firstBar > 0 ? 0 : 1;
+    auto endOf = [&](int start) { return next < frame.phraseStarts.size() ? frame.phraseStarts[next] : std::min(n, start + phrase); };
     int from = 0;
-    int to = frame.firstBar > 0 ? frame.firstBar : std::min(n, phrase);
+    int to = endOf(from);
     while (from < n) {
         double sum = 0;
         for (int b = from; b < to; ++b) sum += loud[static_cast<std::size_t>(b)];
@@ -88,7 +97,8 @@ BeatFrame beatFrameOf(const DanceRequest& r, int minSpacingBeats) {
             frame.accents.push_back({beat.step, b, beat.down});
         }
         from = to;
-        to = std::min(n, from + phrase);
+        ++next;
+        to = endOf(from);
     }
     return frame;
 }

@@ -30,6 +30,10 @@ struct BeatFrame {
     bool downbeatsKnown = false;
     std::vector<Accent> accents;    // the range's first step, then the accented beats
     std::vector<int> phraseSpacing; // beats between accents in each phrase from the first bar
+    // Index of the beat each phrase from the first bar starts on: every fourth
+    // downbeat, so a bar of another length (a change of metre, a beat slipped
+    // at a change of tempo) does not carry the phrases off the bar lines.
+    std::vector<int> phraseStarts;
 };
 
 // Beats in a phrase: four bars.

@@ -197,8 +197,9 @@ int Planner::reserveAfter(Posture p) const {
 
 int Planner::phraseOf(std::size_t accent) const {
     const int beat = m_frame.accents[accent].beat;
-    if (beat < m_frame.firstBar) return -1;  // the pickup before the first bar
-    return (beat - m_frame.firstBar) / (kPhraseBars * m_frame.beatsPerBar);
+    const auto& starts = m_frame.phraseStarts;
+    // Before the first bar, the pickup.
+    return static_cast<int>(std::upper_bound(starts.begin(), starts.end(), beat) - starts.begin()) - 1;
 }
 
 // Each phrase of the step on the fewest accents that keep its speeds.

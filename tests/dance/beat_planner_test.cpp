@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -128,6 +129,31 @@ TEST(BeatPlanner, AccentsAreBeatsAndStepsStartOnThem) {
     std::set<int> accentSteps;
     for (const Accent& a : frame.accents) accentSteps.insert(a.step);
     for (const PlacedStep& p : planDance(r).steps) EXPECT_TRUE(accentSteps.count(p.startStep)) << p.startStep;
+}
+
+// Phrases start on every fourth bar line even where a bar is short: one bar
+// of three in a song of fours (a change of metre, or a beat the tracker lost
+// at a change of tempo) does not carry them off the bars after it.
+TEST(BeatPlanner, PhrasesStartOnBarLinesAfterAShortBar) {
+    beats::BeatGrid grid = gridOf(120, 60000);
+    const int shortBar = 5;  // its fourth beat is gone
+    const int gone = grid.beatsMs[static_cast<std::size_t>(4 * shortBar + 3)];
+    grid.beatsMs.erase(std::find(grid.beatsMs.begin(), grid.beatsMs.end(), gone));
+    for (int& ms : grid.beatsMs)
+        if (ms > gone) ms -= 500;
+    grid.downbeatsMs.clear();
+    const std::size_t after = 4 * shortBar + 3;  // the first bar after the short one
+    for (std::size_t i = 0; i < grid.beatsMs.size(); ++i)
+        if ((i < after ? i : i - after) % 4 == 0) grid.downbeatsMs.push_back(grid.beatsMs[i]);
+    const BeatFrame frame = beatFrameOf(requestFor(grid, 60000 / kMsPerStep, 3), 1);
+    ASSERT_GE(frame.phraseStarts.size(), 5u);
+    std::vector<int> bars;
+    for (std::size_t i = 0; i < frame.beats.size(); ++i)
+        if (frame.beats[i].down) bars.push_back(static_cast<int>(i));
+    for (std::size_t k = 0; k < frame.phraseStarts.size(); ++k) EXPECT_EQ(frame.phraseStarts[k], bars[4 * k]) << k;
+    // The phrase after the short bar holds 15 beats; the accents start again on its first.
+    EXPECT_EQ(frame.phraseStarts[2] - frame.phraseStarts[1], 15);
+    EXPECT_TRUE(std::any_of(frame.accents.begin(), frame.accents.end(), [&](const Accent& a) { return a.beat == frame.phraseStarts[2]; }));
 }
 
 // Quiet phrases get a quarter of the accents of loud ones, and calmer steps.
