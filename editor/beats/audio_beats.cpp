@@ -254,11 +254,7 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
         if (ms < 0 && ms > -static_cast<long>(kOnsetDelayMs)) ms = 0;
         if (ms < 0 || (!grid.beatsMs.empty() && ms <= grid.beatsMs.back())) continue;
         grid.beatsMs.push_back(static_cast<int>(ms));
-        const auto bar = static_cast<std::size_t>(metre.beatsPerBar);
-        const bool down = metre.downbeats.empty()  // too few beats to find bars in: counted from the first
-                              ? i >= metre.firstDownbeat && (i - metre.firstDownbeat) % bar == 0
-                              : std::binary_search(metre.downbeats.begin(), metre.downbeats.end(), i);
-        if (down) grid.downbeatsMs.push_back(static_cast<int>(ms));
+        if (std::binary_search(metre.downbeats.begin(), metre.downbeats.end(), i)) grid.downbeatsMs.push_back(static_cast<int>(ms));
     }
     if (grid.beatsMs.size() < 2) {
         // A lone beat (the rest fell in quiet stretches) has no tempo: no steady beat.

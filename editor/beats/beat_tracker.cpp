@@ -202,6 +202,13 @@ double preference(double bpm) {
     return -0.5 * octaves * octaves;
 }
 
+// How well tempo state k explains window w, as the path weighs it: log
+// salience plus the preference for the tempo (prior, computed once by callers
+// that ask for every state).
+double observed(const Tempogram& gram, std::size_t w, std::size_t k, double prior) {
+    return std::log(kSalienceFloor + gram.salience[w * gram.bpm.size() + k]) + prior;
+}
+
 // The tempo state at or just above bpm (the last state beyond them all).
 std::size_t stateAt(const Tempogram& gram, double bpm) {
     const auto k = static_cast<std::size_t>(std::lower_bound(gram.bpm.begin(), gram.bpm.end(), bpm * (1 - 1e-9)) - gram.bpm.begin());
@@ -337,9 +344,7 @@ std::vector<double> decodeTempoPath(const Tempogram& gram, const Stop& stop) {
     std::vector<double> prior(states), score(states), next(states);
     for (std::size_t k = 0; k < states; ++k) prior[k] = preference(gram.bpm[k]);
     std::vector<std::size_t> back(windows * states, 0);
-    auto observe = [&](std::size_t w, std::size_t k) {
-        return std::log(kSalienceFloor + gram.salience[w * states + k]) + prior[k];
-    };
+    auto observe = [&](std::size_t w, std::size_t k) { return observed(gram, w, k, prior[k]); };
     for (std::size_t k = 0; k < states; ++k) score[k] = observe(0, k);
     for (std::size_t w = 1; w < windows; ++w) {
         if (stopped(stop)) return {};
@@ -507,21 +512,26 @@ std::vector<double> alignToHarmony(const std::vector<double>& beats, const std::
     }
     // Per beat, over the beats around it (kept inside the song at its ends):
     // does the harmony change more between the beats, by the ratio given?
-    auto leansOff = [&](std::size_t i, std::size_t window, double ratio) {
+    struct Sums {
+        double on = 0, off = 0, least = 0;  // least: the margin that counts as clear
+    };
+    auto around = [&](std::size_t i, std::size_t window) {
         const std::size_t a = std::min(i >= window / 2 ? i - window / 2 : 0, count - std::min(count, window));
         const std::size_t b = std::min(count, a + window);
-        double onSum = 0, offSum = 0;
-        for (std::size_t j = a; j < b; ++j) onSum += on[j], offSum += off[j];
-        return offSum > ratio * onSum && offSum - onSum > kOffBeatLeast * static_cast<double>(b - a);
+        Sums sums;
+        for (std::size_t j = a; j < b; ++j) sums.on += on[j], sums.off += off[j];
+        sums.least = kOffBeatLeast * static_cast<double>(b - a);
+        return sums;
+    };
+    auto leansOff = [&](std::size_t i, std::size_t window, double ratio) {
+        const Sums s = around(i, window);
+        return s.off > ratio * s.on && s.off - s.on > s.least;
     };
     // Whether the harmony changes clearly more at the beats, over the beats
     // around beat i (as many as a stretch off the beat needs).
     auto leansOn = [&](std::size_t i) {
-        const std::size_t a = std::min(i >= kOnBeatStretch / 2 ? i - kOnBeatStretch / 2 : 0, count - std::min(count, kOnBeatStretch));
-        const std::size_t b = std::min(count, a + kOnBeatStretch);
-        double onSum = 0, offSum = 0;
-        for (std::size_t j = a; j < b; ++j) onSum += on[j], offSum += off[j];
-        return onSum > offSum && onSum - offSum > kOffBeatLeast * static_cast<double>(b - a);
+        const Sums s = around(i, kOnBeatStretch);
+        return s.on > s.off && s.on - s.off > s.least;
     };
     // Whether beat i follows the one before it as that one did its own: the
     // tracker kept its phase there (no jump of half a beat).
@@ -581,7 +591,11 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     Metre metre;
     const std::size_t n = env.onset.size(), bands = frames.bands;
     const std::size_t count = beats.size();
-    if (count < 8 || n == 0 || frames.frames() != n) return metre;
+    if (count < 8 || n == 0 || frames.frames() != n) {
+        // Too few beats to find bars in: counted from the first.
+        for (std::size_t i = 0; i < count; i += static_cast<std::size_t>(metre.beatsPerBar)) metre.downbeats.push_back(i);
+        return metre;
+    }
     auto frameOf = [&](double b) { return static_cast<std::size_t>(std::lround(clampIndex(b, double(n - 1)))); };
     // Per beat: its accent, its bass accent and the mean log spectrum until the next beat.
     std::vector<double> accent(count), bass(count);
@@ -764,9 +778,7 @@ double octaveSureness(const Tempogram& gram, const std::vector<double>& pathBpm,
                       double unsure) {
     const std::size_t states = gram.bpm.size();
     if (states == 0) return 0;
-    auto score = [&](std::size_t w, std::size_t k) {
-        return std::log(kSalienceFloor + gram.salience[w * states + k]) + preference(gram.bpm[k]);
-    };
+    auto score = [&](std::size_t w, std::size_t k) { return observed(gram, w, k, preference(gram.bpm[k])); };
     std::vector<double> lead;
     for (std::size_t w = 0; w < pathBpm.size() && w < gram.windows(); ++w) {
         if (w < loudWindow.size() && !loudWindow[w]) continue;
