@@ -9,7 +9,7 @@ with `rova-tool new` (8000 Hz, as users make them), and scores the beats of
 
     bench/beat_corpus.py --tool build/tools/rova-tool [--work DIR] [--subset ci]
                          [--fonts /usr/share/sounds/sf2/TimGM6mb.sf2,...]
-                         [--check F,CMLT,AMLT] [--corpus heldout]
+                         [--check F,CMLT,AMLT] [--corpus heldout|pickup]
 
 Needs the packages in scripts/bench-packages.txt (scripts/bench installs them).
 Prints a table per style and over the corpus; with --check, exits 1 when the
@@ -92,6 +92,25 @@ HELDOUT = [
     ("softrock-130", "pop", "SoftRock", 130, 28, 2, None),
 ]
 
+# A third corpus for the cost of reading bars from where the music enters:
+# songs whose band enters before the bar line, on the last one, two or three
+# beats of an opening bar (--corpus pickup). Two beats is the hard case: the
+# band enters on the third beat, one of the pair the bar's start is chosen
+# between.
+PICKUP = [
+    ("rock-150-up2", "rock", "50sRock", 150, 28, 0, None),
+    ("softrock-130-up2", "pop", "SoftRock", 130, 28, 0, None),
+    ("guitarballad-96-up2", "ballad", "GuitarBallad", 96, 16, 0, None),
+    ("chacha-120-up2", "latin", "ChaCha", 120, 24, 0, None),
+    ("funk-100-up1", "funk", "BVFunk", 100, 20, 0, None),
+    ("pop-120-up3", "pop", "8Beat1", 120, 24, 0, None),
+    ("country-110-up2", "country", "CountrySwing", 110, 22, 0, None),
+    ("swing-130-up2", "swing", "Swing", 130, 24, 0, None),
+]
+# How many beats of the opening bar the band plays before the first bar line.
+PICKUP_BEATS = {"rock-150-up2": 2, "softrock-130-up2": 2, "guitarballad-96-up2": 2, "chacha-120-up2": 2,
+                "funk-100-up1": 1, "pop-120-up3": 3, "country-110-up2": 2, "swing-130-up2": 2}
+
 # Grooves without a drum track: their downbeats are not scored.
 NO_DRUMS = {"PopSpiritual"}
 # The confidence below which the editor shows a detected tempo as unsure.
@@ -122,6 +141,11 @@ def mma_source(name, style, groove, tempo, bars, intro, change):
         return chords[int(bar * per_bar) % len(chords)]
 
     lines = [f"Tempo {tempo}", f"Groove {groove}"]
+    pickup = PICKUP_BEATS.get(name, 0)
+    if pickup:
+        # A silent start ("z!", drums too) and the band on the bar's last beats.
+        beats = ["z!"] + ["/"] * (3 - pickup) + [chords[-1]] + ["/"] * (pickup - 1)
+        lines.append("1 " + " ".join(beats))
     if intro:
         lines.append("Drum Off")
     for bar in range(bars):
@@ -129,7 +153,7 @@ def mma_source(name, style, groove, tempo, bars, intro, change):
             lines.append("Drum On")
         if change and bar == change[0]:
             lines.append(f"Tempo {change[1]}" + (f" {change[2]}" if change[2] else ""))
-        lines.append(f"{bar + 1} {bar_chords(bar)}")
+        lines.append(f"{bar + 1 + (1 if pickup else 0)} {bar_chords(bar)}")
     return "\n".join(lines) + "\n"
 
 
@@ -202,13 +226,13 @@ def main():
     ap.add_argument("--work", default=os.path.join(tempfile.gettempdir(), "rova-beat-corpus"))
     ap.add_argument("--fonts", default=",".join(os.path.join(FONT_DIR, f) for f in FONTS))
     ap.add_argument("--subset", choices=["all", "ci"], default="all")
-    ap.add_argument("--corpus", choices=["main", "heldout"], default="main")
+    ap.add_argument("--corpus", choices=["main", "heldout", "pickup"], default="main")
     ap.add_argument("--check", help="F,CMLT,AMLT: exit 1 when the tracker's means fall below")
     ap.add_argument("--only", help="comma-separated song names")
     args = ap.parse_args()
     tool = os.path.abspath(args.tool)
     os.makedirs(args.work, exist_ok=True)
-    songs = [s for s in (HELDOUT if args.corpus == "heldout" else SONGS) if args.subset == "all" or s[0] in CI_SONGS]
+    songs = [s for s in {"main": SONGS, "heldout": HELDOUT, "pickup": PICKUP}[args.corpus] if args.subset == "all" or s[0] in CI_SONGS]
     if args.only:
         songs = [s for s in songs if s[0] in args.only.split(",")]
     rows = []
