@@ -23,6 +23,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace rova::beats::tracker {
 namespace {
@@ -127,6 +128,9 @@ constexpr double kEntryWeight = 3.0;
 // The band has entered at the first frame as loud as a quarter of the
 // song's median frame: a count-in click or a breath before it is not.
 constexpr double kEntryLevel = 0.25;
+// ... and only if it was at most a quarter as loud (6 dB less) 96 ms before.
+constexpr double kEntryRise = 0.25;
+constexpr std::size_t kEntryRiseFrames = 12;
 
 // Pairs of beats whose thirds sound at least 0.85 as strongly as the beat
 // between them are bars of three counted in two: a fast waltz "in one" (the
@@ -595,19 +599,20 @@ std::vector<double> harmonicChange(const std::vector<Chroma>& chroma) {
     return zscores(change);
 }
 
-namespace {
-// The first frame where the music sounds as loud as a band playing.
-double entryFrame(const BandFrames& frames) {
-    if (frames.level.empty()) return 0;
+std::optional<double> bandEntry(const BandFrames& frames) {
+    if (frames.level.empty()) return std::nullopt;
     std::vector<float> level(frames.level);
     const auto middle = level.begin() + static_cast<long>(level.size() / 2);
     std::nth_element(level.begin(), middle, level.end());
     const double enough = kEntryLevel * *middle;
-    for (std::size_t t = 0; t < frames.level.size(); ++t)
-        if (frames.level[t] > 0 && frames.level[t] >= enough) return static_cast<double>(t);
-    return 0;
+    for (std::size_t t = 0; t < frames.level.size(); ++t) {
+        if (frames.level[t] <= 0 || frames.level[t] < enough) continue;
+        // A fade-in reaches any level on any beat: only a sudden start counts.
+        if (t >= kEntryRiseFrames && frames.level[t - kEntryRiseFrames] >= enough * kEntryRise) return std::nullopt;
+        return static_cast<double>(t);
+    }
+    return std::nullopt;
 }
-}  // namespace
 
 Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
                     const Stop& stop, const std::vector<Chroma>& chroma) {
@@ -697,7 +702,7 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const double bpm = 60000.0 / (interval * kFrameMs);
         if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
     }
-    const double entry = entryFrame(frames);
+    const std::optional<double> entry = bandEntry(frames);
     // The phase of the bar among the beats kept: where the accents score best on average.
     auto bestPhase = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
         std::vector<double> score(bar, -std::numeric_limits<double>::infinity()), loud(bar, 0.0);
@@ -722,9 +727,9 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         if (!std::isfinite(score[other])) return phase;
         double phaseScore = score[phase] + kAccentWeight * loud[phase], otherScore = score[other] + kAccentWeight * loud[other];
         // Only the song's first beats know where the music entered.
-        if (kept.front() == 0 && kept.size() > 1) {
+        if (entry && kept.front() == 0 && kept.size() > 1) {
             const double interval = (beats[kept.back()] - beats[kept.front()]) / static_cast<double>(kept.size() - 1);
-            const long at = std::lround((entry - beats[kept.front()]) / interval);
+            const long at = std::lround((*entry - beats[kept.front()]) / interval);
             const auto entered = static_cast<std::size_t>((at % 4 + 4) % 4);
             if (entered == phase) phaseScore += kEntryWeight;
             if (entered == other) otherScore += kEntryWeight;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace rova::beats::tracker {
@@ -101,6 +102,11 @@ struct Metre {
 // Stopped, it leaves the beats as they were and returns the default metre.
 Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<double>& beats, std::size_t lowBands,
                     const Stop& stop = {}, const std::vector<Chroma>& chroma = {});
+
+// The frame where the band first comes in: the first as loud as a quarter of
+// the sound's median frame, if the sound got there suddenly (from a quarter
+// of that or less within 96 ms, or from the start). None after a fade-in.
+std::optional<double> bandEntry(const BandFrames& frames);
 
 // The onset strength the beats are placed on: the whole spectrum's rises and,
 // as much again, the bass's, each in units of its spread.

@@ -196,6 +196,27 @@ TEST(BeatTracker, TheBandsEntryTellsTheFirstBeatFromTheThird) {
     }
 }
 
+TEST(BeatTracker, TheBandEntersWhereTheSoundSuddenlyGetsLoud) {
+    auto framesOf = [](std::vector<float> level) {
+        BandFrames f;
+        f.bands = 1;
+        f.energy.assign(level.size(), 1.0f);
+        f.level = std::move(level);
+        return f;
+    };
+    // Two seconds of silence with a soft count-in click, then the band.
+    std::vector<float> level(1000, 0.0f);
+    level[100] = 0.05f;
+    for (std::size_t t = 250; t < level.size(); ++t) level[t] = t % 60 < 10 ? 1.0f : 0.4f;
+    EXPECT_EQ(bandEntry(framesOf(level)), 250.0);
+    // Playing from the first frame.
+    EXPECT_EQ(bandEntry(framesOf(std::vector<float>(level.begin() + 250, level.end()))), 0.0);
+    // A fade-in over two seconds reaches the band's level on no beat in particular.
+    for (std::size_t t = 0; t < 250; ++t) level[t] = 0.4f * static_cast<float>(t) / 250;
+    EXPECT_FALSE(bandEntry(framesOf(level)));
+    EXPECT_FALSE(bandEntry(framesOf(std::vector<float>(100, 0.0f))));
+}
+
 TEST(BeatTracker, EachStretchOfSteadyTempoFindsItsOwnBarStart) {
     // A crash on one; 100 BPM, then 140 from 30 s. The tracker lost a beat at
     // the change, so after it the bars start one beat earlier in its count.
