@@ -155,7 +155,7 @@ TEST(BandAccuracy, RenderedArrangementsFrom100To180Bpm) {
 
 // ---- a regression subset of bench/beat_corpus.py, written here as MIDI
 
-enum class Groove { March, Ska, Waltz, FastWaltz, Rock };
+enum class Groove { March, Ska, Waltz, FastWaltz, Rock, ChaCha };
 
 struct CorpusSong {
     const char* name;
@@ -175,8 +175,9 @@ std::vector<std::uint8_t> tempoEvent(double bpm) {
 // A band playing one of the corpus's grooves: an oom-pah march in 2/4 (bass
 // drum and tuba on the step, snare and brass chord between), ska (kick and
 // bass on the beat, the guitar's chop on every off-beat the loudest thing),
-// a waltz (bass on one, chords on two and three), a fast waltz "in one" and
-// 8-beat rock.
+// a waltz (bass on one, chords on two and three), a fast waltz "in one",
+// 8-beat rock and a cha-cha (two chords a bar, bass and guiro alike on one
+// and three, the cowbell loudest on three).
 std::vector<std::uint8_t> grooveSong(const CorpusSong& song) {
     Track t;
     const bool waltz = song.groove == Groove::Waltz || song.groove == Groove::FastWaltz;
@@ -215,6 +216,15 @@ std::vector<std::uint8_t> grooveSong(const CorpusSong& song) {
                 // In one: the bar's first beat sounds, the others only in every fourth bar's fill.
                 if (i == 0) t.note(9, at, beat / 4, 36, 100), t.note(1, at, 3 * beat - 40, root, 100), chord(at, 3 * beat - 40, 80);
                 else if (bar % 4 == 3) t.note(9, at, beat / 4, 38, 70), t.note(1, at, beat - 20, root + 2 * i, 80);
+                break;
+            case Groove::ChaCha:
+                if (i % 2 == 0) {
+                    t.note(1, at, 2 * beat - 40, root + (i == 2 ? 5 : 0), 100);
+                    for (int k : {0, 4, 7}) t.note(2, at, 2 * beat - 40, root + (i == 2 ? 5 : 0) + 24 + k, 75);
+                    t.note(9, at, beat / 2, 74, 90);  // long guiro
+                }
+                t.note(9, at, beat / 8, 56, i == 2 ? 120 : 70);  // cowbell
+                t.note(9, at + half, beat / 8, 75, 70);         // claves
                 break;
             case Groove::Rock:
                 t.note(9, at, beat / 4, i % 2 == 0 ? 36 : 38, 110);
@@ -270,6 +280,8 @@ TEST(BandAccuracy, CorpusGroovesKeepTheirBeatAndMetre) {
         {{"waltz at 96", Groove::Waltz, 96, 16}, 3},
         {{"fast waltz at 150", Groove::FastWaltz, 150, 32}, 3},
         {{"rock from 100 to 140", Groove::Rock, 100, 24, 140, 14}, 4},
+        // Its bars are told from where the band comes in.
+        {{"cha-cha at 120", Groove::ChaCha, 120, 16}, 4},
     };
     test::TempDir dir;
     for (const Case& c : cases) {
