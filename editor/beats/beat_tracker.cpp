@@ -726,10 +726,18 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const std::size_t other = (phase + 2) % 4;
         if (!std::isfinite(score[other])) return phase;
         double phaseScore = score[phase] + kAccentWeight * loud[phase], otherScore = score[other] + kAccentWeight * loud[other];
-        // Only the song's first beats know where the music entered.
-        if (entry && kept.front() == 0 && kept.size() > 1) {
-            const double interval = (beats[kept.back()] - beats[kept.front()]) / static_cast<double>(kept.size() - 1);
-            const long at = std::lround((*entry - beats[kept.front()]) / interval);
+        // Only the song's first beats know where the music entered: the beat
+        // nearest the entry, or counted back from the first beat before it.
+        const double firstInterval = kept.size() > 1 ? beats[kept[1]] - beats[kept[0]] : 0;
+        if (entry && kept.front() == 0 && firstInterval > 0) {
+            long at = 0;
+            if (*entry < beats[kept[0]]) {
+                at = -std::lround((beats[kept[0]] - *entry) / firstInterval);
+            } else {
+                auto next = std::partition_point(kept.begin(), kept.end(), [&](std::size_t i) { return beats[i] < *entry; });
+                if (next == kept.end() || (next != kept.begin() && *entry - beats[*(next - 1)] < beats[*next] - *entry)) --next;
+                at = next - kept.begin();
+            }
             const auto entered = static_cast<std::size_t>((at % 4 + 4) % 4);
             if (entered == phase) phaseScore += kEntryWeight;
             if (entered == other) otherScore += kEntryWeight;
