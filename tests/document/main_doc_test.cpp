@@ -65,9 +65,27 @@ struct Doc {
     }
 };
 
+using Files = std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
+
+// A performance's files in a folder of their own and the document that opens them.
+struct Performance {
+    TempDir dir;
+    Doc d;
+    bool open(const Files& files, const std::string& through = "P.MTN") {
+        for (const auto& [name, bytes] : files) dir.write(name, bytes);
+        return d.doc.onOpenDocument(dir / through);
+    }
+    // Replace Audio with a file of the folder chosen, the questions answered in turn.
+    void choose(const std::string& name, std::initializer_list<bool> answers) {
+        d.ui.files.push_back(dir / name);
+        d.ui.answers.assign(answers);
+        d.doc.onReplaceAudio();
+    }
+};
+
 struct OpenCase {
     const char* name;
-    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+    Files files;
     const char* open;
     bool ok;
     unsigned flags;
@@ -80,16 +98,14 @@ class DocumentOpen : public testing::TestWithParam<OpenCase> {};
 
 TEST_P(DocumentOpen, FollowsTheSet) {
     const auto& c = GetParam();
-    TempDir dir;
-    for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
-    Doc d;
-    EXPECT_EQ(d.doc.onOpenDocument(dir / c.open), c.ok);
-    EXPECT_EQ(d.ui.messages, c.messages);
+    Performance p;
+    EXPECT_EQ(p.open(c.files, c.open), c.ok);
+    EXPECT_EQ(p.d.ui.messages, c.messages);
     if (c.ok) {
-        EXPECT_EQ(d.doc.trackFlags(), c.flags);
-        EXPECT_FALSE(d.doc.isModified());
-        EXPECT_FALSE(d.doc.updateSaveState());
-        EXPECT_EQ(d.doc.pathName(), dir / c.open);
+        EXPECT_EQ(p.d.doc.trackFlags(), c.flags);
+        EXPECT_FALSE(p.d.doc.isModified());
+        EXPECT_FALSE(p.d.doc.updateSaveState());
+        EXPECT_EQ(p.d.doc.pathName(), p.dir / c.open);
     }
 }
 
@@ -137,11 +153,10 @@ static std::vector<OpenCase> openCases() {
 INSTANTIATE_TEST_SUITE_P(Table, DocumentOpen, testing::ValuesIn(openCases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(DocumentChannels, ValueAtCoversOnlyTheTrackChannels) {
-    TempDir dir;
-    dir.write("P.MTN", motionImage(4, 12, 3));
-    Doc d;
-    ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+class DocumentChannels : public testing::Test, protected Performance {};
+
+TEST_F(DocumentChannels, ValueAtCoversOnlyTheTrackChannels) {
+    ASSERT_TRUE(open({{"P.MTN", motionImage(4, 12, 3)}}));
     EXPECT_EQ(d.doc.valueAt(0, 3), kNoValue);
     EXPECT_EQ(d.doc.valueAt(0, 4), 1000);
     EXPECT_EQ(d.doc.valueAt(1, 15), 24000);
@@ -153,13 +168,10 @@ TEST(DocumentChannels, ValueAtCoversOnlyTheTrackChannels) {
     EXPECT_TRUE(d.doc.updateSaveState());
 }
 
-class DocumentSave : public testing::Test {
+class DocumentSave : public testing::Test, protected Performance {
 protected:
     void openSet(std::vector<std::uint8_t> motion) {
-        dir.write("P.WAV", waveImage(8000));
-        dir.write("P.LED", ledImage({1, 2, 3, 0}));
-        dir.write("P.MTN", motion);
-        ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+        ASSERT_TRUE(open({{"P.WAV", waveImage(8000)}, {"P.LED", ledImage({1, 2, 3, 0})}, {"P.MTN", motion}}));
         ledBefore = dir.read("P.LED");
         motionBefore = dir.read("P.MTN");
     }
@@ -170,8 +182,6 @@ protected:
         return {s.begin(), s.end()};
     }
 
-    TempDir dir;
-    Doc d;
     std::vector<std::uint8_t> ledBefore, motionBefore;
 };
 
@@ -210,12 +220,10 @@ TEST_F(DocumentSave, LimitsPerKind) {
     struct { int first, n, fits; } kinds[] = {{0, 18, 522}, {0, 4, 1437}, {4, 12, 718}, {16, 2, 1916}};
     for (auto kind : kinds) {
         for (int k : {kind.fits, kind.fits + 1}) {
-            TempDir set;
-            set.write("Q.MTN", motionImage(kind.first, kind.n, k));
-            Doc doc;
-            ASSERT_TRUE(doc.doc.onOpenDocument(set / "Q.MTN"));
-            doc.doc.motion().setValue(1, 0, 7);
-            EXPECT_EQ(doc.doc.onSaveDocument(set / "Q.MTN"), k == kind.fits) << kind.n << " channels, " << k;
+            Performance p;
+            ASSERT_TRUE(p.open({{"P.MTN", motionImage(kind.first, kind.n, k)}}));
+            p.d.doc.motion().setValue(1, 0, 7);
+            EXPECT_EQ(p.d.doc.onSaveDocument(p.d.doc.pathName()), k == kind.fits) << kind.n << " channels, " << k;
         }
     }
 }
@@ -363,22 +371,12 @@ TEST_F(DocumentSave, AReadOnlyFolderLeavesEverythingAsItWas) {
     EXPECT_TRUE(d.doc.motion().isModified());
 }
 
-class ReplaceAudio : public testing::Test {
+class ReplaceAudio : public testing::Test, protected Performance {
 protected:
     void openWith(const std::string& audioName, std::vector<std::uint8_t> audio) {
-        dir.write(audioName, audio);
-        dir.write("P.LED", ledImage({1, 1, 1}));
-        dir.write("P.MTN", motionImage(16, 2, 4));
-        ASSERT_TRUE(d.doc.onOpenDocument(dir / "P.MTN"));
+        ASSERT_TRUE(open({{audioName, audio}, {"P.LED", ledImage({1, 1, 1})}, {"P.MTN", motionImage(16, 2, 4)}}));
         dir.write("new.wav", waveImage(8000));
     }
-    void choose(const std::string& name, std::initializer_list<bool> answers) {
-        d.ui.files.push_back(dir / name);
-        d.ui.answers.assign(answers);
-        d.doc.onReplaceAudio();
-    }
-    TempDir dir;
-    Doc d;
 };
 
 TEST_F(ReplaceAudio, YesRebuildsTracksToTheNewLength) {
@@ -476,24 +474,20 @@ TEST_F(ReplaceAudio, AnUnusableFileKeepsTheOldSound) {
     for (const std::string audio : {"P.WAV", "P.MID"}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(audio + " " + c.name);
-            TempDir fresh;
-            Doc doc;
-            fresh.write(audio, audio == "P.WAV" ? waveImage(400) : midiImage());
-            fresh.write("P.MTN", motionImage(16, 2, 4));
-            ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
-            const unsigned flags = doc.doc.trackFlags();
-            fresh.write(c.name, c.bytes);
-            const auto before = rova::test::listing(fresh.path());
-            doc.ui.files.push_back(fresh / c.name);
-            doc.ui.answers.assign({true, true});
-            doc.doc.onReplaceAudio();
-            EXPECT_THAT(doc.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+            Performance p;
+            ASSERT_TRUE(
+                p.open({{audio, audio == "P.WAV" ? waveImage(400) : midiImage()}, {"P.MTN", motionImage(16, 2, 4)}}));
+            const unsigned flags = p.d.doc.trackFlags();
+            p.dir.write(c.name, c.bytes);
+            const auto before = rova::test::listing(p.dir.path());
+            p.choose(c.name, {true, true});
+            EXPECT_THAT(p.d.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
                                                      "New WAVE file is not in valid format"));
-            EXPECT_EQ(rova::test::listing(fresh.path()), before);
-            EXPECT_EQ(fresh.read(audio), audio == "P.WAV" ? waveImage(400) : midiImage());
-            EXPECT_EQ(doc.doc.trackFlags(), flags);
-            EXPECT_TRUE(doc.doc.canReplaceAudio());
-            EXPECT_THAT(doc.hints, IsEmpty());
+            EXPECT_EQ(rova::test::listing(p.dir.path()), before);
+            EXPECT_EQ(p.dir.read(audio), audio == "P.WAV" ? waveImage(400) : midiImage());
+            EXPECT_EQ(p.d.doc.trackFlags(), flags);
+            EXPECT_TRUE(p.d.doc.canReplaceAudio());
+            EXPECT_THAT(p.d.hints, IsEmpty());
         }
     }
 }
@@ -515,30 +509,24 @@ TEST_F(ReplaceAudio, ConvertsOtherSounds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir fresh;
-        Doc doc;
-        fresh.write("P.MID", midiImage());
-        fresh.write("P.LED", ledImage({1, 1, 1}));
-        fresh.write("P.MTN", motionImage(16, 2, 4));
-        ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
-        ASSERT_TRUE(rova::test::writeSound(fresh.path() / c.name, c.format, c.rate, c.channels, c.frames,
+        Performance p;
+        ASSERT_TRUE(p.open({{"P.MID", midiImage()}, {"P.LED", ledImage({1, 1, 1})}, {"P.MTN", motionImage(16, 2, 4)}}));
+        ASSERT_TRUE(rova::test::writeSound(p.dir.path() / c.name, c.format, c.rate, c.channels, c.frames,
                                            rova::test::sine(0.25, 440, c.rate)));
-        doc.ui.files.push_back(fresh / c.name);
-        doc.ui.answers.assign({true, true});
-        doc.doc.onReplaceAudio();
-        EXPECT_THAT(doc.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
+        p.choose(c.name, {true, true});
+        EXPECT_THAT(p.d.ui.messages, ElementsAre("Replacing Audio Track will happen immediately. Replace ?",
                                                  "Replace existing motion/LED tracks ?"));
-        EXPECT_EQ(doc.ui.progressLabels.size(), 1u);
-        EXPECT_EQ(doc.doc.wave().sampleCount, c.samples);
-        EXPECT_EQ(doc.doc.trackFlags() & TRACK_WAVE, TRACK_WAVE);
-        EXPECT_FALSE(fresh.exists("P.MID"));
-        EXPECT_FALSE(fresh.exists("P.TMP"));
+        EXPECT_EQ(p.d.ui.progressLabels.size(), 1u);
+        EXPECT_EQ(p.d.doc.wave().sampleCount, c.samples);
+        EXPECT_EQ(p.d.doc.trackFlags() & TRACK_WAVE, TRACK_WAVE);
+        EXPECT_FALSE(p.dir.exists("P.MID"));
+        EXPECT_FALSE(p.dir.exists("P.TMP"));
         // Normalised to -1 dBFS: the loudest sample is about 0.89 of full scale.
-        const auto wave = fresh.read("P.WAV");
+        const auto wave = p.dir.read("P.WAV");
         const auto peak = *std::max_element(wave.end() - c.samples, wave.end());
         EXPECT_NEAR(peak, 128 + 0.891 * 127, 2);
-        EXPECT_EQ(doc.doc.history().undoName(), kRebuildActionName);
-        EXPECT_THAT(doc.hints, ElementsAre(1));
+        EXPECT_EQ(p.d.doc.history().undoName(), kRebuildActionName);
+        EXPECT_THAT(p.d.hints, ElementsAre(1));
     }
 }
 
@@ -588,20 +576,16 @@ TEST_F(ReplaceAudio, NeverTouchesAFileOfTheUsers) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempDir fresh;
-        Doc doc;
-        fresh.write("P.WAV", waveImage(400));
-        fresh.write("P.MTN", motionImage(16, 2, 4));
-        fresh.write("P.TMP", mine);
-        if (!c.chosenBytes.empty()) fresh.write(c.chosen, c.chosenBytes);
-        ASSERT_TRUE(doc.doc.onOpenDocument(fresh / "P.MTN"));
-        doc.ui.files.push_back(fresh / c.chosen);
-        doc.ui.answers.assign({true, false});
-        doc.doc.onReplaceAudio();
-        EXPECT_EQ(fresh.read("P.TMP"), c.chosenBytes.empty() || std::string(c.chosen) != "P.TMP" ? mine
-                                                                                                   : c.chosenBytes);
-        EXPECT_EQ(fresh.read("P.WAV"), c.works ? c.chosenBytes : waveImage(400));
-        EXPECT_EQ(rova::test::listing(fresh.path()).size(), c.chosenBytes.empty() || std::string(c.chosen) == "P.TMP" ? 3u : 4u);
+        Performance p;
+        Files files = {{"P.WAV", waveImage(400)}, {"P.MTN", motionImage(16, 2, 4)}, {"P.TMP", mine}};
+        if (!c.chosenBytes.empty()) files.emplace_back(c.chosen, c.chosenBytes);
+        ASSERT_TRUE(p.open(files));
+        p.choose(c.chosen, {true, false});
+        EXPECT_EQ(p.dir.read("P.TMP"), c.chosenBytes.empty() || std::string(c.chosen) != "P.TMP" ? mine
+                                                                                                    : c.chosenBytes);
+        EXPECT_EQ(p.dir.read("P.WAV"), c.works ? c.chosenBytes : waveImage(400));
+        EXPECT_EQ(rova::test::listing(p.dir.path()).size(),
+                  c.chosenBytes.empty() || std::string(c.chosen) == "P.TMP" ? 3u : 4u);
     }
 }
 

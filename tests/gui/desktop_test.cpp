@@ -23,12 +23,6 @@ using namespace rova::test;
 
 namespace {
 
-QMenu* popup(CMainFrame& frame, const QString& title) {
-    for (QAction* a : frame.menuBar()->actions())
-        if (a->text() == title) return a->menu();
-    return nullptr;
-}
-
 std::vector<CChildFrame*> openWindows(Shell& shell, Performances& files, int count) {
     shell.frame().resize(1100, 800);
     shell.frame().show();
@@ -59,7 +53,6 @@ TEST(Desktop, ZoomFactorOpensWithItsValueSelectedSoTypingReplacesIt) {
 TEST(Desktop, MacroListStartsWithoutACurrentRowAndDownSelectsTheFirst) {
     CApplyMacroDlg dialog({"Set legs: sleep", "Set legs: sit", "Set tail: default"});
     int currentOnFocus = -2, currentAfterDown = -2;
-    QString name;
     whenModal([&](QWidget*) {
         dialog.list()->setFocus(Qt::TabFocusReason);
         QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
@@ -75,7 +68,8 @@ TEST(Desktop, MacroListStartsWithoutACurrentRowAndDownSelectsTheFirst) {
     EXPECT_EQ(dialog.macroName(), "Set legs: sleep");
 }
 
-TEST(Desktop, CascadeKeepsWindowsLargeEachATitleBarFurther) {
+// Cascade keeps windows large, each a title bar further; Tile stacks them full width.
+TEST(Desktop, CascadeAndTile) {
     Performances files;
     Shell shell;
     auto frames = openWindows(shell, files, 3);
@@ -92,16 +86,9 @@ TEST(Desktop, CascadeKeepsWindowsLargeEachATitleBarFurther) {
         EXPECT_EQ(g.topLeft(), QPoint(offset * i, offset * i));
         EXPECT_EQ(g.size(), QSize(room.width() - 2 * offset, room.height() - 2 * offset));
     }
-}
 
-TEST(Desktop, TileStacksWindowsFullWidth) {
-    Performances files;
-    Shell shell;
-    auto frames = openWindows(shell, files, 3);
-    ASSERT_EQ(frames.size(), 3u);
     shell.frame().executeCommand(ID_WINDOW_TILE);
     QCoreApplication::processEvents();
-    const QSize room = shell.frame().mdiArea()->viewport()->size();
     int y = 0;
     for (CChildFrame* f : frames) {
         const QRect g = f->geometry();
@@ -118,7 +105,7 @@ TEST(Desktop, DisabledMenuItemsShowTheirPrompt) {
     Performances files;
     Shell shell;
     openWindows(shell, files, 1);
-    QMenu* edit = popup(shell.frame(), "&Edit");
+    QMenu* edit = menuNamed(shell.frame(), "&Edit");
     ASSERT_NE(edit, nullptr);
     QAction* tail = shell.frame().action(ID_EDIT_GENERATE_TAIL);
     ASSERT_NE(tail, nullptr);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTimer>
@@ -37,6 +39,13 @@ inline void whenModal(std::function<void(QWidget*)> answer) {
         if (modal) answer(modal);
     });
     timer->start(5);
+}
+
+// The popup of the menu bar with that title, null when there is none.
+inline QMenu* menuNamed(QMainWindow& frame, const QString& title) {
+    for (QAction* a : frame.menuBar()->actions())
+        if (a->text() == title) return a->menu();
+    return nullptr;
 }
 
 // Deletes what deleteLater() left behind (closed windows).

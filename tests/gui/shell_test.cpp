@@ -34,12 +34,6 @@ QStringList menuTitles(CMainFrame& frame) {
     return titles;
 }
 
-QMenu* popup(CMainFrame& frame, const QString& title) {
-    for (QAction* a : frame.menuBar()->actions())
-        if (a->text() == title) return a->menu();
-    return nullptr;
-}
-
 // The visible items of a popup: "-" for a separator.
 QStringList items(QMenu* menu) {
     QStringList out;
@@ -63,12 +57,18 @@ QString name(const std::string& path) { return QString::fromStdString(path); }
 TEST(Shell, EmptyFrameShowsFileViewHelpAndOnlyNewOpenAndShowPlayerOnTheToolbar) {
     Shell shell;
     EXPECT_THAT(menuTitles(shell.frame()), ElementsAre("&File", "&View", "&Help"));
-    EXPECT_THAT(items(popup(shell.frame(), "&File")),
+    EXPECT_THAT(items(menuNamed(shell.frame(), "&File")),
                 ElementsAre("&New Performance from Sound...\tCtrl+N", "&Open...\tCtrl+O", "P&rint Setup...", "-",
                             "Recent File", "-", "E&xit"));
     EXPECT_FALSE(shell.frame().recentFilePlaceholder()->isEnabled());
     EXPECT_THAT(enabledButtons(shell.frame()),
                 ElementsAre(ID_FILE_NEW_FROM_SOUND, ID_FILE_OPEN, ID_WINDOW_SHOW_PLAYER));
+    // Help > About opens its dialog.
+    whenModal([](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "About ROVA Editor");
+        w->close();
+    });
+    EXPECT_TRUE(shell.frame().executeCommand(ID_APP_ABOUT));
 }
 
 TEST(Shell, PerformanceMenuCarriesEveryItemWithItsPrompt) {
@@ -81,7 +81,7 @@ TEST(Shell, PerformanceMenuCarriesEveryItemWithItsPrompt) {
     // Every item of the table is where it belongs, with its status text and tooltip.
     const CommandRegistry& registry = shell.app.commands();
     for (const MenuPopup& table : registry.performanceMenu) {
-        QMenu* menu = popup(shell.frame(), table.title);
+        QMenu* menu = menuNamed(shell.frame(), table.title);
         ASSERT_NE(menu, nullptr) << table.title;
         QStringList expected;
         for (const MenuItem& item : table.items) {
@@ -130,6 +130,19 @@ TEST(Shell, StatusBarSaysReadyAndHasTheThreeLockIndicators) {
     EXPECT_EQ(shell.frame().indicator(2)->objectName(), "SCRL");
 }
 
+TEST(Shell, NewPerformanceFromSoundComesFirstInBothFileMenusAndOnTheToolbar) {
+    Performances files;
+    Shell shell;
+    EXPECT_EQ(items(menuNamed(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
+    EXPECT_EQ(shell.frame().toolBar()->actions().value(0)->toolTip(), "New Performance from Sound");
+    EXPECT_EQ(shell.frame().action(ID_FILE_NEW_FROM_SOUND)->statusTip(), "Make a new performance from a sound file");
+    EXPECT_EQ(shell.app.commands().commandForKey(QKeyCombination(Qt::ControlModifier, Qt::Key_N)),
+              ID_FILE_NEW_FROM_SOUND);
+    ASSERT_TRUE(shell.open(files.add("A")));
+    EXPECT_EQ(items(menuNamed(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
+    EXPECT_TRUE(shell.state(ID_FILE_NEW_FROM_SOUND).enabled);
+}
+
 TEST(Shell, EnablingFollowsTheDocumentAndTheView) {
     Performances files;
     files.dir.write("Mute.MTN", MotionImage::of(0, 18, 4).bytes());
@@ -147,7 +160,7 @@ TEST(Shell, EnablingFollowsTheDocumentAndTheView) {
         {ID_EDIT_COPY, false},           {ID_EDIT_REDUCE, false},        {ID_VIEW_ZOOM_IN, true},
         {ID_FILE_PRINT, true},           {ID_FILE_PRINT_PREVIEW, true},  {ID_FILE_CLOSE, true},
         {ID_WINDOW_CLOSE_ALL, true},     {ID_WINDOW_SHOW_PLAYER, true},  {ID_DANCING_PLACEHOLDER, false},
-        {ID_FILE_MRU_FIRST, true},       {ID_FILE_MRU_FIRST + 1, false},
+        {ID_FILE_MRU_FIRST, true},       {ID_FILE_MRU_FIRST + 1, false}, {ID_FILE_NEW_FROM_SOUND, true},
     };
     for (const Row& r : rows) EXPECT_EQ(shell.state(r.id).enabled, r.enabled) << r.id;
 
@@ -204,7 +217,7 @@ TEST(Shell, AcceleratorKeysAreTheCommandsKeys) {
                                      "Alt+Shift+Left", "Alt+Shift+Right", "Ctrl+Del", "Ctrl+D"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(registered, expected);
-    // Each key runs its command.
+    // Each key runs its command, and no other command has it.
     const std::vector<std::pair<QKeyCombination, int>> samples = {
         {QKeyCombination(Qt::Key_A), ID_EDIT_SELECT_ALL},
         {QKeyCombination(Qt::ControlModifier, Qt::Key_Insert), ID_EDIT_COPY},
@@ -212,9 +225,21 @@ TEST(Shell, AcceleratorKeysAreTheCommandsKeys) {
         {QKeyCombination(Qt::ControlModifier, Qt::Key_U), ID_EDIT_REDUCE},
         {QKeyCombination(Qt::ShiftModifier, Qt::Key_Insert), ID_EDIT_PASTE_SPECIAL},
         {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), ID_EDIT_REDO_ACTION},
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_N), ID_FILE_NEW_FROM_SOUND},
+        {QKeyCombination(Qt::AltModifier, Qt::Key_Left), ID_EDIT_MOVE_EARLIER},
+        {QKeyCombination(Qt::AltModifier, Qt::Key_Right), ID_EDIT_MOVE_LATER},
+        {QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Left), ID_EDIT_MOVE_EARLIER_BEAT},
+        {QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Right), ID_EDIT_MOVE_LATER_BEAT},
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_Delete), ID_EDIT_DELETE_TIME},
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_D), ID_EDIT_DUPLICATE},
         {QKeyCombination(Qt::Key_S), 0},  // Smooth's S is the view's own key
     };
-    for (const auto& [key, id] : samples) EXPECT_EQ(shell.app.commands().commandForKey(key), id);
+    const auto table = shell.app.commands().acceleratorTable();
+    for (const auto& [key, id] : samples) {
+        EXPECT_EQ(shell.app.commands().commandForKey(key), id) << id;
+        EXPECT_EQ(std::count_if(table.begin(), table.end(), [&](const Accelerator& a) { return a.key == key; }), id ? 1 : 0)
+            << id;
+    }
 }
 
 TEST(Shell, LetterKeysInAPerformanceWindowRunTheirCommandsAndCtrlPPrintsNothing) {
@@ -357,11 +382,15 @@ TEST(Shell, AFailedSaveKeepsEveryWindowOpen) {
     EXPECT_THAT(shell.ui.messages, ElementsAre("Motion track is too complex, use the Reduce command"));
 }
 
-TEST(Shell, ClosingAWindowAsksAndCancelKeepsIt) {
+TEST(Shell, ExitingOrClosingAWindowAsksAndCancelKeepsThem) {
     Performances files;
     Shell shell;
     CDocument* doc = shell.open(files.add("A"));
     doc->doc().leds().modified = true;
+    shell.dialogs.saveAnswers = {ShellDialogs::SaveAnswer::Cancel};
+    EXPECT_TRUE(shell.frame().executeCommand(ID_APP_EXIT));
+    EXPECT_TRUE(shell.frame().isVisible());  // the program runs on
+    EXPECT_EQ(shell.app.documents().size(), 1u);
     CChildFrame* frame = doc->frame();
     shell.dialogs.saveAnswers = {ShellDialogs::SaveAnswer::Cancel, ShellDialogs::SaveAnswer::No};
     EXPECT_FALSE(frame->close());
@@ -369,17 +398,7 @@ TEST(Shell, ClosingAWindowAsksAndCancelKeepsIt) {
     EXPECT_TRUE(frame->close());
     flushDeletes();
     EXPECT_THAT(shell.app.documents(), IsEmpty());
-    EXPECT_EQ(shell.dialogs.saveQuestions.size(), 2u);
-}
-
-TEST(Shell, ExitWithCancelKeepsTheProgramRunning) {
-    Performances files;
-    Shell shell;
-    CDocument* doc = shell.open(files.add("A"));
-    doc->doc().motion().setModified(true);
-    EXPECT_TRUE(shell.frame().executeCommand(ID_APP_EXIT));
-    EXPECT_TRUE(shell.frame().isVisible());
-    EXPECT_EQ(shell.app.documents().size(), 1u);
+    EXPECT_EQ(shell.dialogs.saveQuestions.size(), 3u);
 }
 
 TEST(Shell, SaveFallsBackToANewNameWhenTheFileHasGone) {
@@ -542,61 +561,4 @@ TEST(Shell, PrintPreviewKeepsItsPageCountInTheSettings) {
         w->close();
     });
     shell.frame().executeCommand(ID_FILE_PRINT_PREVIEW);
-}
-
-TEST(Shell, WithThePerformanceViewReduceFollowsTheSelection) {
-    Performances files;
-    RecordingMessages ui;
-    FakeShellDialogs dialogs;
-    QSettings(kSettingsOrganization, kSettingsApplication).clear();
-    CEditorApp app(ui, dialogs, [](CDocument& d) { return new CMainView(d); });
-    registerEditorCommands(app);
-    ASSERT_TRUE(app.initInstance({QString::fromStdString(files.add("A", 40))}));
-    CMainFrame& frame = *app.mainFrame();
-    EXPECT_FALSE(frame.commandState(ID_EDIT_REDUCE).enabled);
-    EXPECT_TRUE(frame.executeCommand(ID_EDIT_SELECT_ALL));
-    EXPECT_TRUE(frame.commandState(ID_EDIT_REDUCE).enabled);
-    EXPECT_FALSE(frame.commandState(ID_EDIT_GENERATE_TAIL).enabled);
-}
-
-// ---------------------------------------------------------------- --new
-
-TEST(CommandLine, NewTakesTheSoundThatFollows) {
-    struct Case {
-        QStringList arguments;
-        CommandLineInfo::Shell shell;
-        QString fileName;
-    };
-    const Case cases[] = {
-        {{"--new", "song.mp3"}, CommandLineInfo::FileNew, "song.mp3"},
-        {{"--new", "-odd name.wav"}, CommandLineInfo::FileNew, "-odd name.wav"},
-        {{"--new"}, CommandLineInfo::Invalid, ""},
-        {{"--new", "a.wav", "b.wav"}, CommandLineInfo::Invalid, ""},
-        {{"A.MTN", "--new", "a.wav"}, CommandLineInfo::Invalid, ""},
-        {{"--new", "a.wav", "--new", "b.wav"}, CommandLineInfo::Invalid, ""},
-        {{"/p", "--new", "a.wav"}, CommandLineInfo::Invalid, ""},
-        {{"--new", "a.wav", "/pt", "out.pdf"}, CommandLineInfo::Invalid, ""},
-        {{"A.MTN"}, CommandLineInfo::FileOpen, "A.MTN"},
-    };
-    for (const Case& c : cases) {
-        const CommandLineInfo info = parseCommandLine(c.arguments);
-        EXPECT_EQ(info.shell, c.shell) << c.arguments.join(' ').toStdString();
-        if (c.shell == CommandLineInfo::Invalid)
-            EXPECT_FALSE(info.error.isEmpty()) << c.arguments.join(' ').toStdString();
-        else
-            EXPECT_EQ(info.fileName, c.fileName);
-    }
-}
-
-TEST(Shell, NewPerformanceFromSoundComesFirstInBothFileMenusAndOnTheToolbar) {
-    Performances files;
-    Shell shell;
-    EXPECT_EQ(items(popup(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
-    EXPECT_EQ(shell.frame().toolBar()->actions().value(0)->toolTip(), "New Performance from Sound");
-    EXPECT_EQ(shell.frame().action(ID_FILE_NEW_FROM_SOUND)->statusTip(), "Make a new performance from a sound file");
-    EXPECT_EQ(shell.app.commands().commandForKey(QKeyCombination(Qt::ControlModifier, Qt::Key_N)),
-              ID_FILE_NEW_FROM_SOUND);
-    ASSERT_TRUE(shell.open(files.add("A")));
-    EXPECT_EQ(items(popup(shell.frame(), "&File")).value(0), "&New Performance from Sound...\tCtrl+N");
-    EXPECT_TRUE(shell.state(ID_FILE_NEW_FROM_SOUND).enabled);
 }

@@ -100,62 +100,40 @@ TEST(GenerateEyes, ThresholdSixtyThreeNeedsTheExtremes) {
     EXPECT_THAT(t.steps, ElementsAre(3));
 }
 
-TEST(GenerateMouth, LevelsRampOneKeyframeAtATime) {
+TEST(GenerateMouth, LevelsFollowTheSoundKeyframeByKeyframe) {
     // Keyframe k's window: 640 samples from 1280 after the previous keyframe's time.
-    Audio a(5120);
-    for (std::size_t k = 1; k <= 4; ++k) a.fill(640 * (k - 1) + 1280, 640, 255);
-    a.fill(640 * 4 + 1280, 128, 255);  // keyframe 5: exactly 20 %, quiet
-    a.fill(0, 1280, 255);              // before every window: no effect
-    CMotionTrack m = headTrack(8);
-    generateMouth(m, a.wave(), 30, 0, 8);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, -137500, -275000, -412500, -550000, -412500, -275000, 8000));
-    EXPECT_TRUE(m.isModified());
-    EXPECT_EQ(m.value(3, HeadY), 1);  // other columns untouched
-}
-
-TEST(GenerateMouth, FromKeyframeZeroTheFirstLevelIsOneWhateverTheSound) {
-    Audio a(5120);
-    CMotionTrack m = headTrack(8);
-    generateMouth(m, a.wave(), 30, 0, 8);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, -137500, -137500, -137500, -137500, -137500, -137500, 8000));
-    a.fill(0, 5120, 255);
-    generateMouth(m, a.wave(), 30, 0, 8);
-    EXPECT_EQ(m.value(1, Mouth), -137500);
-    EXPECT_EQ(m.value(2, Mouth), -275000);
-}
-
-TEST(GenerateMouth, OnlyKeyframesInsideTheRange) {
-    Audio a(5120);
-    a.fill(0, 5120, 255);
-    CMotionTrack m = headTrack(8);
-    // Steps 2..4: S = 10, E = 25: keyframes whose previous time T >= 10 and T + 5 < 25.
-    generateMouth(m, a.wave(), 30, 2, 3);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, 2000, 3000, -137500, -275000, 6000, 7000, 8000));
-    // A range without keyframes still marks the track modified.
-    CMotionTrack other = headTrack(8);
-    generateMouth(other, a.wave(), 30, 100, 5);
-    EXPECT_THAT(mouthValues(other), ElementsAre(1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000));
-    EXPECT_TRUE(other.isModified());
-}
-
-TEST(GenerateMouth, AudioEndingEarlyClosesTheMouth) {
-    Audio a(3500);  // keyframe 4's window is 3200 .. 3499 (300 samples); 5 and 6 have none
-    a.fill(0, 3500, 255);
-    CMotionTrack m = headTrack(8);
-    generateMouth(m, a.wave(), 30, 0, 8);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, -137500, -275000, -412500, -550000, 0, 0, 8000));
-}
-
-TEST(GenerateMouth, ThresholdZeroAndSixtyThree) {
-    Audio a(5120);
-    a.fill(0, 5120, 129);
-    CMotionTrack m = headTrack(4);
-    generateMouth(m, a.wave(), 0, 0, 4);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, -137500, -275000, 4000));
-    m = headTrack(4);
-    a.fill(0, 5120, 65);
-    generateMouth(m, a.wave(), 63, 0, 4);
-    EXPECT_THAT(mouthValues(m), ElementsAre(1000, -137500, -137500, 4000));
+    const struct {
+        const char* what;
+        Audio audio;
+        int threshold, start, length, keyframes;
+        std::vector<std::int32_t> mouth;
+    } cases[] = {
+        // Before every window: no effect; keyframes 1..4 loud; keyframe 5 exactly 20 %, quiet.
+        {"levels ramp one keyframe at a time",
+         Audio(5120).fill(0, 1280, 255).fill(1280, 4 * 640, 255).fill(3840, 128, 255), 30, 0, 8, 8,
+         {1000, -137500, -275000, -412500, -550000, -412500, -275000, 8000}},
+        {"from keyframe zero the first level is one in silence", Audio(5120), 30, 0, 8, 8,
+         {1000, -137500, -137500, -137500, -137500, -137500, -137500, 8000}},
+        // Keyframe 4's window is 3200 .. 3499 (300 samples); 5 and 6 have none.
+        {"audio ending early closes the mouth (the first level is one though loud)", Audio(3500).fill(0, 3500, 255),
+         30, 0, 8, 8, {1000, -137500, -275000, -412500, -550000, 0, 0, 8000}},
+        // Steps 2..4: S = 10, E = 25: keyframes whose previous time T >= 10 and T + 5 < 25.
+        {"only keyframes inside the range", Audio(5120).fill(0, 5120, 255), 30, 2, 3, 8,
+         {1000, 2000, 3000, -137500, -275000, 6000, 7000, 8000}},
+        {"a range without keyframes", Audio(5120).fill(0, 5120, 255), 30, 100, 5, 8,
+         {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000}},
+        {"threshold zero", Audio(5120).fill(0, 5120, 129), 0, 0, 4, 4, {1000, -137500, -275000, 4000}},
+        {"threshold sixty-three", Audio(5120).fill(0, 5120, 65), 63, 0, 4, 4, {1000, -137500, -137500, 4000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMotionTrack m = headTrack(c.keyframes);
+        generateMouth(m, c.audio.wave(), c.threshold, c.start, c.length);
+        EXPECT_EQ(mouthValues(m), c.mouth);
+        EXPECT_TRUE(m.isModified());  // even where no keyframe lies in the range
+        for (int k = 0; k < c.keyframes; ++k)
+            for (int col = 0; col < Mouth; ++col) EXPECT_EQ(m.value(k, col), col + 1) << "other columns untouched";
+    }
 }
 
 TEST(GenerateMouth, ATrackWithoutTheMouthIsLeftAlone) {

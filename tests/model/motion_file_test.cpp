@@ -160,19 +160,7 @@ TEST(MotionReader, EveryPrefixOfAValidFileIsRejected) {
     }
 }
 
-TEST(MotionWriter, TailMotionIsByteExact) {
-    auto image = MotionImage::of(16, 2, 3);
-    auto r = read(image.bytes());
-    ASSERT_TRUE(r.ok);
-    r.track.setFirstChannel(16);
-    auto out = write(r.track, "abc");
-    ASSERT_EQ(out.size(), 188u);
-    EXPECT_EQ(out, image.bytes());
-    EXPECT_EQ(out[32], 32);                       // names length L
-    EXPECT_EQ(out[36 + 24 + 10 + 40 + 4], 78);    // data size
-}
-
-TEST(MotionWriter, RoundTripsEveryKindAndZeroesReservedWords) {
+TEST(MotionWriter, RoundTripsEveryKindByteExactAndZeroesReservedWords) {
     for (auto [first, n] : {std::pair{0, 18}, {0, 4}, {4, 12}, {16, 2}}) {
         auto image = MotionImage::of(first, n, 5);
         image.keyframes[2][1] = -123456;
@@ -186,6 +174,11 @@ TEST(MotionWriter, RoundTripsEveryKindAndZeroesReservedWords) {
         r.track.setFirstChannel(first);
         auto out = write(r.track, "abc");
         EXPECT_EQ(out, image.bytes()) << "kind with " << n << " channels";
+        if (n == 2) {  // five keyframes of (2 + 4) words
+            ASSERT_EQ(out.size(), 236u);
+            EXPECT_EQ(out[32], 32);                      // names length L
+            EXPECT_EQ(out[36 + 24 + 10 + 40 + 4], 126);  // data size
+        }
         auto again = read(out);
         ASSERT_TRUE(again.ok);
         EXPECT_EQ(again.track.value(2, 0), -123456);

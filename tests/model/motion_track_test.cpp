@@ -25,23 +25,35 @@ CMotionTrack makeTrack(MotionKind kind, const std::vector<std::vector<std::int32
 
 }  // namespace
 
-TEST(MotionTrackInterpolation, LinearBetweenKeyframesAndMarkerPastEnd) {
-    auto t = makeTrack(MOTION_TAIL, {{0, 0, 100}, {10, 1000, 100}, {5, -1000, 0}});
-    EXPECT_EQ(t.totalTicks(), 15);
-    EXPECT_EQ(t.valueAtStep(0, 0), 0);
-    EXPECT_EQ(t.valueAtStep(1, 0), 500);
-    EXPECT_EQ(t.valueAtStep(2, 0), 1000);
-    EXPECT_EQ(t.valueAtStep(3, 0), -1000);
-    EXPECT_EQ(t.valueAtStep(3, 1), 0);
-    EXPECT_EQ(t.valueAtStep(4, 0), kNoValue);
-    EXPECT_EQ(t.valueAtStep(-1, 0), kNoValue);
-}
-
-TEST(MotionTrackInterpolation, TruncatesTowardZeroForFallingValues) {
-    // -1000 over 15 ticks at tick 5: -333.33 truncates to -333, not -334.
-    auto t = makeTrack(MOTION_TAIL, {{0, 0, 0}, {15, -1000, 1000}, {5, 0, 0}});
-    EXPECT_EQ(t.valueAtStep(1, 0), -333);
-    EXPECT_EQ(t.valueAtStep(1, 1), 333);
+TEST(MotionTrackInterpolation, ValuesBetweenAroundAndPastTheKeyframes) {
+    struct Probe {
+        int step, column;
+        std::int32_t value;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::vector<std::int32_t>> keys;
+        int totalTicks;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"linear between keyframes, no value past the end", {{0, 0, 100}, {10, 1000, 100}, {5, -1000, 0}}, 15,
+         {{0, 0, 0}, {1, 0, 500}, {2, 0, 1000}, {3, 0, -1000}, {3, 1, 0}, {4, 0, kNoValue}, {-1, 0, kNoValue}}},
+        // -1000 over 15 ticks at tick 5: -333.33 truncates to -333, not -334.
+        {"falling values truncate toward zero", {{0, 0, 0}, {15, -1000, 1000}, {5, 0, 0}}, 20,
+         {{1, 0, -333}, {1, 1, 333}}},
+        {"the first keyframe's value holds before its time", {{15, 300, 0}, {5, 800, 0}}, 20,
+         {{0, 0, 300}, {2, 0, 300}, {3, 0, 300}, {4, 0, 800}, {5, 0, kNoValue}}},
+        // Keyframes 1 and 2 share tick 5: the earlier one answers at that time.
+        {"zero-duration keyframes: the first qualifying answers", {{0, 0, 0}, {5, 100, 0}, {0, 900, 0}, {5, 1000, 0}},
+         10, {{1, 0, 100}, {2, 0, 1000}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CMotionTrack t = makeTrack(MOTION_TAIL, c.keys);
+        EXPECT_EQ(t.totalTicks(), c.totalTicks);
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(t.valueAtStep(p.step, p.column), p.value) << "step " << p.step << ", column " << p.column;
+    }
 }
 
 TEST(MotionTrackInterpolation, LongSegmentWithLargeChangeIsExact) {
@@ -53,22 +65,6 @@ TEST(MotionTrackInterpolation, LongSegmentWithLargeChangeIsExact) {
         const std::int64_t expected = from + (static_cast<std::int64_t>(to) - from) * tick / 2000;
         ASSERT_EQ(t.valueAtStep(s, 0), expected) << "step " << s;
     }
-}
-
-TEST(MotionTrackInterpolation, FirstKeyframeValueHoldsBeforeItsTime) {
-    auto t = makeTrack(MOTION_TAIL, {{15, 300, 0}, {5, 800, 0}});
-    EXPECT_EQ(t.valueAtStep(0, 0), 300);
-    EXPECT_EQ(t.valueAtStep(2, 0), 300);
-    EXPECT_EQ(t.valueAtStep(3, 0), 300);
-    EXPECT_EQ(t.valueAtStep(4, 0), 800);
-    EXPECT_EQ(t.valueAtStep(5, 0), kNoValue);
-}
-
-TEST(MotionTrackInterpolation, ZeroDurationKeyframesTakeTheFirstQualifying) {
-    // Keyframes 1 and 2 share tick 5: the earlier one answers at that time.
-    auto t = makeTrack(MOTION_TAIL, {{0, 0, 0}, {5, 100, 0}, {0, 900, 0}, {5, 1000, 0}});
-    EXPECT_EQ(t.valueAtStep(1, 0), 100);
-    EXPECT_EQ(t.valueAtStep(2, 0), 1000);
 }
 
 TEST(MotionTrackInterpolation, PoseInWholeDegrees) {

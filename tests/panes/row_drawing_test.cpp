@@ -216,7 +216,7 @@ TEST(PaneStrips, PaintedStripByStripEqualTheWholeRow) {
     std::vector<CTrackPane*> panes{&audio, &green, &red};
     for (auto& pane : rows.panes) panes.push_back(pane.get());
     const int height = rows.height + 56;
-    for (int zoom : {1, 7, 40, 50, 100, 1000}) {
+    for (int zoom : {1, 4, 7, 40, 50, 100, 1000}) {
         rows.host.pps = 1000 / zoom;
         const int right = kLabelColumnWidth + std::max(rows.contentWidth(), 4 * rows.host.pps) + 50;
         const int width = std::min(right + 10, 3000);

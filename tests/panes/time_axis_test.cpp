@@ -8,6 +8,7 @@
 #include "model/led_file.h"
 #include "panes/time_axis.h"
 #include "panes/track_pane.h"
+#include "support/pane_host.h"
 
 using namespace rova;
 
@@ -16,15 +17,6 @@ namespace {
 constexpr int kZoom1 = 1000;  // pixels a second at 1 ms a pixel
 // The longest LED track, in time steps of 80 ms: 2^22 / 12 s.
 constexpr std::int64_t kLongestSteps = std::int64_t{kMaxLedSteps} * kMsPerSecond / kLedStepsPerSecond / kMsPerStep;
-
-struct Host : PaneHost {
-    int pps = kZoom1;
-    int pixelsPerSecond() const override { return pps; }
-    bool getSelection(int&, int&) const override { return false; }
-    void setTimeSelection(int, int) override {}
-    void pushPoseToViewer() override {}
-    void invalidateBand(int, int) override {}
-};
 
 }  // namespace
 
@@ -62,7 +54,8 @@ TEST(TimeAxis, StepsAndPixelsMeetAtEveryLengthAndZoom) {
 // The panes of the longest performance at zoom 1 place, size and hit what lies
 // at its far end.
 TEST(TimeAxis, PanesOfTheLongestPerformance) {
-    Host host;
+    test::PaneHostStub host;
+    host.pps = kZoom1;
     CLedTrack leds;
     leds.steps.assign(kMaxLedSteps - 1, 0);
     CLedPane green(leds, 0);

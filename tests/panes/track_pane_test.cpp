@@ -343,31 +343,6 @@ TEST(AudioPane, WaveformAroundTheMiddle) {
     EXPECT_EQ(width, 4);
 }
 
-TEST(ChannelPane, DrawingOnlyTheVisibleColumnsChangesNoPixelThere) {
-    FakeView view;
-    view.pps = 250;
-    std::vector<std::int32_t> values;
-    for (int k = 0; k < 200; ++k) values.push_back(valueFromDegrees((k * 37) % 90 - 10.0));
-    auto t = track(values);
-    CChannelPane pane(t, RFLegY);
-    pane.attach(&view, 0);
-    const int width = 74 + 200 * 20;
-    QImage full(width, pane.height(), QImage::Format_RGB32), part = full;
-    full.fill(Qt::white);
-    part.fill(Qt::white);
-    {
-        QPainter p(&full);
-        pane.draw(p, {74, width, 0, width - 74});
-    }
-    const int first = 1000, last = 1400;
-    {
-        QPainter p(&part);
-        pane.draw(p, {74, width, first, last});
-    }
-    for (int x = 74 + first; x <= 74 + last; ++x)
-        for (int y = 0; y < pane.height(); ++y) ASSERT_EQ(full.pixel(x, y), part.pixel(x, y)) << x << "," << y;
-}
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -53,6 +53,17 @@ void waitForBeats(CMainView& v) {
     QCoreApplication::processEvents();
 }
 
+// Replace Audio with a click track of `beats` beats at 100 BPM, keeping the tracks.
+bool replaceWithClicks(Editor& e, int beats) {
+    const auto sound = pulseSound(Pattern::Clicks, 100, beats, 0, 3);
+    auto wave = waveImage(sound.samples.size());
+    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
+    e.files.dir.write("new.wav", wave);
+    e.ui.files.push_back(e.files.dir / "new.wav");
+    e.ui.answers = {true, false};
+    return e.run(ID_TOOLS_REPLACE_AUDIO);
+}
+
 }  // namespace
 
 TEST(ViewBeats, GridOfTheSoundAndTheTempoField) {
@@ -79,15 +90,8 @@ TEST(ViewBeats, LinesAreDrawnUnderThePanesOnlyWhenShown) {
     CMainView& v = openMidi(e);
     waitForBeats(v);
     v.setZoom(10);  // 100 pixels a second: the beat at 480 ms lies at x 74 + 48
-    auto render = [&] {
-        QImage image(v.drawingSize(), QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        v.onDraw(p);
-        return image;
-    };
     EXPECT_TRUE(e.state(ID_VIEW_SHOW_BEATS).checked);
-    QImage shown = render();
+    QImage shown = renderView(v);
     // In the audio band (MIDI pane: no fill of its own) the line shows; at the
     // downbeat (0 ms is the one-second line) and at beat 480 ms.
     const int y = 10;
@@ -95,7 +99,7 @@ TEST(ViewBeats, LinesAreDrawnUnderThePanesOnlyWhenShown) {
     EXPECT_NE(shown.pixelColor(kLabelColumnWidth + 192, y), shown.pixelColor(kLabelColumnWidth + 48, y));  // downbeat darker
     EXPECT_TRUE(e.run(ID_VIEW_SHOW_BEATS));
     EXPECT_FALSE(e.state(ID_VIEW_SHOW_BEATS).checked);
-    QImage hidden = render();
+    QImage hidden = renderView(v);
     EXPECT_EQ(hidden.pixelColor(kLabelColumnWidth + 48, y), QColor(Qt::white));
     EXPECT_TRUE(e.run(ID_VIEW_SHOW_BEATS));
 }
@@ -197,36 +201,6 @@ beats::BeatGrid detectedBeats(double bpm, int first, int second) {
     return g;
 }
 
-TEST(ViewBeats, TheRealDialogSetsByHandOrDetects) {
-    Editor e;
-    beats::BeatGrid detected = detectedBeats(123.4, 240, 726);
-    const DetectedBeats found = [&] { return &detected; };
-    QtViewDialogs real;
-    // Editing a field sets the beats by hand.
-    whenModal([](QWidget* dialog) {
-        dialog->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    auto choice = real.askBeats(nullptr, {found, std::nullopt});
-    ASSERT_TRUE(choice);
-    ASSERT_TRUE(choice->manual);
-    EXPECT_EQ(*choice->manual, (beats::BpmSetting{97.5, 240}));
-    // Detect goes back to the detected beats.
-    whenModal([](QWidget* dialog) {
-        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 150.0);
-        dialog->findChild<QPushButton*>("detect")->click();
-        EXPECT_EQ(dialog->findChild<QDoubleSpinBox*>("tempo")->value(), 123.4);
-        EXPECT_EQ(dialog->findChild<QSpinBox*>("offset")->value(), 240);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    choice = real.askBeats(nullptr, {found, beats::BpmSetting{150.0, 10}});
-    ASSERT_TRUE(choice);
-    EXPECT_FALSE(choice->manual);
-    // Cancel.
-    whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
-    EXPECT_FALSE(real.askBeats(nullptr, {found, std::nullopt}));
-}
-
 TEST(ViewBeats, TheRealDialogSaysDetectingUntilTheBeatsAreFound) {
     Editor e;
     beats::BeatGrid detected = detectedBeats(123.4, 240, 726);
@@ -319,13 +293,7 @@ TEST(ViewBeats, ClosingAWindowOrReplacingItsSoundCancelsTheAnalysis) {
     CMainView& v = openMidi(e);
     gate.waitUntilStarted(1);
     // Replace Audio: the analysis of the old sound stops, one of the new one starts.
-    const auto sound = pulseSound(Pattern::Clicks, 100, 4, 0, 3);
-    auto wave = waveImage(sound.samples.size());
-    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
-    e.files.dir.write("new.wav", wave);
-    e.ui.files.push_back(e.files.dir / "new.wav");
-    e.ui.answers = {true, false};
-    ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    ASSERT_TRUE(replaceWithClicks(e, 4));
     gate.waitUntilStarted(2);
     EXPECT_EQ(gate.cancelled(), 1);
     EXPECT_TRUE(v.beatTrack().detecting());
@@ -341,14 +309,7 @@ TEST(ViewBeats, ANewSoundIsAnalysedAnew) {
     CMainView& v = openMidi(e);
     waitForBeats(v);
     ASSERT_EQ(v.beatGrid().source, beats::BeatSource::Midi);
-    // Replace Audio with a click track at 100 BPM; the tracks are kept.
-    const auto sound = pulseSound(Pattern::Clicks, 100, 12, 0, 3);
-    auto wave = waveImage(sound.samples.size());
-    std::copy(sound.samples.begin(), sound.samples.end(), wave.end() - static_cast<long>(sound.samples.size()));
-    e.files.dir.write("new.wav", wave);
-    e.ui.files.push_back(e.files.dir / "new.wav");
-    e.ui.answers = {true, false};
-    ASSERT_TRUE(e.run(ID_TOOLS_REPLACE_AUDIO));
+    ASSERT_TRUE(replaceWithClicks(e, 12));
     waitForBeats(v);
     const beats::BeatGrid& g = v.beatGrid();
     EXPECT_EQ(g.source, beats::BeatSource::Audio);
@@ -376,6 +337,8 @@ void click(QWidget* dialog, const char* name) { dialog->findChild<QPushButton*>(
 
 }  // namespace
 
+// The real dialog: what each way of setting the beats by hand gives back, and
+// Detect going back to the detected beats.
 TEST(ViewBeats, TheRealDialogsCorrections) {
     Editor e;
     const beats::BeatGrid detected = audioGrid();
@@ -392,8 +355,14 @@ TEST(ViewBeats, TheRealDialogsCorrections) {
         const char* what;
         std::function<void(QWidget*)> act;
         std::optional<beats::BpmSetting> manual;
+        std::optional<beats::BpmSetting> given = std::nullopt;  // set by hand before the dialog opens
+        beats::BeatGrid found = audioGrid();
     };
+    const auto editTempo = [](QWidget* d) { d->findChild<QDoubleSpinBox*>("tempo")->setValue(97.5); };
     const std::vector<Case> cases = {
+        {"editing a field", editTempo, beats::BpmSetting{97.5, 100, 4, 100}},
+        {"editing a field, no bars found", editTempo, beats::BpmSetting{97.5, 240}, std::nullopt,
+         detectedBeats(123.4, 240, 726)},
         {"Half", [](QWidget* d) { click(d, "half"); }, beats::BpmSetting{60.0, 100, 4, 100}},
         {"Double", [](QWidget* d) { click(d, "double"); }, beats::BpmSetting{240.0, 100, 4, 100}},
         {"Half and Double", [](QWidget* d) { click(d, "half"); click(d, "double"); },
@@ -431,6 +400,14 @@ TEST(ViewBeats, TheRealDialogsCorrections) {
          },
          beats::BpmSetting{50.0, 100, 4, 100}},
         {"Detect after a correction", [](QWidget* d) { click(d, "double"); click(d, "detect"); }, std::nullopt},
+        {"Detect from a setting by hand",
+         [](QWidget* d) {
+             EXPECT_EQ(d->findChild<QDoubleSpinBox*>("tempo")->value(), 150.0);
+             click(d, "detect");
+             EXPECT_EQ(d->findChild<QDoubleSpinBox*>("tempo")->value(), 120.0);
+             EXPECT_EQ(d->findChild<QSpinBox*>("offset")->value(), 100);
+         },
+         std::nullopt, beats::BpmSetting{150.0, 10}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -439,11 +416,14 @@ TEST(ViewBeats, TheRealDialogsCorrections) {
             c.act(dialog);
             static_cast<QDialog*>(dialog)->accept();
         });
-        const auto choice = QtViewDialogs().askBeats(nullptr, {[&] { return &detected; }, std::nullopt, 1000, music});
+        const auto choice = QtViewDialogs().askBeats(nullptr, {[&] { return &c.found; }, c.given, 1000, music});
         ASSERT_TRUE(choice);
         EXPECT_EQ(choice->manual, c.manual);
         EXPECT_FALSE(playing);  // the music stops with the dialog
     }
+    // Cancel gives nothing back.
+    whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    EXPECT_FALSE(QtViewDialogs().askBeats(nullptr, {[&] { return &detected; }, std::nullopt}));
 }
 
 TEST(ViewBeats, TheDialogsCorrectionsReachTheFileTheLinesAndTheRuler) {

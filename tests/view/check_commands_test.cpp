@@ -9,16 +9,6 @@
 using namespace rova;
 using namespace rova::test;
 
-namespace {
-
-int mouthRow(CMainView& v) {
-    int row = -1;
-    v.findPaneByJoint(Mouth, row);
-    return row;
-}
-
-}  // namespace
-
 // The test set's Mouth values are all above 0, its upper limit: every Mouth
 // keyframe is out of range. Its eye track [1, 2, 3] flashes green twice.
 TEST(CheckCommands, ProblemsPanelListsSelectsAndFollowsEdits) {
@@ -45,7 +35,7 @@ TEST(CheckCommands, ProblemsPanelListsSelectsAndFollowsEdits) {
     ASSERT_TRUE(dock->goToProblem(3));
     EXPECT_EQ(v.selStart(), 1);
     EXPECT_EQ(v.selLength(), 2);
-    EXPECT_EQ(v.firstRow(), mouthRow(v));
+    EXPECT_EQ(v.firstRow(), rowOf(v, Mouth));
     EXPECT_EQ(v.rowCount(), 1);
 
     // Clamp to Limits over that selection, as one edit the panel follows.
@@ -95,8 +85,7 @@ TEST(CheckCommands, StatusFieldShowsTheMotionBudget) {
     EXPECT_EQ(field->text(), "Motion 523/522");
     EXPECT_TRUE(field->styleSheet().contains("color"));
 
-    e.files.dir.write("Mute.WAV", waveImage(8000));
-    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "Mute.WAV")), nullptr);
+    e.openSound("Mute");
     e.frame().updateCommandUI();
     EXPECT_EQ(field->text(), "No motion");
     EXPECT_TRUE(field->styleSheet().isEmpty());

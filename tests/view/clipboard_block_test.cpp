@@ -38,17 +38,13 @@ TEST(ClipboardBlock, LayoutIsLittleEndianChannelFastest) {
     EXPECT_THAT(std::vector<std::uint8_t>(b.begin(), b.begin() + 16),
                 ElementsAre(0x70, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF));
     EXPECT_THAT(std::vector<std::uint8_t>(b.begin() + 8 + 17 * 4, b.begin() + 8 + 18 * 4), ElementsAre(0, 0, 0, 0x80));
-}
-
-TEST(ClipboardBlock, ReadsBackWhatWasWritten) {
-    const auto b = blockOf(0x10, 2, [](int i, int c) { return i * 1000000 + c; });
+    // And it reads back as written.
     const auto m = ClipboardMotion::parse(b.data(), b.size());
     ASSERT_TRUE(m);
-    EXPECT_EQ(m->flags(), 0x10u);
-    EXPECT_EQ(m->steps(), 2);
-    EXPECT_EQ(m->value(0, 0), 0);
-    EXPECT_EQ(m->value(1, 17), 1000017);
-    EXPECT_EQ(m->value(1, 3), 1000003);
+    EXPECT_EQ(m->flags(), 0x70u);
+    EXPECT_EQ(m->steps(), 3);
+    for (int i = 0; i < 3; ++i)
+        for (int c = 0; c < 18; ++c) EXPECT_EQ(m->value(i, c), c == 17 ? kNoValue : -(i * 100 + c)) << i << " " << c;
 }
 
 TEST(ClipboardBlock, MalformedBlocksAreNoMotionData) {
@@ -81,29 +77,29 @@ TEST(ClipboardBlock, MalformedBlocksAreNoMotionData) {
     EXPECT_TRUE(ClipboardMotion::parse(b.data(), b.size()));
 }
 
-TEST(MapChannel, AllBoxesNoSwapsIsTheIdentity) {
-    const PasteParts all;
-    for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(mapChannel(c, all), c);
-    EXPECT_EQ(mapChannel(-1, all), -1);
-    EXPECT_EQ(mapChannel(18, all), -1);
-}
-
-TEST(MapChannel, SwapsMoveLegsOnly) {
-    PasteParts m;
-    m.swapLR = true;
-    std::vector<int> lr;
-    for (int c = 0; c < kChannelCount; ++c) lr.push_back(mapChannel(c, m));
-    EXPECT_THAT(lr, ElementsAreArray({0, 1, 2, 3, 7, 8, 9, 4, 5, 6, 13, 14, 15, 10, 11, 12, 16, 17}));
-    m.swapLR = false;
-    m.swapFB = true;
-    std::vector<int> fb;
-    for (int c = 0; c < kChannelCount; ++c) fb.push_back(mapChannel(c, m));
-    EXPECT_THAT(fb, ElementsAreArray({0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 4, 5, 6, 7, 8, 9, 16, 17}));
-    m.swapLR = true;
-    std::vector<int> both;
-    for (int c = 0; c < kChannelCount; ++c) both.push_back(mapChannel(c, m));
-    // Right front lands on left rear and back; left front on right rear and back.
-    EXPECT_THAT(both, ElementsAreArray({0, 1, 2, 3, 13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 16, 17}));
+// All boxes without swaps is the identity; the swaps move legs only.
+TEST(MapChannel, AllBoxesMapEveryChannelAndTheSwapsMoveLegsOnly) {
+    const struct {
+        bool swapLR, swapFB;
+        std::vector<int> to;
+    } cases[] = {
+        {false, false, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}},
+        {true, false, {0, 1, 2, 3, 7, 8, 9, 4, 5, 6, 13, 14, 15, 10, 11, 12, 16, 17}},
+        {false, true, {0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 4, 5, 6, 7, 8, 9, 16, 17}},
+        // Right front lands on left rear and back; left front on right rear and back.
+        {true, true, {0, 1, 2, 3, 13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 16, 17}},
+    };
+    for (const auto& swaps : cases) {
+        SCOPED_TRACE(testing::Message() << "L-R " << swaps.swapLR << ", F-B " << swaps.swapFB);
+        PasteParts m;
+        m.swapLR = swaps.swapLR;
+        m.swapFB = swaps.swapFB;
+        std::vector<int> got;
+        for (int c = 0; c < kChannelCount; ++c) got.push_back(mapChannel(c, m));
+        EXPECT_EQ(got, swaps.to);
+        EXPECT_EQ(mapChannel(-1, m), -1);
+        EXPECT_EQ(mapChannel(18, m), -1);
+    }
 }
 
 TEST(MapChannel, TheBoxesChooseWhatIsTakenNotWhereItGoes) {

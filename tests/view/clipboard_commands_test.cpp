@@ -63,12 +63,6 @@ struct FakeClipboard : MotionClipboard {
     }
 };
 
-
-void selectAllRows(CMainView& v, int start, int length) {
-    v.selectRows(0, static_cast<int>(v.panes().size()), false);
-    v.setTimeSelection(start, length);
-}
-
 PasteParts allParts() { return PasteParts{}; }
 
 // Full-body motion whose keyframes lie `every` steps apart, all values `value`.
@@ -81,10 +75,15 @@ MotionImage sparseMotion(int keyframes, int every, std::int32_t value) {
     return m;
 }
 
-CMainView& openImage(Editor& e, const std::string& name, const MotionImage& motion) {
-    e.files.dir.write(name + ".WAV", waveImage(8000));
-    e.files.dir.write(name + ".MTN", motion.bytes());
-    return e.openPath(e.files.dir / (name + ".MTN"), name);
+// Copies `length` steps from `from` of S (the ramp of 14 keyframes, all rows),
+// then opens T (a keyframe every step, all values 7) with step `at` selected.
+CMainView& copyIntoNewTarget(Editor& e, int from, int length, int at) {
+    CMainView& source = e.open("S", 14);
+    selectAllRows(source, from, length);
+    runOn(source, ID_EDIT_COPY);
+    CMainView& target = e.openMotion("T", sparseMotion(14, 1, 7));
+    selectAllRows(target, at, 1);
+    return target;
 }
 
 }  // namespace
@@ -93,30 +92,25 @@ TEST(Copy, FailuresInOrderAndWhatEachLeavesOpen) {
     Editor e;
     FakeClipboard clip;
     CMainView& v = e.open("P", 14);
-    clip.calls.clear();  // what the enabling rule asked while the window opened
-    runOn(v, ID_EDIT_COPY);          // no selection: nothing at all
-    EXPECT_THAT(clip.calls, IsEmpty());
+    // The calls of one Copy, without those the enabling rule made before it.
+    auto copy = [&] {
+        clip.calls.clear();
+        runOn(v, ID_EDIT_COPY);
+        return clip.calls;
+    };
+    EXPECT_THAT(copy(), IsEmpty());  // no selection: nothing at all
     selectAllRows(v, 0, 2);
     clip.canOpen = clip.canEmpty = clip.canAllocate = clip.accepts = false;
-    runOn(v, ID_EDIT_COPY);
-    EXPECT_THAT(clip.calls, ElementsAre("open"));
+    EXPECT_THAT(copy(), ElementsAre("open"));
     clip.canOpen = true;
-    clip.calls.clear();
-    runOn(v, ID_EDIT_COPY);
-    EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "close"));
+    EXPECT_THAT(copy(), ElementsAre("open", "empty", "close"));
     clip.canEmpty = true;
-    clip.calls.clear();
-    runOn(v, ID_EDIT_COPY);
-    EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "close"));
+    EXPECT_THAT(copy(), ElementsAre("open", "empty", "allocate 152", "close"));
     clip.canAllocate = true;
-    clip.calls.clear();
-    runOn(v, ID_EDIT_COPY);
-    EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "set", "close"));
+    EXPECT_THAT(copy(), ElementsAre("open", "empty", "allocate 152", "set", "close"));
     EXPECT_FALSE(clip.held);
     clip.accepts = true;
-    clip.calls.clear();
-    runOn(v, ID_EDIT_COPY);
-    EXPECT_THAT(clip.calls, ElementsAre("open", "empty", "allocate 152", "set", "close"));
+    EXPECT_THAT(copy(), ElementsAre("open", "empty", "allocate 152", "set", "close"));
     EXPECT_TRUE(clip.held);
     EXPECT_THAT(e.ui.messages, ElementsAre("Failed to open clipboard", "Failed to empty clipboard",
                                            "Internal error: alloc", "Unable to set Clipboard data"));
@@ -126,9 +120,7 @@ TEST(Copy, AllEighteenChannelsOfTheSelectedStepsWhateverTheRows) {
     Editor e;
     FakeClipboard clip;
     CMainView& v = e.open("P", 14);  // keyframe k at step k, channel c: (k + 1) * 1000 * (c + 1)
-    int row;
-    v.findPaneByJoint(HeadX, row);
-    v.selectRows(row, 1, false);
+    v.selectRows(rowOf(v, HeadX), 1, false);
     v.setTimeSelection(2, 3);
     runOn(v, ID_EDIT_COPY);
     ASSERT_TRUE(clip.held);
@@ -150,7 +142,7 @@ TEST(Copy, AllEighteenChannelsOfTheSelectedStepsWhateverTheRows) {
 TEST(Copy, AHeadOnlySourceGivesTheMarkerForTheOtherChannels) {
     Editor e;
     FakeClipboard clip;
-    CMainView& v = openImage(e, "H", MotionImage::of(0, 4, 8));
+    CMainView& v = e.openMotion("H", MotionImage::of(0, 4, 8));
     selectAllRows(v, 1, 2);
     runOn(v, ID_EDIT_COPY);
     const ClipboardMotion m = clip.motion();
@@ -164,7 +156,7 @@ TEST(PasteSpecial, CountsOnlyTheValuesThatFindAKeyframe) {
     CMainView& source = e.open("S", 24);
     selectAllRows(source, 0, 20);
     runOn(source, ID_EDIT_COPY);
-    CMainView& target = openImage(e, "T", sparseMotion(4, 10, 7));  // keyframes at steps 0, 10, 20, 30
+    CMainView& target = e.openMotion("T", sparseMotion(4, 10, 7));  // keyframes at steps 0, 10, 20, 30
     const CMotionTrack& m = target.document().doc().motion();
     selectAllRows(target, 0, 1);
     e.viewDlgs.paste = allParts();
@@ -179,7 +171,7 @@ TEST(PasteSpecial, CountsOnlyTheValuesThatFindAKeyframe) {
     EXPECT_TRUE(m.isModified());
 
     // Marked values are neither pasted nor missed.
-    CMainView& head = openImage(e, "H", MotionImage::of(0, 4, 24));
+    CMainView& head = e.openMotion("H", MotionImage::of(0, 4, 24));
     selectAllRows(head, 0, 20);
     runOn(head, ID_EDIT_COPY);
     target.onLButtonDown({74, 0}, false);  // back to the target: step 0, one step
@@ -190,12 +182,8 @@ TEST(PasteSpecial, CountsOnlyTheValuesThatFindAKeyframe) {
 TEST(PasteSpecial, NoMessageWhenEveryValueLanded) {
     Editor e;
     FakeClipboard clip;
-    CMainView& source = e.open("S", 14);
-    selectAllRows(source, 3, 3);
-    runOn(source, ID_EDIT_COPY);
-    CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
+    CMainView& target = copyIntoNewTarget(e, 3, 3, 4);
     const CMotionTrack& m = target.document().doc().motion();
-    selectAllRows(target, 4, 1);
     e.viewDlgs.paste = allParts();
     e.viewDlgs.paste->swapLR = e.viewDlgs.paste->swapFB = true;
     runOn(target, ID_EDIT_PASTE_SPECIAL);
@@ -220,12 +208,8 @@ TEST(PasteSpecial, NoMessageWhenEveryValueLanded) {
 TEST(PasteSpecial, OnlyTheChosenPartsAreTaken) {
     Editor e;
     FakeClipboard clip;
-    CMainView& source = e.open("S", 14);
-    selectAllRows(source, 3, 1);
-    runOn(source, ID_EDIT_COPY);
-    CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
+    CMainView& target = copyIntoNewTarget(e, 3, 1, 5);
     const CMotionTrack& m = target.document().doc().motion();
-    selectAllRows(target, 5, 1);
     e.viewDlgs.paste = PasteParts{false, true, true, false, false, false, false, true, false};  // Mouth, RF, Swap L-R
     runOn(target, ID_EDIT_PASTE_SPECIAL);
     for (int c = 0; c < 18; ++c) {
@@ -238,7 +222,7 @@ TEST(PasteSpecial, OnlyTheChosenPartsAreTaken) {
 TEST(PasteSpecial, RefusalsInOrder) {
     Editor e;
     FakeClipboard clip;
-    CMainView& head = openImage(e, "H", MotionImage::of(0, 4, 8));
+    CMainView& head = e.openMotion("H", MotionImage::of(0, 4, 8));
     clip.calls.clear();     // what the enabling rule asked while the window opened
     runOn(head, ID_EDIT_PASTE_SPECIAL);  // no selection: nothing, not even the partial-track message
     EXPECT_THAT(e.ui.messages, IsEmpty());
@@ -303,9 +287,7 @@ TEST(PasteSpecial, CancelKeepsTheClipboardsLength) {
 TEST(PasteSpecial, EnabledInTheActiveViewOfAMotionWithDataHeld) {
     Editor e;
     FakeClipboard clip;
-    e.files.dir.write("A.WAV", waveImage(8000));
-    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "A.WAV")), nullptr);
-    CMainView& audio = *e.views.back();
+    CMainView& audio = e.openSound("A");
     EXPECT_FALSE(state(audio, ID_EDIT_COPY).enabled);
     CMainView& first = e.open("P", 14);
     CMainView& second = e.open("Q", 14);
@@ -336,7 +318,7 @@ TEST(Clipboard, CopyInOneDocumentPasteInAnotherThroughTheSystemClipboard) {
     ASSERT_TRUE(data->hasFormat(kMotionMimeType));
     EXPECT_EQ(data->data(kMotionMimeType).size(), 8 + 216);
 
-    CMainView& b = openImage(e, "B", sparseMotion(14, 1, 7));
+    CMainView& b = e.openMotion("B", sparseMotion(14, 1, 7));
     const CMotionTrack& m = b.document().doc().motion();
     selectAllRows(b, 5, 1);
     e.viewDlgs.paste = allParts();
@@ -358,12 +340,8 @@ TEST(Clipboard, CopyInOneDocumentPasteInAnotherThroughTheSystemClipboard) {
 TEST(PasteSpecial, TheRealDialogKeepsItsBoxesBetweenPastes) {
     Editor e;
     FakeClipboard clip;
-    CMainView& source = e.open("S", 14);
-    selectAllRows(source, 3, 1);
-    runOn(source, ID_EDIT_COPY);
-    CMainView& target = openImage(e, "T", sparseMotion(14, 1, 7));
+    CMainView& target = copyIntoNewTarget(e, 3, 1, 5);
     const CMotionTrack& m = target.document().doc().motion();
-    selectAllRows(target, 5, 1);
     const ScopedViewDialogs real(nullptr);  // the program's own dialog
     whenModal([](QWidget* w) {
         auto* d = dynamic_cast<CPasteSpecialDlg*>(w);

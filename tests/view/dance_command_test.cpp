@@ -88,9 +88,7 @@ TEST(DanceInsert, Refusals) {
     stepNamed("Boxing", id);
     CMainView& full = e.open("F");
     e.app.mainFrame()->executeCommand(id);
-    e.files.dir.write("H.WAV", waveImage(8000));
-    e.files.dir.write("H.MTN", MotionImage::of(0, 4, 8).bytes());
-    CMainView& head = e.openPath(e.files.dir / "H.MTN", "H");
+    CMainView& head = e.openMotion("H", MotionImage::of(0, 4, 8));
     runOn(head, ID_EDIT_SELECT_ALL);
     e.app.mainFrame()->executeCommand(id);
     EXPECT_THAT(e.ui.messages, ElementsAre("Select where you would like the dance step to start and try again",

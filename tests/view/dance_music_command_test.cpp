@@ -36,10 +36,7 @@ TEST(DanceToMusicCommand, StandsAtTheEndOfTheToolsMenu) {
 
 TEST(DanceToMusicCommand, RefusesWithoutAFullBodyMotionOrARange) {
     Editor e;
-    e.files.dir.write("H.WAV", waveImage(8000));
-    e.files.dir.write("H.MTN", MotionImage::of(0, 4, 20).bytes());
-    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "H.MTN")), nullptr);
-    runOn(*e.views.back(), ID_TOOLS_DANCE_TO_MUSIC);
+    runOn(e.openMotion("H", MotionImage::of(0, 4, 20)), ID_TOOLS_DANCE_TO_MUSIC);
     CMainView& v = e.open("P", 40);
     v.selectRows(0, 3, true);
     v.setTimeSelection(v.lastStep(), 1);  // nothing left to dance in

@@ -7,22 +7,21 @@ using namespace rova::test;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-namespace {
-
-
-}  // namespace
-
-TEST(EditCommands, ReduceNeedsATimeRange) {
+// Reduce and Expand need a time range; Change Start and End is not there yet.
+TEST(EditCommands, RefusalsWithoutATimeRangeAndChangeStartAndEnd) {
     Editor e;
     CMainView& v = e.open();
     runOn(v, ID_EDIT_SELECT_ALL);
     v.onRButtonDown({0, 0}, false);  // rows stay, the time range goes
-    EXPECT_FALSE(state(v, ID_EDIT_REDUCE).enabled);
+    // The frame's state, as the menu asks it of the performance view.
+    EXPECT_FALSE(e.state(ID_EDIT_REDUCE).enabled);
     runOn(v, ID_EDIT_REDUCE);
     runOn(v, ID_EDIT_EXPAND);
-    EXPECT_THAT(e.ui.messages, ElementsAre("Selection required", "Selection required"));
-    runOn(v, ID_EDIT_SELECT_ALL);
-    EXPECT_TRUE(state(v, ID_EDIT_REDUCE).enabled);
+    runOn(v, ID_TOOLS_CHANGE_POSITIONS);
+    EXPECT_THAT(e.ui.messages, ElementsAre("Selection required", "Selection required", "Sorry, not yet implemented"));
+    EXPECT_TRUE(e.run(ID_EDIT_SELECT_ALL));
+    EXPECT_TRUE(e.state(ID_EDIT_REDUCE).enabled);
+    EXPECT_FALSE(e.state(ID_EDIT_GENERATE_TAIL).enabled);
 }
 
 TEST(EditCommands, ReduceARampAndExpandItBack) {
@@ -41,6 +40,15 @@ TEST(EditCommands, ReduceARampAndExpandItBack) {
     EXPECT_EQ(m.value(7, 0), 8000);
     runOn(v, ID_EDIT_EXPAND);
     EXPECT_THAT(e.ui.messages, ElementsAre("Nothing to reduce", "Nothing to expand"));
+}
+
+TEST(EditCommands, MacroTableEndsAndLooksUpExactly) {
+    int n = 0;
+    for (const MacroInfo* m = kMacroInfo; m->name; ++m) ++n;
+    EXPECT_EQ(n, 11);
+    ASSERT_NE(findMacro("Set legs: sitc"), nullptr);
+    EXPECT_FLOAT_EQ(findMacro("Set legs: sitc")->degrees[LRLegY], -80);
+    EXPECT_EQ(findMacro("Set legs"), nullptr);
 }
 
 TEST(EditCommands, MacroSetsLegsBetweenTheEndsInclusive) {
@@ -63,9 +71,7 @@ TEST(EditCommands, MacroSetsLegsBetweenTheEndsInclusive) {
 
 TEST(EditCommands, MacroRefusalsAndCancel) {
     Editor e;
-    e.files.dir.write("H.WAV", waveImage(8000));
-    e.files.dir.write("H.MTN", MotionImage::of(0, 4, 8).bytes());
-    CMainView& head = e.openPath(e.files.dir / "H.MTN", "H");
+    CMainView& head = e.openMotion("H", MotionImage::of(0, 4, 8));
     runOn(head, ID_EDIT_APPLY_MACRO);
     runOn(head, ID_EDIT_SELECT_ALL);
     e.viewDlgs.macro = "Set head: default";
@@ -77,8 +83,11 @@ TEST(EditCommands, MacroRefusalsAndCancel) {
     runOn(full, ID_EDIT_SELECT_ALL);
     e.viewDlgs.macro.reset();  // Cancel
     runOn(full, ID_EDIT_APPLY_MACRO);
-    e.viewDlgs.macro = "set legs: stand";  // names compare exactly
-    runOn(full, ID_EDIT_APPLY_MACRO);
+    // Names compare exactly, case and length: no macro of the table is found.
+    for (const char* name : {"set legs: stand", "Set legs"}) {
+        e.viewDlgs.macro = name;
+        runOn(full, ID_EDIT_APPLY_MACRO);
+    }
     EXPECT_FALSE(m.isModified());
     // A range holding no keyframe changes nothing: nothing is marked and no step is added.
     full.setTimeSelection(100, 2);
@@ -100,25 +109,8 @@ TEST(EditCommands, SmoothOnlyTouchesSelectedChannelRows) {
     runOn(v, ID_EDIT_SMOOTH);
     EXPECT_EQ(m.value(5, HeadY), 0);
     EXPECT_FALSE(m.isModified());
-    int row;
-    v.findPaneByJoint(HeadY, row);
-    v.selectRows(row, 3, false);  // HeadY, a separator, HeadX
+    v.selectRows(rowOf(v, HeadY), 3, false);  // HeadY, a separator, HeadX
     runOn(v, ID_EDIT_SMOOTH);
     EXPECT_EQ(m.value(5, HeadY), 6000);  // back on the line
 }
 
-TEST(EditCommands, MacroTableEndsAndLooksUpExactly) {
-    int n = 0;
-    for (const MacroInfo* m = kMacroInfo; m->name; ++m) ++n;
-    EXPECT_EQ(n, 11);
-    ASSERT_NE(findMacro("Set legs: sitc"), nullptr);
-    EXPECT_FLOAT_EQ(findMacro("Set legs: sitc")->degrees[LRLegY], -80);
-    EXPECT_EQ(findMacro("Set legs"), nullptr);
-}
-
-TEST(EditCommands, ChangeStartAndEndIsNotThereYet) {
-    Editor e;
-    CMainView& v = e.open();
-    runOn(v, ID_TOOLS_CHANGE_POSITIONS);
-    EXPECT_THAT(e.ui.messages, ElementsAre("Sorry, not yet implemented"));
-}

@@ -1,5 +1,6 @@
 // File ▸ Export Video... on an open performance: what the dialogs chose is
-// written, the selection alone when asked, and nothing when they are cancelled.
+// written, the selection alone when asked, and nothing when they are cancelled
+// or the file cannot be written.
 #include <filesystem>
 #include <optional>
 
@@ -21,7 +22,7 @@ struct ScriptedVideoDialogs : ExportVideoDialogs {
     }
 };
 
-TEST(ExportVideoCommand, WritesWhatTheDialogsChoseAndTheSelectionAloneWhenAsked) {
+TEST(ExportVideoCommand, WritesWhatTheDialogsChoseTheSelectionAloneWhenAskedAndReportsAFailure) {
     Editor e;
     CMainView& v = e.open("P", 14);
     ScriptedVideoDialogs dialogs;
@@ -51,13 +52,8 @@ TEST(ExportVideoCommand, WritesWhatTheDialogsChoseAndTheSelectionAloneWhenAsked)
     probe = video::probeVideo(out.string());
     EXPECT_NEAR(static_cast<double>(probe.pictures), 10.0, 1.0);  // 5 steps of 80 ms at 25 fps
     EXPECT_TRUE(e.ui.messages.empty());
-}
 
-TEST(ExportVideoCommand, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
-    Editor e;
-    CMainView& v = e.open("P", 14);
-    ScriptedVideoDialogs dialogs;
-    ScopedExportVideoDialogs installed(&dialogs);
+    // A file that cannot be written is reported and leaves nothing.
     dialogs.answer = ExportVideoChoice{(std::filesystem::path(e.files.dir / "missing") / "show.webm").string(), 160, 120, false, false};
     runOn(v, ID_FILE_EXPORT_VIDEO);
     ASSERT_EQ(e.ui.messages.size(), 1u);

@@ -1,6 +1,7 @@
 // Generate Eyes and Generate Mouth as commands of the view: their
 // preconditions in order, the dialogs' remembered thresholds, the tracks they
 // rewrite, and Generate Tail, which nothing handles.
+#include <QPushButton>
 #include <QSlider>
 
 #include "support/led_image.h"
@@ -33,15 +34,6 @@ CMainView& openSet(Editor& e, const std::string& name, const std::vector<std::ui
 }
 
 }  // namespace
-
-TEST(GenerateEyesCommand, NeedsBothWaveAudioAndEyeLeds) {
-    Editor e;
-    runOn(openSet(e, "W", waveImage(8000), false, {}, MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
-    runOn(openSet(e, "M", kMidi, true, ledImage({0, 0}), MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
-    EXPECT_THAT(e.ui.messages,
-                ElementsAre("Need both WAVE and LED/Eye tracks", "Need both WAVE and LED/Eye tracks"));
-    EXPECT_THAT(e.viewDlgs.eyesShown, IsEmpty());
-}
 
 TEST(GenerateEyesCommand, RewritesTheWholeEyeTrackWithTheThresholdsSet) {
     Editor e;
@@ -77,8 +69,11 @@ TEST(GenerateEyesCommand, ThresholdsAreRememberedForTheRunWhenGenerated) {
                 ElementsAre(std::pair(30, 30), std::pair(30, 30), std::pair(10, 50), std::pair(10, 50)));
 }
 
-TEST(GenerateMouthCommand, PreconditionsInOrder) {
+// Eyes need both WAVE audio and eye LEDs; Mouth's preconditions come in their order.
+TEST(GeneratorCommands, RefusalsInOrder) {
     Editor e;
+    runOn(openSet(e, "W", waveImage(8000), false, {}, MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
+    runOn(openSet(e, "E", kMidi, true, ledImage({0, 0}), MotionImage::of(0, 18, 4).bytes()), ID_EDIT_GENERATE_EYES);
     CMainView& midi = openSet(e, "M", kMidi, true, {}, MotionImage::of(0, 4, 8).bytes());
     runOn(midi, ID_EDIT_GENERATE_MOUTH);
     midi.selectRows(0, static_cast<int>(midi.panes().size()), false);
@@ -87,8 +82,10 @@ TEST(GenerateMouthCommand, PreconditionsInOrder) {
     CMainView& legs = openSet(e, "L", waveImage(8000), false, {}, MotionImage::of(4, 12, 8).bytes());
     runOn(legs, ID_EDIT_SELECT_ALL);
     runOn(legs, ID_EDIT_GENERATE_MOUTH);
-    EXPECT_THAT(e.ui.messages, ElementsAre("Please select range", "Need WAVE audio to generate mouth",
+    EXPECT_THAT(e.ui.messages, ElementsAre("Need both WAVE and LED/Eye tracks", "Need both WAVE and LED/Eye tracks",
+                                           "Please select range", "Need WAVE audio to generate mouth",
                                            "No mouth track available"));
+    EXPECT_THAT(e.viewDlgs.eyesShown, IsEmpty());
     EXPECT_THAT(e.viewDlgs.mouthShown, IsEmpty());
 }
 
@@ -135,9 +132,11 @@ TEST(GeneratorCommands, TheRealDialogsShowTheRememberedThresholds) {
         auto* d = dynamic_cast<CGenerateEyesDlg*>(w);
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->greenSlider()->value(), 33);  // threshold 30
-        d->greenSlider()->setValue(63);            // "On": threshold 0
-        d->redSlider()->setValue(0);               // "Off": threshold 63
-        d->accept();
+        EXPECT_EQ(d->redSlider()->value(), 33);
+        d->greenSlider()->setValue(63);  // "On": threshold 0
+        d->redSlider()->setValue(0);     // "Off": threshold 63
+        for (QPushButton* b : d->findChildren<QPushButton*>())
+            if (b->text() == "Generate") b->click();
     });
     runOn(v, ID_EDIT_GENERATE_EYES);
     EXPECT_EQ(v.document().doc().leds().steps[0], 1);  // 1 away from silence: green only

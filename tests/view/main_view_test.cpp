@@ -66,15 +66,10 @@ TEST(ViewLayout, PanesStackFromTheTracks) {
     EXPECT_EQ(v.hitTestRow(0, row), v.panes()[0].get());
     EXPECT_EQ(v.hitTestRow(v.totalHeight(), row), nullptr);
     EXPECT_EQ(row, -1);
-}
-
-TEST(ViewLayout, WithoutMotionOnlyAudioAndLeds) {
-    Editor e;
-    e.files.dir.write("A.WAV", waveImage(8000));
-    ASSERT_NE(e.app.openDocumentFile(QString::fromStdString(e.files.dir / "A.WAV")), nullptr);
-    CMainView& v = *e.views.back();
-    EXPECT_EQ(v.panes().size(), 2u);
-    EXPECT_EQ(v.lastStep(), 0);
+    // A sound alone: its pane and separator, no step.
+    CMainView& sound = e.openSound("A");
+    EXPECT_EQ(sound.panes().size(), 2u);
+    EXPECT_EQ(sound.lastStep(), 0);
 }
 
 TEST(ViewSelection, SelectAllAndArrowKeys) {
@@ -152,23 +147,10 @@ TEST(ViewZoom, InAndOutWithinBounds) {
     EXPECT_FALSE(state(v, ID_VIEW_ZOOM_OUT).enabled);
 }
 
-TEST(ViewEditing, DigitKeySetsTheSelectedJoint) {
-    Editor e;
-    CMainView& v = e.open();
-    int row;
-    ASSERT_NE(v.findPaneByJoint(Mouth, row), nullptr);
-    v.onLButtonDown({74 + 4, v.panes()[static_cast<std::size_t>(row)]->top() + 1}, true);  // step 2, mouth row
-    ASSERT_EQ(v.selStart(), 2);
-    v.onKeyDown('5');
-    CMainDoc& doc = v.document().doc();
-    EXPECT_EQ(doc.motion().value(2, Mouth), valueFromDegrees(-18));
-    EXPECT_EQ(doc.motion().value(2, HeadZ), 3000 * 3);  // other rows untouched
-    EXPECT_TRUE(doc.updateSaveState());
-}
-
-// The top-row digits by their physical key: with Shift ('%' on a US layout)
-// and on a layout whose top row types symbols unshifted ('(' for 5 on AZERTY).
-TEST(ViewEditing, DigitKeysArriveByTheirPhysicalKeyWhateverTheLayoutOrShift) {
+// A digit sets the selected joint. The top-row digits come by their physical
+// key: with Shift ('%' on a US layout) and on a layout whose top row types
+// symbols unshifted ('(' for 5 on AZERTY).
+TEST(ViewEditing, DigitKeysSetTheSelectedJointByTheirPhysicalKeyWhateverTheLayoutOrShift) {
     struct Case {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -179,13 +161,15 @@ TEST(ViewEditing, DigitKeysArriveByTheirPhysicalKeyWhateverTheLayoutOrShift) {
         SCOPED_TRACE(c.text.toStdString());
         Editor e;
         CMainView& v = e.open();
-        int row;
-        ASSERT_NE(v.findPaneByJoint(Mouth, row), nullptr);
-        v.onLButtonDown({74 + 4, v.panes()[static_cast<std::size_t>(row)]->top() + 1}, true);
+        v.onLButtonDown({74 + 4, rowTop(v, Mouth) + 1}, true);  // step 2, mouth row
+        ASSERT_EQ(v.selStart(), 2);
         // X key code 14 is the top row's fifth key.
         QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, 14, 0, 0, c.text);
         QApplication::sendEvent(&v, &press);
-        EXPECT_EQ(v.document().doc().motion().value(2, Mouth), valueFromDegrees(-18));
+        CMainDoc& doc = v.document().doc();
+        EXPECT_EQ(doc.motion().value(2, Mouth), valueFromDegrees(-18));
+        EXPECT_EQ(doc.motion().value(2, HeadZ), 3000 * 3);  // other rows untouched
+        EXPECT_TRUE(doc.updateSaveState());
     }
     EXPECT_EQ(win::digitFromScanCode(10, false), '1');
     EXPECT_EQ(win::digitFromScanCode(19, false), '0');
@@ -198,52 +182,37 @@ TEST(ViewHighlight, OnlyTheActiveViewShowsIt) {
     Editor e;
     CMainView& a = e.open("A");
     CMainView& b = e.open("B");
-    auto render = [](CMainView& v) {
-        QImage img(v.drawingSize(), QImage::Format_RGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        v.onDraw(p);
-        return img;
-    };
     a.onLButtonDown({74 + 10, 0}, false);  // a becomes active with step 5 selected
     runOn(b, ID_EDIT_SELECT_ALL);
     ASSERT_EQ(playerLink().activeView(), static_cast<PlayerClient*>(&a));
-    int row;
-    a.findPaneByJoint(HeadY, row);
-    const int y = a.panes()[static_cast<std::size_t>(row)]->top() + 2;
+    const int y = rowTop(a, HeadY) + 2;
     // Inner steps of a channel row are colour-inverted: white turns black.
-    EXPECT_EQ(render(a).pixelColor(a.stepX(5), y), QColor(Qt::black));
-    EXPECT_EQ(render(b).pixelColor(b.stepX(5), y), QColor(Qt::white));
+    EXPECT_EQ(renderView(a).pixelColor(a.stepX(5), y), QColor(Qt::black));
+    EXPECT_EQ(renderView(b).pixelColor(b.stepX(5), y), QColor(Qt::white));
     // Step 0 shows the light-grey pattern instead.
     a.onLButtonDown({74, 0}, false);
-    EXPECT_EQ(render(a).pixelColor(a.stepX(0), y), QColor(255 ^ 192, 255 ^ 192, 255 ^ 192));
+    EXPECT_EQ(renderView(a).pixelColor(a.stepX(0), y), QColor(255 ^ 192, 255 ^ 192, 255 ^ 192));
 }
 
 TEST(ViewViewer, SelectionsReachAnOpenViewer) {
     Editor e;
-    ViewerCalls viewer;
-    setViewerApi(&viewer);
-    playerLink().showPlayer();
+    OpenPlayer player;
+    std::vector<std::string>& calls = player.viewer.calls;
     CMainView& v = e.open();
-    viewer.calls.clear();
+    calls.clear();
     v.onLButtonDown({74, 50}, true);  // shift on the green LED row: an empty bracket
-    ASSERT_GE(viewer.calls.size(), 3u);
-    EXPECT_EQ(viewer.calls[0], "Begin");
-    EXPECT_EQ(viewer.calls[1], "End");
-    EXPECT_THAT(viewer.calls[2], testing::StartsWith("SetJoints 0 18 0 0"));
-    viewer.calls.clear();
-    int row;
-    v.findPaneByJoint(HeadZ, row);
-    v.onLButtonDown({76, v.panes()[static_cast<std::size_t>(row)]->top()}, true);
-    EXPECT_THAT(viewer.calls, ElementsAre("Begin", "Select 2", "End", testing::StartsWith("SetJoints 0 18")));
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "Begin");
+    EXPECT_EQ(calls[1], "End");
+    EXPECT_THAT(calls[2], testing::StartsWith("SetJoints 0 18 0 0"));
+    calls.clear();
+    v.onLButtonDown({76, rowTop(v, HeadZ)}, true);
+    EXPECT_THAT(calls, ElementsAre("Begin", "Select 2", "End", testing::StartsWith("SetJoints 0 18")));
     // A joint dragged in the viewer writes into the time selection.
     EXPECT_TRUE(v.onViewerJointValue(HeadX, 20));
     EXPECT_EQ(v.document().doc().motion().value(1, HeadX), valueFromDegrees(20));
     v.onRButtonDown({0, 0}, false);
     EXPECT_FALSE(v.onViewerJointValue(HeadX, 20));
-    delete playerLink().playerWindow();
-    flushDeletes();
-    setViewerApi(nullptr);
 }
 
 namespace {
@@ -258,7 +227,6 @@ std::vector<int> highlighted(const std::vector<std::string>& calls) {
     return joints;
 }
 
-
 }  // namespace
 
 TEST(ViewViewer, TheModelHighlightsTheActiveViewsSelectedRowsAndNothingWithoutASelection) {
@@ -267,11 +235,6 @@ TEST(ViewViewer, TheModelHighlightsTheActiveViewsSelectedRowsAndNothingWithoutAS
         std::function<void(Editor&, CMainView&)> act;
         std::vector<int> joints;
     };
-    auto rowY = [](CMainView& v, int joint) {
-        int row;
-        v.findPaneByJoint(joint, row);
-        return v.panes()[static_cast<std::size_t>(row)]->top() + 2;
-    };
     std::vector<int> all(kChannelCount);
     for (int j = 0; j < kChannelCount; ++j) all[static_cast<std::size_t>(j)] = j;
     const Case cases[] = {
@@ -279,8 +242,8 @@ TEST(ViewViewer, TheModelHighlightsTheActiveViewsSelectedRowsAndNothingWithoutAS
         {"a right click clears the time range", [](Editor&, CMainView& v) { v.onRButtonDown({74 + 5000, 0}, false); },
          {}},
         {"undoing a value drag returns to rows without a time range",
-         [&](Editor&, CMainView& v) {
-             const int y = rowY(v, HeadZ);
+         [](Editor&, CMainView& v) {
+             const int y = rowTop(v, HeadZ) + 2;
              v.onLButtonDown({80, y}, true);  // HeadZ at step 3
              v.onRButtonDown({80, y}, false);
              v.onMouseMove({84, y + 5}, false, true);

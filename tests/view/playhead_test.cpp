@@ -99,9 +99,8 @@ TEST(Playhead, CursorAndLineAcrossPlayStopAndSelection) {
 TEST(Playhead, CtrlDragScrubsThePoseToThePlayer) {
     PlayheadEditor e;
     CMainView& v = *e.view;
-    ViewerCalls player;
-    setViewerApi(&player);
-    playerLink().showPlayer();
+    OpenPlayer open;
+    ViewerCalls& player = open.viewer;
     player.calls.clear();
     const int y = 60;
     auto at = [&](int step) { return QPoint(CPlayhead::lineX(step, v.pixelsPerSecond()), y); };
@@ -122,9 +121,6 @@ TEST(Playhead, CtrlDragScrubsThePoseToThePlayer) {
     v.onMouseMove(at(5), false, false);
     EXPECT_EQ(v.playhead().cursor(), v.lastStep());
     EXPECT_FALSE(v.hasSelection());
-    delete playerLink().playerWindow();
-    flushDeletes();
-    setViewerApi(nullptr);
 }
 
 TEST(Playhead, DrawnOverEverythingInItsOwnColourAndTurnsPages) {
@@ -132,12 +128,7 @@ TEST(Playhead, DrawnOverEverythingInItsOwnColourAndTurnsPages) {
     CMainView& v = *e.view;
     v.selectAll();  // the highlight is under it
     v.playhead().showStep(v, 5);
-    QImage image(v.drawingSize(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter p(&image);
-        v.onDraw(p);
-    }
+    const QImage image = renderView(v);
     const int x = CPlayhead::lineX(5, v.pixelsPerSecond());
     int lineRows = 0, elsewhere = 0;
     for (int yy = 0; yy < v.totalHeight(); ++yy) lineRows += image.pixelColor(x, yy) == kPlayheadColour;

@@ -1,5 +1,4 @@
 // Move Earlier/Later, Insert Time, Delete Time, Duplicate and Alt+drag on the view's selection.
-#include <algorithm>
 #include <stdexcept>
 
 #include "model/time_edit.h"
@@ -35,11 +34,6 @@ std::string ledDigits(const CLedTrack& leds) {
     std::string s;
     for (auto b : leds.steps) s += static_cast<char>('0' + b);
     return s;
-}
-
-void selectAllRows(CMainView& v, int start, int length) {
-    v.selectRows(0, static_cast<int>(v.panes().size()), false);
-    v.setTimeSelection(start, length);
 }
 
 // The tracks as the model's edit makes them from the tracks as they are now.
@@ -115,23 +109,6 @@ TEST(TimeCommands, EachCommandWorksOnTheSelectedRowsOnly) {
             EXPECT_EQ(v.selStart(), c.selStartAfter) << c.name << ", " << r.name;
             EXPECT_EQ(v.doc().history().undoName(), c.name);
         }
-}
-
-TEST(TimeCommands, TheirKeysAreTheirsAlone) {
-    Editor e;
-    const std::pair<QKeyCombination, int> keys[] = {
-        {QKeyCombination(Qt::AltModifier, Qt::Key_Left), ID_EDIT_MOVE_EARLIER},
-        {QKeyCombination(Qt::AltModifier, Qt::Key_Right), ID_EDIT_MOVE_LATER},
-        {QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Left), ID_EDIT_MOVE_EARLIER_BEAT},
-        {QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Right), ID_EDIT_MOVE_LATER_BEAT},
-        {QKeyCombination(Qt::ControlModifier, Qt::Key_Delete), ID_EDIT_DELETE_TIME},
-        {QKeyCombination(Qt::ControlModifier, Qt::Key_D), ID_EDIT_DUPLICATE},
-    };
-    const auto table = e.app.commands().acceleratorTable();
-    for (const auto& [key, id] : keys) {
-        EXPECT_EQ(e.app.commands().commandForKey(key), id);
-        EXPECT_EQ(std::count_if(table.begin(), table.end(), [&](const Accelerator& a) { return a.key == key; }), 1);
-    }
 }
 
 TEST(TimeCommands, RefusalsSayWhyAndChangeNothing) {

@@ -24,13 +24,6 @@ State stateOf(CMainView& v) {
     return {rowsOf(doc.motion()), doc.leds().steps, v.selection(), doc.updateSaveState()};
 }
 
-// The first pane of a kind: channel panes answer their joint, the LED panes -1 with a height of their own.
-int rowOfJoint(CMainView& v, int joint) {
-    int index = -1;
-    v.findPaneByJoint(joint, index);
-    return index;
-}
-
 QPoint centreOf(CMainView& v, int row, int step) {
     const CTrackPane& pane = *v.panes()[static_cast<std::size_t>(row)];
     return {v.stepX(step) + v.stepsWidth(1) / 2, pane.top() + pane.height() / 4};
@@ -56,7 +49,7 @@ const std::vector<ActionCase>& actions() {
          }},
         {"Drag Value",
          [](Editor&, CMainView& v) {
-             const int row = rowOfJoint(v, 4);
+             const int row = rowOf(v, 4);
              v.onRButtonDown(centreOf(v, row, 3), false);
              v.onMouseMove(centreOf(v, row, 5), false, true);
              v.onRButtonUp(centreOf(v, row, 6));
@@ -159,7 +152,7 @@ TEST(Undo, ALeftPressDuringARightDragEndsItsEdit) {
         SCOPED_TRACE(ctrl ? "Ctrl+press" : "press");
         Editor e;
         CMainView& v = e.open("P", 14);
-        const int row = rowOfJoint(v, HeadX);
+        const int row = rowOf(v, HeadX);
         v.onRButtonDown(centreOf(v, row, 3), false);
         v.onMouseMove(centreOf(v, row, 3) + QPoint(0, 5), false, true);
         if (ctrl) v.onCtrlButtonDown(centreOf(v, row, 5));

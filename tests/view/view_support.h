@@ -95,7 +95,43 @@ struct Editor {
         EXPECT_NE(app.openDocumentFile(QString::fromStdString(path)), nullptr);
         return *views.back();
     }
+    // A second of sound and the given motion, with eye LEDs.
+    CMainView& openMotion(const std::string& name, const MotionImage& motion) {
+        files.dir.write(name + ".WAV", waveImage(8000));
+        files.dir.write(name + ".MTN", motion.bytes());
+        return openPath(files.dir / (name + ".MTN"), name);
+    }
+    // A second of sound alone, opened from NAME.WAV.
+    CMainView& openSound(const std::string& name) {
+        files.dir.write(name + ".WAV", waveImage(8000));
+        EXPECT_NE(app.openDocumentFile(QString::fromStdString(files.dir / (name + ".WAV"))), nullptr);
+        return *views.back();
+    }
 };
+
+// The row of a joint's pane (-1 when the view shows none) and the top of that row.
+inline int rowOf(CMainView& v, int joint) {
+    int row = -1;
+    v.findPaneByJoint(joint, row);
+    return row;
+}
+inline int rowTop(CMainView& v, int joint) { return v.panes().at(static_cast<std::size_t>(rowOf(v, joint)))->top(); }
+
+// Every row over the given steps.
+inline void selectAllRows(CMainView& v, int start, int length) {
+    v.selectRows(0, static_cast<int>(v.panes().size()), false);
+    v.setTimeSelection(start, length);
+}
+
+// The view drawn on white as its window shows it.
+inline QImage renderView(CMainView& v) {
+    QImage image(v.drawingSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    v.onDraw(p);
+    p.end();
+    return image;
+}
 
 // A command's state and run on a given view, as if its window were the active
 // one; the run ignores the enabling rule.

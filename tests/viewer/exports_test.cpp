@@ -12,9 +12,6 @@
 namespace rova::viewer::test {
 namespace {
 
-constexpr std::int32_t kRest[kViewerJointCount] = {0,  0,   0, -15, -20, 0, 65, -20, 0, 65, -30, 0,
-                                                   35, -30, 0, 35,  0,   0, 45, -45, 0, 0,  0,   0};
-
 class ExportsTest : public ViewerTest {
 protected:
     void SetUp() override {
@@ -124,7 +121,13 @@ TEST_F(ExportsTest, SetJointsCountsChangesAndRepaintsOnlyThen) {
     EXPECT_EQ(joint(0), std::numeric_limits<std::int32_t>::max());
 }
 
-TEST_F(ExportsTest, SingleSelection) {
+TEST_F(ExportsTest, SingleSelectionHighlightsAWholeSubtree) {
+    SelectJoint(context, 0);
+    for (const char* name : {"frm-Neck", "frm-Head", "frm-Jaw", "frm-cyl6", "frm-extru8"}) {
+        EXPECT_TRUE(highlighted(name)) << name;
+    }
+    EXPECT_FALSE(highlighted("ROVA"));
+    EXPECT_FALSE(highlighted("frm-FL_Arm"));
     SelectJoint(context, 1);
     EXPECT_TRUE(highlighted("frm-Head"));
     EXPECT_TRUE(highlighted("frm-Jaw"));

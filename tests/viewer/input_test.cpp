@@ -12,24 +12,10 @@
 namespace rova::viewer::test {
 namespace {
 
-struct Proposal {
-    int joint, value;
-};
-
-// The notify callback: records what it is offered and answers as told.
-std::vector<Proposal> g_proposals;
-bool g_accept = true;
-bool recordProposal(ViewerContext*, std::int32_t joint, std::int32_t value) {
-    g_proposals.push_back({joint, value});
-    return g_accept;
-}
-
 class InputTest : public ViewerTest {
 protected:
     void SetUp() override {
         ViewerTest::SetUp();
-        g_proposals.clear();
-        g_accept = true;
         attach();
         SetNotifyProc(context, recordProposal);
     }

@@ -40,12 +40,6 @@ protected:
     void TearDown() override { setMessageBoxSink({}); }
 };
 
-TEST_F(ReportTest, CodesShowInDecimalAndHexadecimal) {
-    const std::int32_t c = static_cast<std::int32_t>(0x80004005u);
-    reportError("CreateViewport failed %ld $%lx", c, c);
-    EXPECT_EQ(reported, std::vector<std::string>{"Viewer Message|CreateViewport failed -2147467259 $80004005\r\n"});
-}
-
 TEST_F(ReportTest, LongTextIsCutToTheBuffer) {
     const std::string long_(400, 'x');
     reportError("%s", long_.c_str());

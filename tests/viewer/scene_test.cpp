@@ -16,6 +16,7 @@
 #include "report.h"
 #include "resource.h"
 #include "scene.h"
+#include "viewer_fixture.h"
 
 namespace rova::viewer {
 namespace {
@@ -24,8 +25,7 @@ using rm::Frame;
 using rm::Matrix;
 using rm::Vec3;
 
-constexpr int kRest[kViewerJointCount] = {0, 0, 0, -15, -20, 0, 65, -20, 0, 65, -30, 0,
-                                          35, -30, 0, 35, 0, 0, 45, -45, 0, 0, 0, 0};
+using test::kRest;
 
 std::vector<std::uint8_t> readFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -335,26 +335,6 @@ TEST_P(ModelTest, HiddenJointGoesToZeroAndTurnsGrey) {
     for (const char* name : {"frm-FR_Forearm", "frm-FR_Nails"}) {
         EXPECT_EQ(r.frame(name)->materialMode(), rm::MaterialMode::FromMesh) << name;
     }
-}
-
-TEST_P(ModelTest, SelectionHighlightsAWholeSubtree) {
-    Robot r = robot();
-    ASSERT_EQ(r.loaded, rm::kOk);
-    auto highlighted = [&](const char* name) {
-        return r.frame(name)->materialMode() == rm::MaterialMode::FromFrame &&
-               r.frame(name)->color() == kSelectionColor;
-    };
-    selectFrame(r.context, r.context.jointFrames[0]);
-    for (const char* name : {"frm-Neck", "frm-Head", "frm-Jaw", "frm-cyl6", "frm-extru8"}) EXPECT_TRUE(highlighted(name)) << name;
-    EXPECT_FALSE(highlighted("ROVA"));
-    EXPECT_FALSE(highlighted("frm-FL_Arm"));
-
-    selectFrame(r.context, r.context.jointFrames[7]);
-    EXPECT_FALSE(highlighted("frm-Head"));
-    EXPECT_TRUE(highlighted("frm-FL_Nails"));
-    selectFrame(r.context, nullptr);
-    EXPECT_FALSE(highlighted("frm-FL_Arm"));
-    EXPECT_EQ(r.context.selectedFrame, nullptr);
 }
 
 TEST_P(ModelTest, ExtremeAndOutOfRangeJointsAreSafe) {

@@ -83,11 +83,28 @@ struct FakeWindow {
 
 inline std::intptr_t at(int x, int y) { return VIRTROVA_MAKELPARAM(x, y); }
 
+// The joint values of the modelled pose.
+inline constexpr std::int32_t kRest[kViewerJointCount] = {0,  0,   0, -15, -20, 0, 65, -20, 0, 65, -30, 0,
+                                                          35, -30, 0, 35,  0,   0, 45, -45, 0, 0,  0,   0};
+
+// A notify callback that records what it is offered and answers as told.
+struct Proposal {
+    int joint, value;
+};
+inline std::vector<Proposal> g_proposals;
+inline bool g_accept = true;
+inline bool recordProposal(ViewerContext*, std::int32_t joint, std::int32_t value) {
+    g_proposals.push_back({joint, value});
+    return g_accept;
+}
+
 class ViewerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         rm::clearFailures();
         resetInputState();
+        g_proposals.clear();
+        g_accept = true;
     }
     void TearDown() override {
         if (context) Destroy(context);
