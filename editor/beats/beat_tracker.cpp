@@ -702,7 +702,18 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const double bpm = 60000.0 / (interval * kFrameMs);
         if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
     }
-    const std::optional<double> entry = bandEntry(frames);
+    // The beat the band entered on: the beat nearest its entry, or counted
+    // back from the first beat when it entered before it.
+    std::optional<long> enteredOn;
+    if (const std::optional<double> entry = bandEntry(frames); entry && beats[1] > beats[0]) {
+        if (*entry < beats[0]) {
+            enteredOn = -std::lround((beats[0] - *entry) / (beats[1] - beats[0]));
+        } else {
+            auto next = std::lower_bound(beats.begin(), beats.end(), *entry);
+            if (next == beats.end() || (next != beats.begin() && *entry - *(next - 1) < *next - *entry)) --next;
+            enteredOn = next - beats.begin();
+        }
+    }
     // The phase of the bar among the beats kept: where the accents score best on average.
     auto bestPhase = [&](const std::vector<std::size_t>& kept, std::size_t bar) {
         std::vector<double> score(bar, -std::numeric_limits<double>::infinity()), loud(bar, 0.0);
@@ -726,18 +737,10 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
         const std::size_t other = (phase + 2) % 4;
         if (!std::isfinite(score[other])) return phase;
         double phaseScore = score[phase] + kAccentWeight * loud[phase], otherScore = score[other] + kAccentWeight * loud[other];
-        // Only the song's first beats know where the music entered: the beat
-        // nearest the entry, or counted back from the first beat before it.
-        const double firstInterval = kept.size() > 1 ? beats[kept[1]] - beats[kept[0]] : 0;
-        if (entry && kept.front() == 0 && firstInterval > 0) {
-            long at = 0;
-            if (*entry < beats[kept[0]]) {
-                at = -std::lround((beats[kept[0]] - *entry) / firstInterval);
-            } else {
-                auto next = std::partition_point(kept.begin(), kept.end(), [&](std::size_t i) { return beats[i] < *entry; });
-                if (next == kept.end() || (next != kept.begin() && *entry - beats[*(next - 1)] < beats[*next] - *entry)) --next;
-                at = next - kept.begin();
-            }
+        // Only the song's first beats know where the music entered (kept from
+        // beat 0 in a bar of four is a run of the song's first beats).
+        if (enteredOn && kept.front() == 0 && kept.size() > 1) {
+            const long at = std::min(*enteredOn, static_cast<long>(kept.size()) - 1);
             const auto entered = static_cast<std::size_t>((at % 4 + 4) % 4);
             if (entered == phase) phaseScore += kEntryWeight;
             if (entered == other) otherScore += kEntryWeight;
