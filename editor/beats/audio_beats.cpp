@@ -242,11 +242,19 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
         beats = beatsAlong(tempo, metre);
         if (cancel) return grid;
     }
-    // A pulse found clearly but nearly as well at twice its tempo is shown as
-    // unsure: the user is asked to check it (Half, Double) rather than told it.
-    const double octave = tracker::octaveSureness(gram, tempo, loudWindow, kUnsureConfidence);
-    grid.confidence = std::min(grid.confidence, octave);
-    grid.mayBeTwiceAsFast = octave < kUnsureConfidence;
+    // Beats between a triplet's notes are no beats of the music: its beat is
+    // two of them. Twice that tempo is then known wrong, so not doubted.
+    if (tracker::beatsBetweenTriplets(env, beats)) {
+        for (double& bpm : tempo) bpm /= 2;
+        beats = beatsAlong(tempo, metre);
+        if (cancel) return grid;
+    } else {
+        // A pulse found clearly but nearly as well at twice its tempo is shown as
+        // unsure: the user is asked to check it (Half, Double) rather than told it.
+        const double octave = tracker::octaveSureness(gram, tempo, loudWindow, kUnsureConfidence);
+        grid.confidence = std::min(grid.confidence, octave);
+        grid.mayBeTwiceAsFast = octave < kUnsureConfidence;
+    }
     std::vector<bool> downbeat;
     for (std::size_t i = 0; i < beats.size() && grid.beatsMs.size() < kMaxBeats; ++i) {
         long ms = std::lround(beats[i] * kFrameMs + kFrameMs - kOnsetDelayMs);

@@ -117,6 +117,12 @@ std::vector<double> beatOnsets(const Envelope& env);
 // strongly as the beat between them. Then the tempo is half as fast again.
 bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beats, const Metre& metre);
 
+// Whether the beats fall between the notes of a triplet: the onsets repeat
+// at two and at four thirds of each beat's length and not at the beat
+// itself, which no metre's beat can be (a 6/8 swing counted in twos of a
+// dotted beat). Then the beat is two of them: the tempo is half as fast.
+bool beatsBetweenTriplets(const Envelope& env, const std::vector<double>& beats);
+
 // Which windows are louder on average than quiet (localLevel a frame).
 std::vector<bool> loudWindows(const Tempogram& gram, const std::vector<float>& localLevel, double quiet);
 

@@ -403,6 +403,33 @@ TEST(BeatTracker, TellsABarOfThreeCountedInTwoFromPairsOfBeats) {
     EXPECT_FALSE(barOfThreeCountedInTwo(waltz.env, std::vector<double>(twoThirds.begin(), twoThirds.begin() + 8), Metre{4, 0, false, {}}));
 }
 
+TEST(BeatTracker, FindsBeatsThatFallBetweenATripletsNotes) {
+    // A 6/8 swing at 60 dotted beats a minute: the band on each dotted beat,
+    // the drums on its first and third eighths. Counted at 120, every other
+    // beat falls between two eighths.
+    const Song sixEight{{{0, 0.3, 1.0}, {2.0 / 3, 0.5, 0}, {1, 0.8, 0.6}, {5.0 / 3, 0.5, 0}}, 2, 60, 40};
+    const Synthetic s = synthesise(sixEight);
+    std::vector<double> twice;
+    for (std::size_t i = 0; i + 1 < s.beatFrames.size(); ++i)
+        twice.push_back(s.beatFrames[i]), twice.push_back((s.beatFrames[i] + s.beatFrames[i + 1]) / 2);
+    EXPECT_TRUE(beatsBetweenTriplets(s.env, twice));
+    EXPECT_FALSE(beatsBetweenTriplets(s.env, s.beatFrames));
+    // Rightly counted grooves, swung or straight, have onsets a beat apart.
+    const Song rightly[] = {
+        {{{0, 0.3, 1.0}, {0.67, 0.3, 0}, {1, 0.8, 0}, {1.67, 0.3, 0}, {2, 0.3, 0.6}, {2.67, 0.3, 0}, {3, 0.8, 0}, {3.67, 0.3, 0}}, 4, 130, 40},
+        {{{0, 0.3, 1.0}, {0.5, 0.3, 0}, {1, 0.8, 0}, {1.5, 0.3, 0}, {2, 0.3, 0.6}, {2.5, 0.3, 0}, {3, 0.8, 0}, {3.5, 0.3, 0}}, 4, 120, 40},
+        {{{0, 0.2, 1.0}, {0.5, 0.3, 0}, {1, 0.7, 0}, {1.5, 0.3, 0}}, 2, 120, 40},
+        {{{0, 0.3, 1.0}, {1, 0.4, 0}, {2, 0.4, 0}}, 3, 150, 40},
+    };
+    for (const Song& song : rightly) {
+        SCOPED_TRACE(song.bpm);
+        const Synthetic r = synthesise(song);
+        EXPECT_FALSE(beatsBetweenTriplets(r.env, r.beatFrames));
+    }
+    // Too few beats say nothing.
+    EXPECT_FALSE(beatsBetweenTriplets(s.env, std::vector<double>(twice.begin(), twice.begin() + 8)));
+}
+
 TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
     const Synthetic steady = synthesise({{{0, 0.2, 1.0}, {1, 0.8, 0}}, 2, 110, 30});
     const Tempogram steadyGram = tempogram(steady.env.onset);
