@@ -822,6 +822,9 @@ bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beat
 bool beatsBetweenTriplets(const Envelope& env, const std::vector<double>& beats) {
     const std::size_t n = env.onset.size();
     if (beats.size() < 2 * kPairsForThirds + 1 || n == 0) return false;
+    // Half as fast must still be a tempo the tracker considers.
+    const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
+    if (!(interval > 0) || 60000.0 / (interval * kFrameMs) / 2 < kMinTempo) return false;
     std::vector<double> x = beatOnsets(env);
     const double mean = std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(n);
     for (double& v : x) v -= mean;
@@ -831,15 +834,15 @@ bool beatsBetweenTriplets(const Envelope& env, const std::vector<double>& beats)
     const double shares[] = {2.0 / 3, 1.0, 4.0 / 3};
     double similar[3] = {0, 0, 0}, power = 0;
     for (std::size_t i = 0; i + 1 < beats.size(); ++i) {
-        const double interval = beats[i + 1] - beats[i];
+        const double span = beats[i + 1] - beats[i];
         const auto from = static_cast<std::size_t>(std::max(0L, std::lround(beats[i])));
         const auto to = static_cast<std::size_t>(std::max(0L, std::lround(beats[i + 1])));
-        if (static_cast<double>(to) + 2 * interval + 2 >= static_cast<double>(n)) break;
+        if (static_cast<double>(to) + 2 * span + 2 >= static_cast<double>(n)) break;
         for (std::size_t s = 0; s < 3; ++s) {
             double best = -std::numeric_limits<double>::infinity();
             for (double off = -1; off <= 1; ++off) {
                 double sum = 0;
-                for (std::size_t t = from; t < to; ++t) sum += x[t] * at(x, clampIndex(static_cast<double>(t) + shares[s] * interval + off, double(n - 1)));
+                for (std::size_t t = from; t < to; ++t) sum += x[t] * at(x, clampIndex(static_cast<double>(t) + shares[s] * span + off, double(n - 1)));
                 best = std::max(best, sum);
             }
             similar[s] += best;

@@ -426,8 +426,16 @@ TEST(BeatTracker, FindsBeatsThatFallBetweenATripletsNotes) {
         const Synthetic r = synthesise(song);
         EXPECT_FALSE(beatsBetweenTriplets(r.env, r.beatFrames));
     }
-    // Too few beats say nothing.
+    // Too few beats say nothing, nor beats whose half tempo is below any the tracker considers.
     EXPECT_FALSE(beatsBetweenTriplets(s.env, std::vector<double>(twice.begin(), twice.begin() + 8)));
+    Song slow = sixEight;
+    slow.bpm = 36;
+    slow.seconds = 80;
+    const Synthetic tooSlow = synthesise(slow);
+    std::vector<double> twiceSlow;
+    for (std::size_t i = 0; i + 1 < tooSlow.beatFrames.size(); ++i)
+        twiceSlow.push_back(tooSlow.beatFrames[i]), twiceSlow.push_back((tooSlow.beatFrames[i] + tooSlow.beatFrames[i + 1]) / 2);
+    EXPECT_FALSE(beatsBetweenTriplets(tooSlow.env, twiceSlow));
 }
 
 TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
