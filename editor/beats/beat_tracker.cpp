@@ -842,7 +842,8 @@ bool beatsBetweenTriplets(const Envelope& env, const std::vector<double>& beats)
             double best = -std::numeric_limits<double>::infinity();
             for (double off = -1; off <= 1; ++off) {
                 double sum = 0;
-                for (std::size_t t = from; t < to; ++t) sum += x[t] * at(x, clampIndex(static_cast<double>(t) + shares[s] * span + off, double(n - 1)));
+                for (std::size_t t = from; t < to; ++t)
+                    sum += x[t] * at(x, clampIndex(static_cast<double>(t) + shares[s] * span + off, double(n - 1)));
                 best = std::max(best, sum);
             }
             similar[s] += best;
