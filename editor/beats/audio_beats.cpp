@@ -237,16 +237,18 @@ BeatGrid beatsFromSamples(Bytes samples, const CancelFlag& cancel) {
     std::vector<double> beats = beatsAlong(path, metre);
     if (cancel) return grid;
     std::vector<double> tempo = path;
-    if (tracker::barOfThreeCountedInTwo(env, beats, metre)) {
-        for (double& bpm : tempo) bpm *= 1.5;
+    auto retrackAt = [&](double factor) {
+        for (double& bpm : tempo) bpm *= factor;
         beats = beatsAlong(tempo, metre);
+    };
+    if (tracker::barOfThreeCountedInTwo(env, beats, metre)) {
+        retrackAt(1.5);
         if (cancel) return grid;
     }
     // Beats between a triplet's notes are no beats of the music: its beat is
     // two of them. Twice that tempo is then known wrong, so not doubted.
     if (tracker::beatsBetweenTriplets(env, beats)) {
-        for (double& bpm : tempo) bpm /= 2;
-        beats = beatsAlong(tempo, metre);
+        retrackAt(0.5);
         if (cancel) return grid;
     } else {
         // A pulse found clearly but nearly as well at twice its tempo is shown as

@@ -199,6 +199,12 @@ bool stoppedAt(std::size_t step, const Stop& stop) { return step % kStepsBetween
 
 double clampIndex(double x, double hi) { return std::clamp(x, 0.0, hi); }
 
+// The tempo of beats (frames, at least two) from their mean interval.
+double meanBpm(const std::vector<double>& beats) {
+    const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
+    return 60000.0 / (interval * kFrameMs);
+}
+
 // Linear interpolation of v at fractional index x (inside 0..size-1).
 template <class T>
 double at(const std::vector<T>& v, double x) {
@@ -707,8 +713,7 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
     change = zscores(change);
     // A bar of three beats too fast to count is the eighths of a 6/8: its beat is the dotted quarter.
     if (metre.beatsPerBar == 3) {
-        double interval = (beats.back() - beats.front()) / static_cast<double>(count - 1);
-        const double bpm = 60000.0 / (interval * kFrameMs);
+        const double bpm = meanBpm(beats);
         if (preference(bpm / 3) > preference(bpm)) metre.compound = true;
     }
     // The beat the band entered on: the beat nearest its entry, or counted
@@ -805,8 +810,7 @@ Metre estimateMetre(const BandFrames& frames, const Envelope& env, std::vector<d
 bool barOfThreeCountedInTwo(const Envelope& env, const std::vector<double>& beats, const Metre& metre) {
     const std::size_t n = env.onset.size();
     if (metre.beatsPerBar % 2 != 0 || beats.size() < 2 * kPairsForThirds + 1 || n == 0) return false;
-    const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
-    if (60000.0 / (interval * kFrameMs) * 1.5 > kMaxTempo) return false;
+    if (meanBpm(beats) * 1.5 > kMaxTempo) return false;
     const std::vector<double> onset = beatOnsets(env);
     // Pairs of beats as the bar counts them (from a downbeat): the onsets at
     // their thirds against the onset at the beat between them.
@@ -823,8 +827,7 @@ bool beatsBetweenTriplets(const Envelope& env, const std::vector<double>& beats)
     const std::size_t n = env.onset.size();
     if (beats.size() < 2 * kPairsForThirds + 1 || n == 0) return false;
     // Half as fast must still be a tempo the tracker considers.
-    const double interval = (beats.back() - beats.front()) / static_cast<double>(beats.size() - 1);
-    if (!(interval > 0) || 60000.0 / (interval * kFrameMs) / 2 < kMinTempo) return false;
+    if (!(meanBpm(beats) / 2 >= kMinTempo)) return false;
     std::vector<double> x = beatOnsets(env);
     const double mean = std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(n);
     for (double& v : x) v -= mean;

@@ -408,10 +408,13 @@ TEST(BeatTracker, FindsBeatsThatFallBetweenATripletsNotes) {
     // the drums on its first and third eighths. Counted at 120, every other
     // beat falls between two eighths.
     const Song sixEight{{{0, 0.3, 1.0}, {2.0 / 3, 0.5, 0}, {1, 0.8, 0.6}, {5.0 / 3, 0.5, 0}}, 2, 60, 40};
+    auto twiceAsFast = [](const std::vector<double>& beats) {
+        std::vector<double> twice;
+        for (std::size_t i = 0; i + 1 < beats.size(); ++i) twice.push_back(beats[i]), twice.push_back((beats[i] + beats[i + 1]) / 2);
+        return twice;
+    };
     const Synthetic s = synthesise(sixEight);
-    std::vector<double> twice;
-    for (std::size_t i = 0; i + 1 < s.beatFrames.size(); ++i)
-        twice.push_back(s.beatFrames[i]), twice.push_back((s.beatFrames[i] + s.beatFrames[i + 1]) / 2);
+    const std::vector<double> twice = twiceAsFast(s.beatFrames);
     EXPECT_TRUE(beatsBetweenTriplets(s.env, twice));
     EXPECT_FALSE(beatsBetweenTriplets(s.env, s.beatFrames));
     // Rightly counted grooves, swung or straight, have onsets a beat apart.
@@ -432,10 +435,7 @@ TEST(BeatTracker, FindsBeatsThatFallBetweenATripletsNotes) {
     slow.bpm = 36;
     slow.seconds = 80;
     const Synthetic tooSlow = synthesise(slow);
-    std::vector<double> twiceSlow;
-    for (std::size_t i = 0; i + 1 < tooSlow.beatFrames.size(); ++i)
-        twiceSlow.push_back(tooSlow.beatFrames[i]), twiceSlow.push_back((tooSlow.beatFrames[i] + tooSlow.beatFrames[i + 1]) / 2);
-    EXPECT_FALSE(beatsBetweenTriplets(tooSlow.env, twiceSlow));
+    EXPECT_FALSE(beatsBetweenTriplets(tooSlow.env, twiceAsFast(tooSlow.beatFrames)));
 }
 
 TEST(BeatTracker, IsSureOfASteadyPulseAndNotOfNoise) {
